@@ -1,0 +1,58 @@
+// The engine's access to files: binary, buffered by the caller, and replaceable in tests so that
+// failures and huge sizes can be simulated.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace engine {
+
+// A file operation that failed; what() is the reason in words, path() the file concerned.
+class FileError : public std::runtime_error {
+public:
+    FileError(std::filesystem::path path, const std::string& reason)
+        : std::runtime_error(reason), path_(std::move(path)) {}
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// A source opened for reading.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    // Size in bytes when it was opened.
+    virtual std::uint64_t size() const = 0;
+    // Reads up to `capacity` bytes; 0 at the end of the file. Throws FileError.
+    virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
+};
+
+// An output being written under a temporary name beside its final path. Destroying it before
+// commit() removes the temporary file and leaves any file at the final path as it was.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    // Throws FileError.
+    virtual void write(const char* data, std::size_t size) = 0;
+    // Flushes, closes and moves the file to its final path. Throws FileError.
+    virtual void commit() = 0;
+};
+
+class FileLayer {
+public:
+    virtual ~FileLayer() = default;
+    // Throws FileError when the file cannot be opened, or is not a regular file.
+    virtual std::unique_ptr<InputFile> openInput(const std::filesystem::path& path) = 0;
+    // Creates a temporary file in the folder of `finalPath`. Throws FileError.
+    virtual std::unique_ptr<OutputFile> createOutput(const std::filesystem::path& finalPath) = 0;
+};
+
+// The real file system.
+FileLayer& systemFiles();
+
+}  // namespace engine
