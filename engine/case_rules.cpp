@@ -1,1 +1,212 @@
-// in progress
+#include "engine/case_rules.h"
+
+#include <cctype>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <cwctype>
+#include <memory>
+
+namespace engine::detail {
+namespace {
+
+constexpr unsigned char asciiLower(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+bool nameSaysUtf8(const char* name) {
+    std::string lower;
+    for (const char* p = name; *p != '\0'; ++p) {
+        lower += static_cast<char>(asciiLower(static_cast<unsigned char>(*p)));
+    }
+    return lower.find("utf-8") != std::string::npos || lower.find("utf8") != std::string::npos;
+}
+
+// Length of the UTF-8 encoding of a code point.
+std::size_t utf8Length(char32_t cp) {
+    if (cp < 0x80) return 1;
+    if (cp < 0x800) return 2;
+    if (cp < 0x10000) return 3;
+    return 4;
+}
+
+// Decodes one well-formed UTF-8 sequence at `at`; returns its length, or 0 if there is none.
+std::size_t decodeUtf8(std::string_view s, std::size_t at, char32_t& cp) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length = 0;
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        cp = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        cp = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        cp = lead & 0x07u;
+    } else {
+        return 0;
+    }
+    if (at + length > s.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const unsigned char next = byte(at + i);
+        if ((next & 0xC0u) != 0x80u) return 0;
+        cp = (cp << 6) | (next & 0x3Fu);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not characters.
+    if (utf8Length(cp) != length || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return 0;
+    return length;
+}
+
+// The case-free form of a code point, or the code point itself when its other cases are
+// encoded with a different number of bytes (those letters match only themselves).
+char32_t foldCodePoint(char32_t cp) {
+    if (cp > static_cast<char32_t>(WCHAR_MAX)) return cp;
+    const auto upper = static_cast<char32_t>(std::towupper(static_cast<std::wint_t>(cp)));
+    const auto lower = static_cast<char32_t>(std::towlower(static_cast<std::wint_t>(cp)));
+    const auto folded = static_cast<char32_t>(std::towlower(static_cast<std::wint_t>(upper)));
+    const std::size_t length = utf8Length(cp);
+    if (utf8Length(upper) != length || utf8Length(lower) != length ||
+        utf8Length(folded) != length) {
+        return cp;
+    }
+    return folded;
+}
+
+bool isAscii(std::string_view s) {
+    for (const char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+CaseRules::CaseRules(Encoding encoding) : utf8_(encoding == Encoding::utf8) {
+    for (unsigned c = 0; c < 256; ++c) {
+        const auto byte = static_cast<unsigned char>(c);
+        fold_[c] = asciiLower(byte);
+        // Single-byte locales fold their upper half through the C library; a mapping into or
+        // out of ASCII (as in Turkish locales) is ignored so that A-Z and a-z always match.
+        if (encoding == Encoding::singleByte && byte >= 0x80) {
+            const int lower = std::tolower(std::toupper(byte));
+            if (lower >= 0x80 && lower <= 0xFF) fold_[c] = static_cast<unsigned char>(lower);
+        }
+    }
+}
+
+const CaseRules& CaseRules::current() {
+    thread_local std::string cachedName;
+    thread_local std::unique_ptr<CaseRules> cached;
+    const char* name = std::setlocale(LC_CTYPE, nullptr);
+    if (name == nullptr) name = "C";
+    if (!cached || cachedName != name) {
+        cachedName = name;
+        // Multi-byte locales other than UTF-8 get ASCII folding only: their bytes past 0x7F
+        // are not characters on their own.
+        Encoding encoding = Encoding::singleByte;
+        if (MB_CUR_MAX > 1) encoding = nameSaysUtf8(name) ? Encoding::utf8 : Encoding::otherMultiByte;
+        cached.reset(new CaseRules(encoding));
+    }
+    return *cached;
+}
+
+std::size_t CaseRules::find(std::string_view haystack, std::string_view needle,
+                            std::size_t from) const {
+    if (needle.empty() || from >= haystack.size() || needle.size() > haystack.size() - from) {
+        return npos;
+    }
+    if (utf8_ && !isAscii(needle)) return findUtf8(haystack, needle, from);
+    return findBytes(haystack, needle, from);
+}
+
+bool CaseRules::bytesMatchAt(std::string_view haystack, std::size_t at,
+                             std::string_view needle) const {
+    const auto* h = reinterpret_cast<const unsigned char*>(haystack.data() + at);
+    const auto* n = reinterpret_cast<const unsigned char*>(needle.data());
+    for (std::size_t i = 0; i < needle.size(); ++i) {
+        if (fold_[h[i]] != fold_[n[i]]) return false;
+    }
+    return true;
+}
+
+std::size_t CaseRules::findBytes(std::string_view haystack, std::string_view needle,
+                                 std::size_t from) const {
+    // Scan for the bytes that can start a match with memchr, then compare the rest.
+    const unsigned char first = fold_[static_cast<unsigned char>(needle[0])];
+    unsigned char starts[2] = {0, 0};
+    int startCount = 0;
+    for (unsigned c = 0; c < 256 && startCount <= 2; ++c) {
+        if (fold_[c] == first) {
+            if (startCount < 2) starts[startCount] = static_cast<unsigned char>(c);
+            ++startCount;
+        }
+    }
+    const std::size_t last = haystack.size() - needle.size();  // last possible start
+    const char* base = haystack.data();
+    if (startCount > 2) {  // an odd locale: fall back to a plain scan
+        for (std::size_t at = from; at <= last; ++at) {
+            if (bytesMatchAt(haystack, at, needle)) return at;
+        }
+        return npos;
+    }
+    const auto next = [&](unsigned char byte, std::size_t at) -> std::size_t {
+        const void* p = std::memchr(base + at, byte, last + 1 - at);
+        return p == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(p) - base);
+    };
+    std::size_t nextA = next(starts[0], from);
+    std::size_t nextB = startCount == 2 ? next(starts[1], from) : npos;
+    while (nextA != npos || nextB != npos) {
+        const std::size_t at = nextA < nextB ? nextA : nextB;
+        if (bytesMatchAt(haystack, at, needle)) return at;
+        if (at >= last) return npos;
+        if (at == nextA) nextA = next(starts[0], at + 1);
+        if (at == nextB) nextB = next(starts[1], at + 1);
+    }
+    return npos;
+}
+
+bool CaseRules::utf8MatchAt(std::string_view haystack, std::size_t at,
+                            std::string_view needle) const {
+    std::size_t h = at;
+    std::size_t n = 0;
+    while (n < needle.size()) {
+        if (h >= haystack.size()) return false;
+        char32_t needleCp = 0;
+        const std::size_t needleLength = decodeUtf8(needle, n, needleCp);
+        if (needleLength <= 1) {  // ASCII, or a byte that is no character: compare bytes
+            if (fold_[static_cast<unsigned char>(haystack[h])] !=
+                fold_[static_cast<unsigned char>(needle[n])]) {
+                return false;
+            }
+            ++h;
+            ++n;
+            continue;
+        }
+        if (haystack.substr(h, needleLength) != needle.substr(n, needleLength)) {
+            char32_t haystackCp = 0;
+            if (decodeUtf8(haystack, h, haystackCp) != needleLength ||
+                foldCodePoint(haystackCp) != foldCodePoint(needleCp)) {
+                return false;
+            }
+        }
+        h += needleLength;
+        n += needleLength;
+    }
+    return true;
+}
+
+std::size_t CaseRules::findUtf8(std::string_view haystack, std::string_view needle,
+                                std::size_t from) const {
+    // Letters match only letters of the same encoded length, so a match spans needle.size().
+    const std::size_t last = haystack.size() - needle.size();
+    for (std::size_t at = from; at <= last; ++at) {
+        if (utf8MatchAt(haystack, at, needle)) return at;
+    }
+    return npos;
+}
+
+}  // namespace engine::detail

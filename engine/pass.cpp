@@ -1,1 +1,94 @@
-// in progress
+#include <memory>
+#include <string>
+
+#include "engine/case_rules.h"
+#include "engine/engine.h"
+#include "engine/file_layer.h"
+#include "engine/line_reader.h"
+#include "engine/same_file.h"
+#include "engine/segment_rewrite.h"
+
+namespace fs = std::filesystem;
+
+namespace engine {
+namespace {
+
+constexpr std::size_t kWriteBlock = std::size_t{1} << 20;
+
+// Every line is accounted as its length plus two terminator bytes, except after a lone CR,
+// which is one byte: so the bar ends at the size for CR LF files, and two past it when the
+// last line has no terminator.
+std::int64_t accountedBytes(std::size_t lineLength, detail::LineEnd end) {
+    return static_cast<std::int64_t>(lineLength) + (end == detail::LineEnd::loneCr ? 1 : 2);
+}
+
+// Copies the source line by line; returns stopped when the host's stop flag was seen.
+PassResult copyLines(InputFile& input, OutputFile& output, int entryIndex, PassHost& host) {
+    std::int64_t remaining = static_cast<std::int64_t>(input.size());
+    host.selectEntry(entryIndex, true);
+    host.setProgressValue(0);
+    host.setProgressMin(0);
+    host.setProgressMax(remaining + 2);
+
+    const detail::CaseRules& rules = detail::CaseRules::current();
+    detail::LineReader reader(input);
+    std::string pending;
+    pending.reserve(kWriteBlock + 4096);
+    std::int64_t done = 0;
+    std::string_view line;
+    detail::LineEnd end{};
+    while (remaining > 0) {
+        host.yield();
+        if (host.stopRequested()) {
+            output.write(pending.data(), pending.size());
+            return PassResult::stopped;
+        }
+        // A source that shrank since it was measured ends early rather than invent lines.
+        if (!reader.next(line, end)) break;
+        detail::appendRewritten(line, host.currentTexts(), rules, pending);
+        pending += "\r\n";
+        const std::int64_t accounted = accountedBytes(line.size(), end);
+        done += accounted;
+        remaining -= accounted;
+        host.setProgressValue(done);
+        if (pending.size() >= kWriteBlock) {
+            output.write(pending.data(), pending.size());
+            pending.clear();
+        }
+    }
+    output.write(pending.data(), pending.size());
+    host.selectEntry(entryIndex, false);
+    return PassResult::completed;
+}
+
+}  // namespace
+
+PassResult pass(const fs::path& source, const fs::path& outputBase, int entryIndex,
+                PassHost& host) {
+    return pass(source, outputBase, entryIndex, host, systemFiles());
+}
+
+PassResult pass(const fs::path& source, const fs::path& outputBase, int entryIndex,
+                PassHost& host, FileLayer& files) {
+    const fs::path output = outputPath(outputBase);
+    if (detail::isSameFile(output, source)) {
+        host.reportFailure(source, detail::overwriteReason(output));
+        return PassResult::completed;
+    }
+    PassResult result = PassResult::completed;
+    bool selected = false;
+    try {
+        // The source is opened first, so a source that cannot be read leaves nothing behind.
+        const std::unique_ptr<InputFile> input = files.openInput(source);
+        const std::unique_ptr<OutputFile> out = files.createOutput(output);
+        selected = true;
+        result = copyLines(*input, *out, entryIndex, host);
+        out->commit();
+    } catch (const FileError& error) {
+        if (selected && result == PassResult::completed) host.selectEntry(entryIndex, false);
+        host.reportFailure(error.path(), error.what());
+    }
+    return result;
+}
+
+}  // namespace engine

@@ -1,0 +1,37 @@
+// Case-insensitive search under the current C locale's character type rules.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace engine::detail {
+
+class CaseRules {
+public:
+    static constexpr std::size_t npos = std::string_view::npos;
+
+    // The rules of the locale now set for LC_CTYPE; rebuilt when that locale changes.
+    static const CaseRules& current();
+
+    // 0-based index of the first match of a non-empty `needle` that starts at or after `from`.
+    std::size_t find(std::string_view haystack, std::string_view needle, std::size_t from) const;
+
+private:
+    enum class Encoding { singleByte, utf8, otherMultiByte };
+    explicit CaseRules(Encoding encoding);
+
+    std::size_t findBytes(std::string_view haystack, std::string_view needle,
+                          std::size_t from) const;
+    std::size_t findUtf8(std::string_view haystack, std::string_view needle,
+                         std::size_t from) const;
+    bool bytesMatchAt(std::string_view haystack, std::size_t at, std::string_view needle) const;
+    bool utf8MatchAt(std::string_view haystack, std::size_t at, std::string_view needle) const;
+
+    // UTF-8 locales fold letters by code point; other locales fold single bytes by this table.
+    bool utf8_;
+    std::array<unsigned char, 256> fold_{};
+};
+
+}  // namespace engine::detail
