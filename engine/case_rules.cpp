@@ -108,7 +108,8 @@ const CaseRules& CaseRules::current() {
         // Multi-byte locales other than UTF-8 get ASCII folding only: their bytes past 0x7F
         // are not characters on their own.
         Encoding encoding = Encoding::singleByte;
-        if (MB_CUR_MAX > 1) encoding = nameSaysUtf8(name) ? Encoding::utf8 : Encoding::otherMultiByte;
+        if (MB_CUR_MAX > 1)
+            encoding = nameSaysUtf8(name) ? Encoding::utf8 : Encoding::otherMultiByte;
         cached.reset(new CaseRules(encoding));
     }
     return *cached;

@@ -20,9 +20,13 @@ namespace fs = std::filesystem;
 namespace engine {
 namespace {
 
-std::string reasonFor(int error) { return std::generic_category().message(error); }
+std::string reasonFor(int error) {
+    return std::generic_category().message(error);
+}
 
-[[noreturn]] void fail(const fs::path& path, int error) { throw FileError(path, reasonFor(error)); }
+[[noreturn]] void fail(const fs::path& path, int error) {
+    throw FileError(path, reasonFor(error));
+}
 
 std::FILE* openForReading(const fs::path& path) {
 #ifdef _WIN32

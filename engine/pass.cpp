@@ -68,8 +68,8 @@ PassResult pass(const fs::path& source, const fs::path& outputBase, int entryInd
     return pass(source, outputBase, entryIndex, host, systemFiles());
 }
 
-PassResult pass(const fs::path& source, const fs::path& outputBase, int entryIndex,
-                PassHost& host, FileLayer& files) {
+PassResult pass(const fs::path& source, const fs::path& outputBase, int entryIndex, PassHost& host,
+                FileLayer& files) {
     const fs::path output = outputPath(outputBase);
     if (detail::isSameFile(output, source)) {
         host.reportFailure(source, detail::overwriteReason(output));

@@ -53,7 +53,9 @@ Entry entryAt(RunHost& host, int count, int index) {
 
 }  // namespace
 
-void run(RunHost& host) { run(host, systemFiles()); }
+void run(RunHost& host) {
+    run(host, systemFiles());
+}
 
 void run(RunHost& host, FileLayer& files) {
     host.setReplaceCaption("Waiting ...");
