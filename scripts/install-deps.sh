@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a task needs, only when some are missing.
+#   install-deps.sh run    - what building and opening the window needs
+#   install-deps.sh test   - what building and running every test needs
+set -euo pipefail
+
+run_packages=(cmake g++ make qt6-base-dev libgl-dev)
+test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev googletest libbenchmark-dev
+               locales clang libclang-rt-14-dev g++-mingw-w64-x86-64 wine64 perl)
+
+case "${1:-}" in
+  run) wanted=("${run_packages[@]}") ;;
+  test) wanted=("${test_packages[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The letter-case tests use a single-byte locale next to the UTF-8 one.
+if [ "$1" = test ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.iso88591$'; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo localedef -i de_DE -f ISO-8859-1 de_DE.ISO-8859-1
+fi

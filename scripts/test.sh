@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the whole suite in a plain build and
+# again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" test
+
+export QT_QPA_PLATFORM=offscreen
+jobs=${JOBS:-2}
+
+run_suite() {  # build folder, extra cmake arguments...
+  local build=$1
+  shift
+  cmake -S "$root" -B "$build" "$@"
+  cmake --build "$build" -j"$jobs"
+  ctest --test-dir "$build" --output-on-failure -j"$jobs"
+}
+
+echo "== Plain build"
+run_suite "$root/build/test"
+
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  run_suite "$root/build/sanitize" -DREPLACE_SANITIZE=ON -DREPLACE_BUILD_BENCH=OFF
