@@ -1,0 +1,107 @@
+// Times a whole replace run over the benchmark corpus twice: clicked in the window (offscreen),
+// and through engine::run with a host that does nothing. The difference is what the window's
+// per-line host operations cost.
+//
+//   window_bench [repeats]      BENCH_CORPUS_MB sets the corpus size (200 MB by default)
+#include <QApplication>
+#include <QPushButton>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <string>
+
+#include "corpus.h"
+#include "engine/engine.h"
+#include "ui/frmMain.h"
+#include "ui/path_text.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what) {
+    std::fprintf(stderr, "window_bench: %s\n", what.c_str());
+    std::exit(1);
+}
+
+// The run's host without a window: one chosen file and the default texts.
+class SilentRunHost final : public engine::RunHost {
+public:
+    explicit SilentRunHost(fs::path file) : file_(std::move(file)) {}
+    void selectEntry(int, bool) override {}
+    void setProgressValue(std::int64_t) override {}
+    void setProgressMin(std::int64_t) override {}
+    void setProgressMax(std::int64_t) override {}
+    void yield() override {}
+    bool stopRequested() const override { return false; }
+    engine::Texts currentTexts() const override {
+        return {bench::kDefaultStart, bench::kDefaultStop, bench::kDefaultSearch,
+                bench::kDefaultReplacement};
+    }
+    void reportFailure(const fs::path& file, const std::string& reason) override {
+        fail(file.string() + ": " + reason);
+    }
+    void setReplaceCaption(std::string_view) override {}
+    void setReplaceEnabled(bool) override {}
+    void setStopEnabled(bool) override {}
+    void setStopFlag(bool) override {}
+    bool hasChosenFiles() const override { return true; }
+    int entryCount() const override { return 1; }
+    fs::path entryText(int) const override { return file_; }
+    fs::path directoryText() const override { return {}; }
+
+private:
+    fs::path file_;
+};
+
+double secondsOf(const std::function<void()>& work) {
+    const auto started = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+
+    const fs::path folder = fs::temp_directory_path() / "segment-replace-bench";
+    fs::create_directories(folder);
+    const fs::path corpus = folder / "corpus.htm";
+    const std::uint64_t bytes = bench::corpusBytesFromEnvironment();
+    bench::writeCorpus(corpus, bytes);
+
+    SilentRunHost silent(corpus);
+    frmMain window(selection::DialogServices{
+        {}, [](const QString&, const QString& text) { fail(text.toStdString()); }});
+    window.show();
+    window.clearList();
+    window.appendEntry(toText(corpus));
+    window.setReplaceEnabled(true);
+    auto* replace = window.findChild<QPushButton*>(QStringLiteral("cmdReplace"));
+
+    // Alternate the two so that the page cache and the CPU's clock favour neither; keep the best.
+    double engineBest = std::numeric_limits<double>::max();
+    double windowBest = std::numeric_limits<double>::max();
+    for (int i = 0; i < repeats; ++i) {
+        engineBest = std::min(engineBest, secondsOf([&] { engine::run(silent); }));
+        windowBest = std::min(windowBest, secondsOf([&] { replace->click(); }));
+    }
+    fs::remove(engine::outputPath(corpus));
+
+    const double megabytes = static_cast<double>(fs::file_size(corpus)) / 1e6;
+    std::printf("corpus           %.1f MB, best of %d\n", megabytes, repeats);
+    std::printf("engine alone     %.3f s  (%.0f MB/s)\n", engineBest, megabytes / engineBest);
+    std::printf("through frmMain  %.3f s  (%.0f MB/s)\n", windowBest, megabytes / windowBest);
+    std::printf("window / engine  %.3f  (%+.1f%%)\n", windowBest / engineBest,
+                (windowBest / engineBest - 1.0) * 100.0);
+    return 0;
+}
