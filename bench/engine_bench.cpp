@@ -1,1 +1,184 @@
-int main() { return 0; }
+// Times a whole file pass over a generated corpus against a plain buffered copy of the same
+// file and, where perl is installed, an equivalent perl rewrite; reports peak memory as well.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
+#include "corpus.h"
+#include "engine/engine.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A host that does nothing but hand out the default texts.
+class SilentHost final : public engine::PassHost {
+public:
+    void selectEntry(int, bool) override {}
+    void setProgressValue(std::int64_t) override {}
+    void setProgressMin(std::int64_t) override {}
+    void setProgressMax(std::int64_t) override {}
+    void yield() override {}
+    bool stopRequested() const override { return false; }
+    engine::Texts currentTexts() const override {
+        return {bench::kDefaultStart, bench::kDefaultStop, bench::kDefaultSearch,
+                bench::kDefaultReplacement};
+    }
+    void reportFailure(const fs::path& file, const std::string& reason) override {
+        std::cerr << "failure: " << file << ": " << reason << '\n';
+        std::exit(1);
+    }
+};
+
+struct Setup {
+    fs::path folder = fs::temp_directory_path() / "segment-replace-bench";
+    fs::path corpus = folder / "corpus.htm";
+    fs::path copy = folder / "copy.htm";
+    fs::path perlOutput = folder / "perl.htm";
+    std::uint64_t bytes = 0;
+    std::vector<double> passSeconds, copySeconds, perlSeconds;
+};
+
+Setup& setup() {
+    static Setup s;
+    return s;
+}
+
+double seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+template <typename Work>
+void timeEach(benchmark::State& state, std::vector<double>& samples, Work work) {
+    for (auto _ : state) {
+        const auto started = std::chrono::steady_clock::now();
+        work();
+        samples.push_back(seconds(std::chrono::steady_clock::now() - started));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * setup().bytes));
+}
+
+void BM_WholePass(benchmark::State& state) {
+    SilentHost host;
+    timeEach(state, setup().passSeconds,
+             [&] { engine::pass(setup().corpus, setup().corpus, 0, host); });
+}
+
+void BM_PlainBufferedCopy(benchmark::State& state) {
+    std::vector<char> block(std::size_t{1} << 20);
+    timeEach(state, setup().copySeconds, [&] {
+        std::FILE* in = std::fopen(setup().corpus.string().c_str(), "rb");
+        std::FILE* out = std::fopen(setup().copy.string().c_str(), "wb");
+        std::size_t n = 0;
+        while ((n = std::fread(block.data(), 1, block.size(), in)) > 0) {
+            std::fwrite(block.data(), 1, n, out);
+        }
+        std::fclose(in);
+        std::fclose(out);
+    });
+}
+
+// The same rewrite in perl: one regex per segment, the first search hit replaced inside it.
+std::string perlCommand() {
+    const Setup& s = setup();
+    return "perl -e 'BEGIN { $/ = \"\\r\\n\" } "
+           "while (<STDIN>) { chomp; "
+           "s{(\\Q$ARGV[0]\\E.*?\\Q$ARGV[1]\\E)}{ my $x = $1; $x =~ s/\\Q$ARGV[2]\\E/$ARGV[3]/i; "
+           "$x "
+           "}gie; print $_, \"\\r\\n\" }' '" +
+           std::string(bench::kDefaultStart) + "' '" + bench::kDefaultStop + "' '" +
+           bench::kDefaultSearch + "' '" + bench::kDefaultReplacement + "' < '" +
+           s.corpus.string() + "' > '" + s.perlOutput.string() + "'";
+}
+
+void BM_PerlRewrite(benchmark::State& state) {
+    const std::string command = perlCommand();
+    timeEach(state, setup().perlSeconds, [&] {
+        if (std::system(command.c_str()) != 0) state.SkipWithError("perl failed");
+    });
+}
+
+double best(const std::vector<double>& samples) {
+    double result = samples.empty() ? 0 : samples.front();
+    for (const double s : samples) result = s < result ? s : result;
+    return result;
+}
+
+bool sameContent(const fs::path& a, const fs::path& b) {
+    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+    return std::equal(std::istreambuf_iterator<char>(x), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(y), std::istreambuf_iterator<char>());
+}
+
+long peakKilobytes() {
+#ifndef _WIN32
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+#else
+    return 0;
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Setup& s = setup();
+    fs::create_directories(s.folder);
+    s.bytes = bench::corpusBytesFromEnvironment();
+    bench::writeCorpus(s.corpus, s.bytes);
+    s.bytes = fs::file_size(s.corpus);
+    const long peakBefore = peakKilobytes();
+
+    const bool havePerl = std::system("perl -e 1 2>/dev/null") == 0;
+    benchmark::RegisterBenchmark("WholePass", BM_WholePass)
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("PlainBufferedCopy", BM_PlainBufferedCopy)
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    if (havePerl) {
+        benchmark::RegisterBenchmark("PerlRewrite", BM_PerlRewrite)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    const double mb = static_cast<double>(s.bytes) / 1e6;
+    const double pass = best(s.passSeconds), copy = best(s.copySeconds);
+    std::printf("\ncorpus: %.0f MB\n", mb);
+    std::printf("whole pass:   %8.3f s  %7.1f MB/s\n", pass, mb / pass);
+    std::printf("plain copy:   %8.3f s  %7.1f MB/s  pass/copy = %.2fx (target <= 3x)\n", copy,
+                mb / copy, pass / copy);
+    if (havePerl && !s.perlSeconds.empty()) {
+        const double perl = best(s.perlSeconds);
+        std::printf("perl rewrite: %8.3f s  %7.1f MB/s  perl/pass = %.1fx (target >= 10x)\n", perl,
+                    mb / perl, perl / pass);
+        std::printf(
+            "perl output %s the pass's output\n",
+            sameContent(s.perlOutput, engine::outputPath(s.corpus)) ? "equals" : "DIFFERS FROM");
+    }
+    std::printf("peak memory: %ld kB before the timed runs, %ld kB after\n", peakBefore,
+                peakKilobytes());
+    for (const fs::path& p : {s.copy, s.perlOutput, engine::outputPath(s.corpus)}) {
+        std::error_code ignored;
+        fs::remove(p, ignored);
+    }
+    return 0;
+}

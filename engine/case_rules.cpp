@@ -76,6 +76,19 @@ char32_t foldCodePoint(char32_t cp) {
     return folded;
 }
 
+// How rare a byte is in everyday text and markup, by a fixed ranking: the higher, the rarer.
+constexpr std::array<unsigned char, 256> makeRarity() {
+    constexpr std::string_view common = " etaoinsrhldcumfpgwybv<>/\"=.,-:;'()0123456789k\t_xjqz";
+    std::array<unsigned char, 256> rarity{};
+    for (unsigned c = 0; c < 256; ++c) {
+        const std::size_t rank =
+            common.find(static_cast<char>(asciiLower(static_cast<unsigned char>(c))));
+        rarity[c] = static_cast<unsigned char>(rank == std::string_view::npos ? 255 : rank);
+    }
+    return rarity;
+}
+constexpr std::array<unsigned char, 256> kRarity = makeRarity();
+
 bool isAscii(std::string_view s) {
     for (const char c : s) {
         if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -94,6 +107,13 @@ CaseRules::CaseRules(Encoding encoding) : utf8_(encoding == Encoding::utf8) {
         if (encoding == Encoding::singleByte && byte >= 0x80) {
             const int lower = std::tolower(std::toupper(byte));
             if (lower >= 0x80 && lower <= 0xFF) fold_[c] = static_cast<unsigned char>(lower);
+        }
+    }
+    for (unsigned c = 0; c < 256; ++c) {
+        for (unsigned other = 0; other < 256; ++other) {
+            if (fold_[other] != fold_[c]) continue;
+            if (alikeCount_[c] < 2) alike_[c][alikeCount_[c]] = static_cast<unsigned char>(other);
+            if (alikeCount_[c] < 255) ++alikeCount_[c];
         }
     }
 }
@@ -115,13 +135,27 @@ const CaseRules& CaseRules::current() {
     return *cached;
 }
 
-std::size_t CaseRules::find(std::string_view haystack, std::string_view needle,
-                            std::size_t from) const {
+std::size_t CaseRules::anchorOf(std::string_view needle) {
+    // A letter costs two scans, one for each case, so it must be rarer to be worth it.
+    const auto cost = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool letter = asciiLower(byte) >= 'a' && asciiLower(byte) <= 'z';
+        return static_cast<int>(kRarity[byte]) - (letter ? 20 : 0);
+    };
+    std::size_t anchor = 0;
+    for (std::size_t i = 1; i < needle.size(); ++i) {
+        if (cost(needle[i]) > cost(needle[anchor])) anchor = i;
+    }
+    return anchor;
+}
+
+std::size_t CaseRules::find(std::string_view haystack, std::string_view needle, std::size_t from,
+                            std::size_t anchor) const {
     if (needle.empty() || from >= haystack.size() || needle.size() > haystack.size() - from) {
         return npos;
     }
     if (utf8_ && !isAscii(needle)) return findUtf8(haystack, needle, from);
-    return findBytes(haystack, needle, from);
+    return findBytes(haystack, needle, from, anchor);
 }
 
 bool CaseRules::bytesMatchAt(std::string_view haystack, std::size_t at,
@@ -135,37 +169,32 @@ bool CaseRules::bytesMatchAt(std::string_view haystack, std::size_t at,
 }
 
 std::size_t CaseRules::findBytes(std::string_view haystack, std::string_view needle,
-                                 std::size_t from) const {
-    // Scan for the bytes that can start a match with memchr, then compare the rest.
-    const unsigned char first = fold_[static_cast<unsigned char>(needle[0])];
-    unsigned char starts[2] = {0, 0};
-    int startCount = 0;
-    for (unsigned c = 0; c < 256 && startCount <= 2; ++c) {
-        if (fold_[c] == first) {
-            if (startCount < 2) starts[startCount] = static_cast<unsigned char>(c);
-            ++startCount;
-        }
-    }
+                                 std::size_t from, std::size_t anchor) const {
+    // Scan with memchr for the needle's rarest byte (in either case), then compare the whole
+    // needle around each hit: few hits means few comparisons and long fast scans.
+    const auto key = static_cast<unsigned char>(needle[anchor]);
+    const std::array<unsigned char, 2>& keys = alike_[key];
+    const int keyCount = alikeCount_[key];
     const std::size_t last = haystack.size() - needle.size();  // last possible start
-    const char* base = haystack.data();
-    if (startCount > 2) {  // an odd locale: fall back to a plain scan
+    if (keyCount > 2) {  // an odd locale: fall back to a plain scan
         for (std::size_t at = from; at <= last; ++at) {
             if (bytesMatchAt(haystack, at, needle)) return at;
         }
         return npos;
     }
+    const char* base = haystack.data() + anchor;  // a key at base[at] means a start at `at`
     const auto next = [&](unsigned char byte, std::size_t at) -> std::size_t {
         const void* p = std::memchr(base + at, byte, last + 1 - at);
         return p == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(p) - base);
     };
-    std::size_t nextA = next(starts[0], from);
-    std::size_t nextB = startCount == 2 ? next(starts[1], from) : npos;
+    std::size_t nextA = next(keys[0], from);
+    std::size_t nextB = keyCount == 2 ? next(keys[1], from) : npos;
     while (nextA != npos || nextB != npos) {
         const std::size_t at = nextA < nextB ? nextA : nextB;
         if (bytesMatchAt(haystack, at, needle)) return at;
         if (at >= last) return npos;
-        if (at == nextA) nextA = next(starts[0], at + 1);
-        if (at == nextB) nextB = next(starts[1], at + 1);
+        if (at == nextA) nextA = next(keys[0], at + 1);
+        if (at == nextB) nextB = next(keys[1], at + 1);
     }
     return npos;
 }

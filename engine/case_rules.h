@@ -16,14 +16,23 @@ public:
     static const CaseRules& current();
 
     // 0-based index of the first match of a non-empty `needle` that starts at or after `from`.
-    std::size_t find(std::string_view haystack, std::string_view needle, std::size_t from) const;
+    std::size_t find(std::string_view haystack, std::string_view needle, std::size_t from) const {
+        return find(haystack, needle, from, anchorOf(needle));
+    }
+    // The same, with the needle's scan anchor from anchorOf(), for needles searched again and
+    // again.
+    std::size_t find(std::string_view haystack, std::string_view needle, std::size_t from,
+                     std::size_t anchor) const;
+
+    // The index of the needle byte to scan for: the rarest one in everyday text.
+    static std::size_t anchorOf(std::string_view needle);
 
 private:
     enum class Encoding { singleByte, utf8, otherMultiByte };
     explicit CaseRules(Encoding encoding);
 
-    std::size_t findBytes(std::string_view haystack, std::string_view needle,
-                          std::size_t from) const;
+    std::size_t findBytes(std::string_view haystack, std::string_view needle, std::size_t from,
+                          std::size_t anchor) const;
     std::size_t findUtf8(std::string_view haystack, std::string_view needle,
                          std::size_t from) const;
     bool bytesMatchAt(std::string_view haystack, std::size_t at, std::string_view needle) const;
@@ -32,6 +41,9 @@ private:
     // UTF-8 locales fold letters by code point; other locales fold single bytes by this table.
     bool utf8_;
     std::array<unsigned char, 256> fold_{};
+    // For each byte, the bytes that fold like it (at most two are kept) and how many there are.
+    std::array<std::array<unsigned char, 2>, 256> alike_{};
+    std::array<unsigned char, 256> alikeCount_{};
 };
 
 }  // namespace engine::detail

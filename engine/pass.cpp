@@ -30,7 +30,7 @@ PassResult copyLines(InputFile& input, OutputFile& output, int entryIndex, PassH
     host.setProgressMin(0);
     host.setProgressMax(remaining + 2);
 
-    const detail::CaseRules& rules = detail::CaseRules::current();
+    detail::SegmentRewriter rewriter(detail::CaseRules::current());
     detail::LineReader reader(input);
     std::string pending;
     pending.reserve(kWriteBlock + 4096);
@@ -45,7 +45,7 @@ PassResult copyLines(InputFile& input, OutputFile& output, int entryIndex, PassH
         }
         // A source that shrank since it was measured ends early rather than invent lines.
         if (!reader.next(line, end)) break;
-        detail::appendRewritten(line, host.currentTexts(), rules, pending);
+        rewriter.append(line, host.currentTexts(), pending);
         pending += "\r\n";
         const std::int64_t accounted = accountedBytes(line.size(), end);
         done += accounted;

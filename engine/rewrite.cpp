@@ -8,32 +8,44 @@ namespace engine {
 
 namespace detail {
 
-void appendRewritten(std::string_view line, const Texts& texts, const CaseRules& rules,
-                     std::string& out) {
-    const std::string_view start = texts.startMarker;
-    const std::string_view stop = texts.stopMarker;
-    const std::string_view search = texts.searchText;
+const SegmentRewriter::Needle& SegmentRewriter::prepare(Needle& needle, std::string_view text) {
+    if (needle.text != text) {
+        needle.text = text;
+        needle.anchor = CaseRules::anchorOf(text);
+    }
+    return needle;
+}
+
+std::size_t SegmentRewriter::find(std::string_view haystack, const Needle& needle,
+                                  std::size_t from) const {
+    return rules_.find(haystack, needle.text, from, needle.anchor);
+}
+
+void SegmentRewriter::append(std::string_view line, const Texts& texts, std::string& out) {
     // Without a stop marker no segment closes; without a search text no segment changes.
-    if (stop.empty() || search.empty()) {
+    if (texts.stopMarker.empty() || texts.searchText.empty()) {
         out.append(line);
         return;
     }
+    const Needle& start = prepare(start_, texts.startMarker);
+    const Needle& stop = prepare(stop_, texts.stopMarker);
+    const Needle& search = prepare(search_, texts.searchText);
     // One pass from left to right: `copied` is how much of the line is already in `out`, and
     // positions stay those of the original line, since a segment's rewrite never moves what
     // lies after it relative to the next search start.
     std::size_t copied = 0;
     std::size_t from = 0;
     while (from < line.size()) {
-        const std::size_t segmentStart = start.empty() ? from : rules.find(line, start, from);
+        const std::size_t segmentStart = start.text.empty() ? from : find(line, start, from);
         if (segmentStart == CaseRules::npos) break;
-        const std::size_t stopHit = rules.find(line, stop, segmentStart);
+        const std::size_t stopHit = find(line, stop, segmentStart);
         if (stopHit == CaseRules::npos) break;
-        const std::size_t segmentEnd = stopHit + stop.size();
-        const std::size_t hit = rules.find(line.substr(0, segmentEnd), search, segmentStart);
+        const std::size_t segmentEnd = stopHit + stop.text.size();
+        const std::size_t hit = find(line.substr(0, segmentEnd), search, segmentStart);
         if (hit != CaseRules::npos) {
             out.append(line.substr(copied, hit - copied));
             out.append(texts.replacementText);
-            copied = hit + search.size();
+            copied = hit + search.text.size();
         }
         from = segmentEnd;
     }
@@ -66,8 +78,8 @@ std::string rewrite(std::string_view line, std::string_view startMarker,
                     std::string_view replacementText) {
     std::string out;
     out.reserve(line.size());
-    detail::appendRewritten(line, Texts{startMarker, stopMarker, searchText, replacementText},
-                            detail::CaseRules::current(), out);
+    detail::SegmentRewriter(detail::CaseRules::current())
+        .append(line, Texts{startMarker, stopMarker, searchText, replacementText}, out);
     return out;
 }
 

@@ -1,0 +1,22 @@
+// A generated HTML-like corpus for the benchmarks: CR LF lines, a few of them holding anchors
+// that the default texts rewrite, most of them not.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+namespace bench {
+
+inline constexpr const char* kDefaultStart = "<a href=\"https://www.example.com/";
+inline constexpr const char* kDefaultStop = "style=\"text-decoration: underline\">";
+inline constexpr const char* kDefaultSearch = "underline";
+inline constexpr const char* kDefaultReplacement = "underline line-through";
+
+// Writes about `bytes` bytes to `path` (same content for the same size) unless a file of that
+// size from an earlier run is already there.
+void writeCorpus(const std::filesystem::path& path, std::uint64_t bytes);
+
+// The corpus size: BENCH_CORPUS_MB from the environment, 200 MB by default.
+std::uint64_t corpusBytesFromEnvironment();
+
+}  // namespace bench
