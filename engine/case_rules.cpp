@@ -6,6 +6,7 @@
 #include <cstring>
 #include <cwctype>
 #include <memory>
+#include <vector>
 
 namespace engine::detail {
 namespace {
@@ -158,14 +159,13 @@ std::size_t CaseRules::find(std::string_view haystack, std::string_view needle, 
     return findBytes(haystack, needle, from, anchor);
 }
 
-bool CaseRules::bytesMatchAt(std::string_view haystack, std::size_t at,
-                             std::string_view needle) const {
+std::size_t CaseRules::matchLength(std::string_view haystack, std::size_t at,
+                                   std::string_view needle) const {
     const auto* h = reinterpret_cast<const unsigned char*>(haystack.data() + at);
     const auto* n = reinterpret_cast<const unsigned char*>(needle.data());
-    for (std::size_t i = 0; i < needle.size(); ++i) {
-        if (fold_[h[i]] != fold_[n[i]]) return false;
-    }
-    return true;
+    std::size_t i = 0;
+    while (i < needle.size() && fold_[h[i]] == fold_[n[i]]) ++i;
+    return i;
 }
 
 std::size_t CaseRules::findBytes(std::string_view haystack, std::string_view needle,
@@ -175,13 +175,8 @@ std::size_t CaseRules::findBytes(std::string_view haystack, std::string_view nee
     const auto key = static_cast<unsigned char>(needle[anchor]);
     const std::array<unsigned char, 2>& keys = alike_[key];
     const int keyCount = alikeCount_[key];
-    const std::size_t last = haystack.size() - needle.size();  // last possible start
-    if (keyCount > 2) {  // an odd locale: fall back to a plain scan
-        for (std::size_t at = from; at <= last; ++at) {
-            if (bytesMatchAt(haystack, at, needle)) return at;
-        }
-        return npos;
-    }
+    if (keyCount > 2) return findBytesLinear(haystack, needle, from);  // an odd locale
+    const std::size_t last = haystack.size() - needle.size();          // last possible start
     const char* base = haystack.data() + anchor;  // a key at base[at] means a start at `at`
     const auto next = [&](unsigned char byte, std::size_t at) -> std::size_t {
         const void* p = std::memchr(base + at, byte, last + 1 - at);
@@ -189,12 +184,38 @@ std::size_t CaseRules::findBytes(std::string_view haystack, std::string_view nee
     };
     std::size_t nextA = next(keys[0], from);
     std::size_t nextB = keyCount == 2 ? next(keys[1], from) : npos;
+    std::size_t compared = 0;
     while (nextA != npos || nextB != npos) {
         const std::size_t at = nextA < nextB ? nextA : nextB;
-        if (bytesMatchAt(haystack, at, needle)) return at;
+        // Repetitive text can make every hit a long near-match; past a bounded amount of such
+        // work the rest is searched in guaranteed linear time.
+        if (compared > 4 * (at - from) + 4096) return findBytesLinear(haystack, needle, at);
+        const std::size_t matched = matchLength(haystack, at, needle);
+        if (matched == needle.size()) return at;
+        compared += matched + 1;
         if (at >= last) return npos;
         if (at == nextA) nextA = next(keys[0], at + 1);
         if (at == nextB) nextB = next(keys[1], at + 1);
+    }
+    return npos;
+}
+
+std::size_t CaseRules::findBytesLinear(std::string_view haystack, std::string_view needle,
+                                       std::size_t from) const {
+    // Knuth-Morris-Pratt over folded bytes.
+    const auto folded = [&](std::string_view s, std::size_t i) {
+        return fold_[static_cast<unsigned char>(s[i])];
+    };
+    std::vector<std::size_t> border(needle.size(), 0);
+    for (std::size_t i = 1, k = 0; i < needle.size(); ++i) {
+        while (k > 0 && folded(needle, i) != folded(needle, k)) k = border[k - 1];
+        if (folded(needle, i) == folded(needle, k)) ++k;
+        border[i] = k;
+    }
+    for (std::size_t i = from, k = 0; i < haystack.size(); ++i) {
+        while (k > 0 && folded(haystack, i) != folded(needle, k)) k = border[k - 1];
+        if (folded(haystack, i) == folded(needle, k)) ++k;
+        if (k == needle.size()) return i + 1 - needle.size();
     }
     return npos;
 }

@@ -35,7 +35,11 @@ private:
                           std::size_t anchor) const;
     std::size_t findUtf8(std::string_view haystack, std::string_view needle,
                          std::size_t from) const;
-    bool bytesMatchAt(std::string_view haystack, std::size_t at, std::string_view needle) const;
+    std::size_t findBytesLinear(std::string_view haystack, std::string_view needle,
+                                std::size_t from) const;
+    // How many bytes of `needle` match the haystack from `at` on, up to the first difference.
+    std::size_t matchLength(std::string_view haystack, std::size_t at,
+                            std::string_view needle) const;
     bool utf8MatchAt(std::string_view haystack, std::size_t at, std::string_view needle) const;
 
     // UTF-8 locales fold letters by code point; other locales fold single bytes by this table.

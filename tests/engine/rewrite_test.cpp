@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <clocale>
 #include <string>
 
@@ -125,6 +127,37 @@ TEST(LetterCaseTest, CLocaleMatchesOnlyAsciiLetters) {
     EXPECT_EQ(engine::find("AbC", "aBc", 1), 1);
     EXPECT_EQ(engine::find("[@`{", "[@`{", 1), 1);
     EXPECT_EQ(engine::find("@", "`", 1), 0);  // neighbours of the letters are no letters
+}
+
+}  // namespace
+
+namespace {
+
+// Repetitive text makes every scanned hit a long near-match, which drives the search into its
+// linear fallback; it must find what a plain search finds.
+TEST(FindTest, RepetitiveTextAgreesWithAPlainSearch) {
+    std::string repeated;
+    for (int i = 0; i < 30000; ++i) repeated += "aB";
+    std::string withHit = repeated;
+    withHit.replace(50000, 2, "bb");
+    const auto plain = [](const std::string& haystack, const std::string& needle,
+                          std::size_t from) -> engine::Position {
+        const auto equal = [](char x, char y) { return std::tolower(x) == std::tolower(y); };
+        const auto it = std::search(haystack.begin() + static_cast<std::ptrdiff_t>(from),
+                                    haystack.end(), needle.begin(), needle.end(), equal);
+        return it == haystack.end() ? 0 : (it - haystack.begin()) + 1;
+    };
+    std::string pairs;
+    for (int i = 0; i < 150; ++i) pairs += "ab";
+    for (const std::string* haystack : {&repeated, &withHit}) {
+        for (const std::string& needle : {pairs + "b", pairs + "a", "b" + pairs, pairs}) {
+            for (const std::size_t from : {0u, 777u, 49000u}) {
+                EXPECT_EQ(engine::find(*haystack, needle, static_cast<engine::Position>(from) + 1),
+                          plain(*haystack, needle, from))
+                    << needle.size() << " from " << from;
+            }
+        }
+    }
 }
 
 }  // namespace
