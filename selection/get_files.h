@@ -24,6 +24,7 @@ DialogServices qtDialogServices(QWidget* parent);
 
 // The selection string, or an empty string after a cancel or a failure ("Open error" is shown
 // for a failure other than a cancel).
-QString GetFiles(const DialogServices& services, const QString& sTitle = QStringLiteral("Open files..."));
+QString GetFiles(const DialogServices& services,
+                 const QString& sTitle = QStringLiteral("Open files..."));
 
 }  // namespace selection

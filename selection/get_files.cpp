@@ -1,0 +1,47 @@
+#include "get_files.h"
+
+#include "dialog_settings.h"
+
+namespace selection {
+
+namespace {
+
+// Reported when the factory hands back no dialog at all.
+constexpr int kNoDialogNumber = 429;
+
+}  // namespace
+
+QString GetFiles(const DialogServices& services, const QString& sTitle) {
+    QString result;
+    QString selection;
+    // Declared before the work so that it outlives the message box and is released last.
+    std::unique_ptr<OpenDialog> dialog;
+    try {
+        dialog = services.createDialog();
+        if (!dialog) {
+            throw DialogFailure(kNoDialogNumber, QStringLiteral("Cannot create the Open dialog."));
+        }
+        dialog->setCancelError(true);
+        dialog->setFilter(kOpenFilter);
+        dialog->setFilterIndex(kOpenFilterIndex);
+        dialog->setDialogTitle(sTitle);
+        dialog->setMaxFileSize(kMaxFileSize);
+        dialog->setFlags(kOpenFlags);
+        try {
+            dialog->showOpen();
+        } catch (const DialogFailure& failure) {
+            // A cancel goes on to read the still empty FileName.
+            if (failure.number() != kCancelNumber) throw;
+        }
+        selection = dialog->fileName();
+    } catch (const DialogFailure& failure) {
+        services.showExclamation(QStringLiteral("Open error"),
+                                 failure.description() + QLatin1Char('(') +
+                                     QString::number(failure.number()) + QLatin1Char(')'));
+        selection.clear();
+    }
+    result = selection;
+    return result;
+}
+
+}  // namespace selection
