@@ -1,7 +1,9 @@
 // A file layer that passes everything to another one, records what the engine asked for, and
-// fails on request: opening a source, creating an output, a write after some bytes, the commit.
+// fails on request: opening a source, a read after some bytes, creating an output, a write after
+// some bytes, the commit.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -20,6 +22,8 @@ public:
     explicit FaultyFiles(engine::FileLayer& inner) : inner_(inner) {}
 
     std::set<std::filesystem::path> failOpenInput;
+    // Source path -> bytes delivered before every further read throws.
+    std::map<std::filesystem::path, std::uint64_t> failReadAfter;
     std::set<std::filesystem::path> failCreateOutput;
     // Output path -> bytes accepted before every further write throws.
     std::map<std::filesystem::path, std::uint64_t> failWriteAfter;
@@ -31,7 +35,9 @@ public:
     std::unique_ptr<engine::InputFile> openInput(const std::filesystem::path& path) override {
         inputsOpened.push_back(path);
         if (failOpenInput.contains(path)) throw engine::FileError(path, "Input/output error");
-        return inner_.openInput(path);
+        const auto limit = failReadAfter.find(path);
+        if (limit == failReadAfter.end()) return inner_.openInput(path);
+        return std::make_unique<Input>(inner_.openInput(path), path, limit->second);
     }
 
     std::unique_ptr<engine::OutputFile> createOutput(
@@ -46,6 +52,27 @@ public:
     }
 
 private:
+    class Input : public engine::InputFile {
+    public:
+        Input(std::unique_ptr<engine::InputFile> inner, std::filesystem::path path,
+              std::uint64_t limit)
+            : inner_(std::move(inner)), path_(std::move(path)), left_(limit) {}
+
+        std::uint64_t size() const override { return inner_->size(); }
+        std::size_t read(char* buffer, std::size_t capacity) override {
+            if (left_ == 0) throw engine::FileError(path_, "Input/output error");
+            const std::size_t n = inner_->read(
+                buffer, static_cast<std::size_t>(std::min<std::uint64_t>(capacity, left_)));
+            left_ -= n;
+            return n;
+        }
+
+    private:
+        std::unique_ptr<engine::InputFile> inner_;
+        std::filesystem::path path_;
+        std::uint64_t left_;
+    };
+
     class Output : public engine::OutputFile {
     public:
         Output(std::unique_ptr<engine::OutputFile> inner, std::filesystem::path path,
