@@ -18,6 +18,10 @@ namespace {
 
 // Events are handled, and the bar repainted, at most this often during a run.
 constexpr auto kFrame = std::chrono::milliseconds(15);
+// Reading the clock costs about as much as rewriting a short line, so it is read only after this
+// many lines or this many bytes, whichever comes first: either takes far less than a frame.
+constexpr int kYieldsPerClockRead = 64;
+constexpr std::int64_t kBytesPerClockRead = 64 * 1024;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
     auto* button = new QPushButton(caption, parent);
@@ -231,13 +235,23 @@ void frmMain::paintProgress() {
 }
 
 void frmMain::yield() {
-    if (!eventsDue_ && Clock::now() - lastEvents_ < kFrame) {
-        return;
+    if (!eventsDue_) {
+        const std::int64_t bytes = progressValue_ - progressAtClock_;
+        if (--yieldsToClock_ > 0 && bytes >= 0 && bytes < kBytesPerClockRead) {
+            return;
+        }
+        yieldsToClock_ = kYieldsPerClockRead;
+        progressAtClock_ = progressValue_;
+        if (Clock::now() - lastEvents_ < kFrame) {
+            return;
+        }
     }
     eventsDue_ = false;
     paintProgress();
     QCoreApplication::processEvents();
     lastEvents_ = Clock::now();
+    yieldsToClock_ = kYieldsPerClockRead;
+    progressAtClock_ = progressValue_;
 }
 
 bool frmMain::stopRequested() const {

@@ -105,6 +105,9 @@ private:
     using Clock = std::chrono::steady_clock;
     Clock::time_point lastEvents_{};
     bool eventsDue_ = true;
+    // Yields left, and the progress at the last look, before the clock is read again.
+    int yieldsToClock_ = 0;
+    std::int64_t progressAtClock_ = 0;
 
     bool running_ = false;
     bool closeAfterRun_ = false;

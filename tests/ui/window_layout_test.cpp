@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "tests/ui/qstring_printer.h"
 #include "tests/ui/scripted_dialog.h"
 #include "ui/frmMain.h"
 

@@ -12,10 +12,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <functional>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "tests/ui/qstring_printer.h"
 #include "tests/ui/scripted_dialog.h"
 #include "ui/frmMain.h"
 
@@ -39,11 +42,16 @@ public:
     using frmMain::frmMain;
     Selections selections;
     std::function<void(int)> onPassStart;
+    std::function<void(std::int64_t)> onProgress;
 
     void selectEntry(int index, bool on) override {
         selections.emplace_back(index, on);
         frmMain::selectEntry(index, on);
         if (on && onPassStart) onPassStart(index);
+    }
+    void setProgressValue(std::int64_t value) override {
+        frmMain::setProgressValue(value);
+        if (onProgress) onProgress(value);
     }
 };
 
@@ -143,16 +151,34 @@ TEST_F(WindowRun, SingleModeUsesTheFullPathAndTheTextsAsEdited) {
     expectIdleAfterRun();
 }
 
-TEST_F(WindowRun, StopDuringTheSecondFileLeavesTheThirdWithoutOutput) {
-    writeSources({"a.htm", "b.htm", "c.htm"});
+TEST_F(WindowRun, StopClickedInTheMiddleOfTheSecondFileEndsTheRunThere) {
+    writeSources({"a.htm", "c.htm"});
+    const QByteArray line = kSource.split('\n')[1] + '\n';
+    {
+        QFile file(path("b.htm"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(line.repeated(100));
+    }
     choose({"a.htm", "b.htm", "c.htm"});
-    window.onPassStart = [&](int index) {
-        if (index == 1) clickLater("cmdStop");
+    int pass = -1;
+    bool clicked = false;
+    window.onPassStart = [&](int index) { pass = index; };
+    window.onProgress = [&](std::int64_t done) {
+        if (pass != 1 || done == 0) return;
+        // A slow line: the pass outlasts several frames, so the click is handled mid-file.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!clicked && done >= 10 * line.size()) {
+            clicked = true;
+            clickLater("cmdStop");
+        }
     };
 
     replace();
 
     EXPECT_EQ(contents("a_new.htm"), kRewritten);
+    const auto written = contents("b_new.htm").count("\r\n");
+    EXPECT_GE(written, 10);
+    EXPECT_LT(written, 100);
     EXPECT_FALSE(exists("c_new.htm"));
     EXPECT_EQ(window.selections, (Selections{{0, true}, {0, false}, {1, true}}));
     EXPECT_TRUE(list()->item(1)->isSelected());
@@ -200,18 +226,22 @@ TEST_F(WindowRun, AddFileDuringARunStopsItAndChoosesOnceItHasEnded) {
     expectIdleAfterRun();
 }
 
-TEST_F(WindowRun, FailuresAreShownOnceWhenTheRunEnds) {
+TEST_F(WindowRun, FailuresAreShownOnceWhenTheRunEndsListingTheFirstTwenty) {
     writeSources({"a.htm"});
-    choose({"missing.htm", "a.htm"});
+    QStringList names{"a.htm"};
+    for (int i = 1; i <= 22; ++i) names << QStringLiteral("missing%1.htm").arg(i);
+    choose(names);
 
     replace();
 
     EXPECT_EQ(contents("a_new.htm"), kRewritten);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].title, "Replace error");
-    EXPECT_TRUE(dialogs.messages[0].text.contains(path("missing.htm")))
-        << dialogs.messages[0].text.toStdString();
-    EXPECT_FALSE(dialogs.messages[0].text.contains("a.htm:"));
+    const QString& text = dialogs.messages[0].text;
+    for (int i = 1; i <= 22; ++i) {
+        EXPECT_EQ(text.contains(path(QStringLiteral("missing%1.htm: ").arg(i))), i <= 20) << i;
+    }
+    EXPECT_TRUE(text.endsWith("2 more files failed.")) << text.toStdString();
     expectIdleAfterRun();
 }
 
