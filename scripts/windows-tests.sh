@@ -33,6 +33,14 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$WINEPREFIX"
+[ -d "$WINEPREFIX/dosdevices" ] || "$wine" cmd.exe /c exit 0
+
+# Drive R: for the tests that need a drive root they may write to.
+drive="$build/drive-r"
+rm -rf "$drive"
+mkdir -p "$drive"
+ln -sfn "$drive" "$WINEPREFIX/dosdevices/r:"
+export REPLACE_TEST_DRIVE=R:
 
 status=0
 "$wine" "$build/engine_tests.exe" --gtest_color=no "$@" || status=$?
