@@ -112,7 +112,7 @@ TEST_F(WindowLayout, FocusStartsOnTheListAndTabFollowsTheTabIndexes) {
     window.setReplaceEnabled(true);
     window.setStopEnabled(true);
     window.show();
-    QApplication::setActiveWindow(&window);
+    window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     ASSERT_NE(QApplication::focusWidget(), nullptr);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), "lstFile");
