@@ -2,8 +2,8 @@
 // box that records what it was asked to show.
 #pragma once
 
-#include <QDir>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -15,12 +15,19 @@ struct ShownMessage {
     QString text;
 };
 
+// What the next Open dialogs return (empty: cancelled), and every message box shown.
+struct ScriptedServices {
+    QString selection;
+    std::function<void()> onShow;
+    int dialogsShown = 0;
+    std::vector<ShownMessage> messages;
+
+    selection::DialogServices services();
+};
+
 class ScriptedDialog : public selection::OpenDialog {
 public:
-    ScriptedDialog(QString selection, QString folder, std::function<void()> onShow)
-        : selection_(std::move(selection)),
-          folder_(std::move(folder)),
-          onShow_(std::move(onShow)) {}
+    explicit ScriptedDialog(const ScriptedServices& script) : script_(script) {}
     void setCancelError(bool) override {}
     void setFilter(const QString&) override {}
     void setFilterIndex(int) override {}
@@ -28,38 +35,26 @@ public:
     void setMaxFileSize(int) override {}
     void setFlags(long) override {}
     void showOpen() override {
-        if (onShow_) onShow_();
-        if (selection_.isEmpty())
+        if (script_.onShow) script_.onShow();
+        if (script_.selection.isEmpty()) {
             throw selection::DialogFailure(selection::kCancelNumber, "Cancel");
-        // Like the system's dialog, a confirmed choice moves the working directory.
-        if (!folder_.isEmpty()) QDir::setCurrent(folder_);
+        }
     }
-    QString fileName() const override { return selection_; }
+    QString fileName() const override { return script_.selection; }
 
 private:
-    QString selection_;
-    QString folder_;
-    std::function<void()> onShow_;
+    const ScriptedServices& script_;
 };
 
-// What the next Open dialogs return, and every message box shown.
-struct ScriptedServices {
-    QString selection;
-    QString folder;
-    std::function<void()> onShow;
-    int dialogsShown = 0;
-    std::vector<ShownMessage> messages;
-
-    selection::DialogServices services() {
-        return {[this] {
-                    ++dialogsShown;
-                    return std::make_unique<ScriptedDialog>(selection, folder, onShow);
-                },
-                [this](const QString& title, const QString& text) {
-                    messages.push_back({title, text});
-                }};
-    }
-};
+inline selection::DialogServices ScriptedServices::services() {
+    return {[this] {
+                ++dialogsShown;
+                return std::make_unique<ScriptedDialog>(*this);
+            },
+            [this](const QString& title, const QString& text) {
+                messages.push_back({title, text});
+            }};
+}
 
 // The selection string of several files in one folder.
 inline QString multiSelection(const QString& folder, const QStringList& names) {

@@ -2,7 +2,6 @@
 // engine, and what the window does with clicks that arrive while a run yields.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,7 +60,6 @@ protected:
         ASSERT_TRUE(folder.isValid());
         window.show();
     }
-    void TearDown() override { QDir::setCurrent(startDir); }
 
     QString path(const QString& name) const { return folder.filePath(name); }
 
@@ -82,7 +80,6 @@ protected:
     void choose(const QStringList& names) {
         dialogs.selection =
             names.size() == 1 ? path(names[0]) : multiSelection(folder.path(), names);
-        dialogs.folder = folder.path();
         QTest::mouseClick(button("cmdAdd"), Qt::LeftButton);
     }
     // Delivered at the window's next yield.
@@ -104,7 +101,6 @@ protected:
         EXPECT_EQ(window.findChild<QProgressBar*>("ProgresBar")->value(), 0);
     }
 
-    QString startDir = QDir::currentPath();
     QTemporaryDir folder;
     ScriptedServices dialogs;
     RecordingWindow window{dialogs.services()};
