@@ -15,6 +15,15 @@
 #include "run_checks.h"
 #include "temp_folder.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -160,5 +169,59 @@ TEST(MissingFolderTest, EveryEntryIsReportedAndNothingIsCreated) {
     EXPECT_TRUE(host.eventsStartingWith("select").empty());
     engine_test::expectIdleAfterRun(host);
 }
+
+#ifndef _WIN32
+struct SpecialCase {
+    const char* name;
+    std::function<void(const fs::path&)> make;
+};
+
+void PrintTo(const SpecialCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class SpecialSourceTest : public testing::TestWithParam<SpecialCase> {};
+
+// A source that is not a regular file is refused at once: a FIFO must not leave the run (and
+// the window) waiting for a writer that never comes.
+TEST_P(SpecialSourceTest, IsRefusedWithoutWaiting) {
+    TempFolder folder;
+    const fs::path special = folder / "special.htm";
+    GetParam().make(special);
+    writeFile(folder / "b.htm", "<a b>");
+    RecordingHost host;
+    host.entries = {"special.htm", "b.htm"};
+    host.directory = folder.path();
+
+    auto running = std::async(std::launch::async, [&host] { engine::run(host); });
+    if (running.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+        ADD_FAILURE() << "the run is stuck opening the source";
+        // A writer that comes and goes lets the blocked open return.
+        const int writer = ::open(special.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) ::close(writer);
+    }
+    running.get();
+
+    ASSERT_EQ(host.failures.size(), 1u);
+    EXPECT_EQ(host.failures[0].first.filename(), "special.htm");
+    EXPECT_FALSE(host.failures[0].second.empty());
+    EXPECT_FALSE(fs::exists(folder / "special_new.htm"));
+    EXPECT_EQ(engine_test::readFile(folder / "b_new.htm"), "<a i>\r\n");
+    engine_test::expectIdleAfterRun(host);
+}
+
+INSTANTIATE_TEST_SUITE_P(Posix, SpecialSourceTest,
+                         testing::Values(SpecialCase{"Fifo",
+                                                     [](const fs::path& path) {
+                                                         ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+                                                     }},
+                                         SpecialCase{"LinkToADevice",
+                                                     [](const fs::path& path) {
+                                                         fs::create_symlink("/dev/zero", path);
+                                                     }}),
+                         [](const testing::TestParamInfo<SpecialCase>& param) {
+                             return param.param.name;
+                         });
+#endif
 
 }  // namespace
