@@ -78,8 +78,10 @@ int main(int argc, char* argv[]) {
 
     const fs::path folder = fs::temp_directory_path() / "segment-replace-bench";
     fs::create_directories(folder);
-    const fs::path corpus = folder / "corpus.htm";
     const std::uint64_t bytes = bench::corpusBytesFromEnvironment();
+    // One file per size, so that a quick run with a small corpus does not pick up a larger one.
+    const fs::path corpus =
+        folder / ("window-corpus-" + std::to_string(bytes / 1000000) + "MB.htm");
     bench::writeCorpus(corpus, bytes);
 
     SilentRunHost silent(corpus);
