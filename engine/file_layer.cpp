@@ -71,8 +71,13 @@ void replaceFile(const fs::path& from, const fs::path& to) {
 class SystemInput final : public InputFile {
 public:
     explicit SystemInput(const fs::path& path) : path_(path) {
+        // Checked before opening: opening a FIFO would wait for a writer, freezing the window.
         std::error_code error;
-        if (fs::is_directory(path, error)) throw FileError(path, "is a folder, not a file");
+        const fs::file_status status = fs::status(path, error);
+        if (fs::is_directory(status)) throw FileError(path, "is a folder, not a file");
+        if (fs::exists(status) && !fs::is_regular_file(status)) {
+            throw FileError(path, "is not a regular file");
+        }
         file_ = openForReading(path);
         if (file_ == nullptr) fail(path, errno);
         std::setvbuf(file_, nullptr, _IONBF, 0);  // the caller reads in large blocks

@@ -76,16 +76,17 @@ PassResult pass(const fs::path& source, const fs::path& outputBase, int entryInd
         return PassResult::completed;
     }
     PassResult result = PassResult::completed;
-    bool selected = false;
+    bool copying = false;  // a failure while copying deselects the entry the copy selected
     try {
         // The source is opened first, so a source that cannot be read leaves nothing behind.
         const std::unique_ptr<InputFile> input = files.openInput(source);
         const std::unique_ptr<OutputFile> out = files.createOutput(output);
-        selected = true;
+        copying = true;
         result = copyLines(*input, *out, entryIndex, host);
+        copying = false;
         out->commit();
     } catch (const FileError& error) {
-        if (selected && result == PassResult::completed) host.selectEntry(entryIndex, false);
+        if (copying) host.selectEntry(entryIndex, false);
         host.reportFailure(error.path(), error.what());
     }
     return result;
