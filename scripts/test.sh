@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the whole suite in a plain build and
-# again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets for a bounded
+# time, and the engine's tests built for 64-bit Windows and run under Wine.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,3 +24,9 @@ run_suite "$root/build/test"
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite "$root/build/sanitize" -DREPLACE_SANITIZE=ON -DREPLACE_BUILD_BENCH=OFF
+
+echo "== Fuzzing the rewrite and the line reading"
+"$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-30}"
+
+echo "== The engine built for Windows, under Wine"
+"$root/scripts/windows-tests.sh"

@@ -149,12 +149,8 @@ void frmMain::cmdReplace_Click() {
     try {
         engine::run(*this);
     } catch (const std::exception& e) {
-        // Put the buttons back as the run's own finish would have.
+        // The run has put the buttons back on its way out; what remains is to tell the user.
         reportFailure({}, e.what());
-        setReplaceCaption("Replace");
-        setStopEnabled(false);
-        bStop = false;
-        setProgressValue(0);
     }
     running_ = false;
     paintProgress();
