@@ -1,8 +1,11 @@
 // Slow, literal models of the engine, used to check the fast one: the segment rewrite with a
-// naive case-insensitive search and ASCII-only folding (what the "C" locale gives), the line
-// spliced in place step by step; and the output a pass writes for a whole file.
+// naive case-insensitive search, the line spliced in place step by step; and the output a pass
+// writes for a whole file. Letters fold as in the "C" locale (ASCII only) unless a single-byte
+// locale's folding is switched on.
 #pragma once
 
+#include <array>
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,8 +13,28 @@
 
 namespace reference {
 
-inline char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+inline std::array<unsigned char, 256>& foldTable() {
+    static std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> ascii{};
+        for (int c = 0; c < 256; ++c) {
+            ascii[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        }
+        return ascii;
+    }();
+    return table;
+}
+
+// Takes the current single-byte locale's case mapping for the bytes past ASCII; a mapping that
+// leaves the upper half is ignored, so A-Z and a-z keep matching only each other.
+inline void foldLikeCurrentLocale() {
+    for (int c = 0x80; c < 256; ++c) {
+        const int folded = std::tolower(std::toupper(c));
+        foldTable()[c] = static_cast<unsigned char>(folded >= 0x80 && folded <= 0xFF ? folded : c);
+    }
+}
+
+inline unsigned char fold(char c) {
+    return foldTable()[static_cast<unsigned char>(c)];
 }
 
 // 1-based position of the first hit at or after `from`, or 0.
@@ -23,8 +46,8 @@ inline std::int64_t find(std::string_view haystack, std::string_view needle, std
     for (std::int64_t p = from; p + length - 1 <= size; ++p) {
         bool same = true;
         for (std::int64_t k = 0; k < length && same; ++k) {
-            same = foldAscii(haystack[static_cast<std::size_t>(p - 1 + k)]) ==
-                   foldAscii(needle[static_cast<std::size_t>(k)]);
+            same = fold(haystack[static_cast<std::size_t>(p - 1 + k)]) ==
+                   fold(needle[static_cast<std::size_t>(k)]);
         }
         if (same) return p;
     }
