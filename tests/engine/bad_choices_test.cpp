@@ -25,6 +25,7 @@ struct ChoiceCase {
     const char* name;
     Files files;
     std::vector<std::pair<std::string, std::string>> links;  // link -> target, both in the folder
+    std::vector<std::pair<std::string, std::string>> hardLinks;
     std::vector<std::string> entries;  // one entry is single mode, taken as a full path
     Files after;                       // the folder afterwards (a link reads as its target)
     std::vector<std::string> refused;  // entries reported as failures, in order
@@ -44,6 +45,11 @@ TEST_P(BadChoiceTest, NoChosenFileIsWritten) {
         std::error_code error;
         fs::create_symlink(target, folder / link, error);
         if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+    }
+    for (const auto& [link, target] : c.hardLinks) {
+        std::error_code error;
+        fs::create_hard_link(folder / target, folder / link, error);
+        if (error) GTEST_SKIP() << "no hard links here: " << error.message();
     }
     RecordingHost host;
     if (c.entries.size() == 1) {
@@ -73,6 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"SameFileListedTwice",
                    {{"a.htm", "<a b>"}},
                    {},
+                   {},
                    {"a.htm", "a.htm"},
                    {{"a.htm", "<a b>"}, {"a_new.htm", "<a i>\r\n"}},
                    {}},
@@ -80,11 +87,13 @@ INSTANTIATE_TEST_SUITE_P(
             "OutputNameChosenBeforeItsSource",
             {{"a.htm", "<a b>"}, {"a_new.htm", "<a b> mine"}},
             {},
+            {},
             {"a_new.htm", "a.htm"},
             {{"a.htm", "<a b>"}, {"a_new.htm", "<a b> mine"}, {"a_new_new.htm", "<a i> mine\r\n"}},
             {"a.htm"}},
         ChoiceCase{"NameWithoutADotInSingleMode",
                    {{"README", "<a b>"}},
+                   {},
                    {},
                    {"README"},
                    {{"README", "<a b>"}, {"README_new", "<a i>\r\n"}},
@@ -93,12 +102,14 @@ INSTANTIATE_TEST_SUITE_P(
             "NamesWithoutADotInMultiMode",
             {{"README", "<a b>"}, {"README_new", "<a b>!"}},
             {},
+            {},
             {"README", "README_new"},
             {{"README", "<a b>"}, {"README_new", "<a b>!"}, {"README_new_new", "<a i>!\r\n"}},
             {"README"}},
         ChoiceCase{"OutputNameIsALinkToAnotherChosenFile",
                    {{"a.htm", "<a b>"}, {"b.htm", "<a b>b"}},
                    {{"b_new.htm", "a.htm"}},
+                   {},
                    {"a.htm", "b.htm"},
                    {{"a.htm", "<a b>"},
                     {"a_new.htm", "<a i>\r\n"},
@@ -108,12 +119,24 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"SingleSourceIsALinkToItsOwnOutputName",
                    {{"page_new.htm", "<a b>"}},
                    {{"page.htm", "page_new.htm"}},
+                   {},
                    {"page.htm"},
                    {{"page.htm", "<a b>"}, {"page_new.htm", "<a b>"}},
                    {"page.htm"}},
+        ChoiceCase{"OutputNameIsAHardLinkToAnotherChosenFile",
+                   {{"a.htm", "<a b>"}, {"b.htm", "<a b>b"}},
+                   {},
+                   {{"b_new.htm", "a.htm"}},
+                   {"a.htm", "b.htm"},
+                   {{"a.htm", "<a b>"},
+                    {"a_new.htm", "<a i>\r\n"},
+                    {"b.htm", "<a b>b"},
+                    {"b_new.htm", "<a b>"}},
+                   {"b.htm"}},
         ChoiceCase{"ChosenLinkAndItsTarget",
                    {{"a.htm", "<a b>"}},
                    {{"l.htm", "a.htm"}},
+                   {},
                    {"a.htm", "l.htm"},
                    {{"a.htm", "<a b>"},
                     {"a_new.htm", "<a i>\r\n"},
