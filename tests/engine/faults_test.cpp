@@ -173,57 +173,53 @@ TEST(MissingFolderTest, EveryEntryIsReportedAndNothingIsCreated) {
 }
 
 #ifndef _WIN32
-struct SpecialCase {
+struct NonRegularCase {
     const char* name;
     std::function<void(const fs::path&)> make;
 };
 
-void PrintTo(const SpecialCase& c, std::ostream* out) {
+void PrintTo(const NonRegularCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-class SpecialSourceTest : public testing::TestWithParam<SpecialCase> {};
+class NonRegularSourceTest : public testing::TestWithParam<NonRegularCase> {};
 
 // A source that is not a regular file is refused at once: a FIFO must not leave the run (and
 // the window) waiting for a writer that never comes.
-TEST_P(SpecialSourceTest, IsRefusedWithoutWaiting) {
+TEST_P(NonRegularSourceTest, IsRefusedWithoutWaiting) {
     TempFolder folder;
-    const fs::path special = folder / "special.htm";
-    GetParam().make(special);
+    const fs::path odd = folder / "odd.htm";
+    GetParam().make(odd);
     writeFile(folder / "b.htm", "<a b>");
     RecordingHost host;
-    host.entries = {"special.htm", "b.htm"};
+    host.entries = {"odd.htm", "b.htm"};
     host.directory = folder.path();
 
     auto running = std::async(std::launch::async, [&host] { engine::run(host); });
     if (running.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
         ADD_FAILURE() << "the run is stuck opening the source";
         // A writer that comes and goes lets the blocked open return.
-        const int writer = ::open(special.c_str(), O_WRONLY | O_NONBLOCK);
+        const int writer = ::open(odd.c_str(), O_WRONLY | O_NONBLOCK);
         if (writer >= 0) ::close(writer);
     }
     running.get();
 
     ASSERT_EQ(host.failures.size(), 1u);
-    EXPECT_EQ(host.failures[0].first.filename(), "special.htm");
+    EXPECT_EQ(host.failures[0].first.filename(), "odd.htm");
     EXPECT_FALSE(host.failures[0].second.empty());
-    EXPECT_FALSE(fs::exists(folder / "special_new.htm"));
+    EXPECT_FALSE(fs::exists(folder / "odd_new.htm"));
     EXPECT_EQ(engine_test::readFile(folder / "b_new.htm"), "<a i>\r\n");
     engine_test::expectIdleAfterRun(host);
 }
 
-INSTANTIATE_TEST_SUITE_P(Posix, SpecialSourceTest,
-                         testing::Values(SpecialCase{"Fifo",
-                                                     [](const fs::path& path) {
-                                                         ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-                                                     }},
-                                         SpecialCase{"LinkToADevice",
-                                                     [](const fs::path& path) {
-                                                         fs::create_symlink("/dev/zero", path);
-                                                     }}),
-                         [](const testing::TestParamInfo<SpecialCase>& param) {
-                             return param.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Posix, NonRegularSourceTest,
+    testing::Values(
+        NonRegularCase{"Fifo",
+                       [](const fs::path& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }},
+        NonRegularCase{"LinkToADevice",
+                       [](const fs::path& path) { fs::create_symlink("/dev/zero", path); }}),
+    [](const testing::TestParamInfo<NonRegularCase>& param) { return param.param.name; });
 #endif
 
 }  // namespace
