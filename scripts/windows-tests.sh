@@ -19,7 +19,8 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 # The loader is not on the PATH.
-wine="$(dpkg -L wine64 | grep -m1 '/wine64$')"
+wine_files="$(dpkg -L wine64)"
+wine="$(grep -m1 '/wine64$' <<<"$wine_files")"
 wineserver="$(dirname "$wine")/wineserver"
 
 cmake -S "$root/cmake/windows-tests" -B "$build" \
