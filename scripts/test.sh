@@ -23,6 +23,7 @@ run_suite "$root/build/test"
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
   run_suite "$root/build/sanitize" -DREPLACE_SANITIZE=ON -DREPLACE_BUILD_BENCH=OFF
 
 echo "== Fuzzing the rewrite and the line reading"
