@@ -16,6 +16,7 @@
 
 #include "corpus.h"
 #include "engine/engine.h"
+#include "silent_host.h"
 #include "ui/frmMain.h"
 #include "ui/path_text.h"
 
@@ -27,36 +28,6 @@ namespace {
     std::fprintf(stderr, "window_bench: %s\n", what.c_str());
     std::exit(1);
 }
-
-// The run's host without a window: one chosen file and the default texts.
-class SilentRunHost final : public engine::RunHost {
-public:
-    explicit SilentRunHost(fs::path file) : file_(std::move(file)) {}
-    void selectEntry(int, bool) override {}
-    void setProgressValue(std::int64_t) override {}
-    void setProgressMin(std::int64_t) override {}
-    void setProgressMax(std::int64_t) override {}
-    void yield() override {}
-    bool stopRequested() const override { return false; }
-    engine::Texts currentTexts() const override {
-        return {bench::kDefaultStart, bench::kDefaultStop, bench::kDefaultSearch,
-                bench::kDefaultReplacement};
-    }
-    void reportFailure(const fs::path& file, const std::string& reason) override {
-        fail(file.string() + ": " + reason);
-    }
-    void setReplaceCaption(std::string_view) override {}
-    void setReplaceEnabled(bool) override {}
-    void setStopEnabled(bool) override {}
-    void setStopFlag(bool) override {}
-    bool hasChosenFiles() const override { return true; }
-    int entryCount() const override { return 1; }
-    fs::path entryText(int) const override { return file_; }
-    fs::path directoryText() const override { return {}; }
-
-private:
-    fs::path file_;
-};
 
 // Times `work` from a clean start: the previous output is removed first, so that neither run
 // pays for dropping the other's file.
@@ -84,7 +55,7 @@ int main(int argc, char* argv[]) {
         folder / ("window-corpus-" + std::to_string(bytes / 1000000) + "MB.htm");
     bench::writeCorpus(corpus, bytes);
 
-    SilentRunHost silent(corpus);
+    bench::SilentHost silent(corpus);
     frmMain window(selection::DialogServices{
         {}, [](const QString&, const QString& text) { fail(text.toStdString()); }});
     window.show();

@@ -1,0 +1,46 @@
+// A window stand-in for the benchmarks: one chosen file, the default texts, and nothing else
+// done per line, so a timing shows the engine's own cost.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "corpus.h"
+#include "engine/engine.h"
+
+namespace bench {
+
+class SilentHost final : public engine::RunHost {
+public:
+    explicit SilentHost(std::filesystem::path file) : file_(std::move(file)) {}
+
+    void selectEntry(int, bool) override {}
+    void setProgressValue(std::int64_t) override {}
+    void setProgressMin(std::int64_t) override {}
+    void setProgressMax(std::int64_t) override {}
+    void yield() override {}
+    bool stopRequested() const override { return false; }
+    engine::Texts currentTexts() const override {
+        return {kDefaultStart, kDefaultStop, kDefaultSearch, kDefaultReplacement};
+    }
+    // A benchmark whose file failed measures nothing: give up at once.
+    void reportFailure(const std::filesystem::path& file, const std::string& reason) override {
+        std::fprintf(stderr, "%s: %s\n", file.string().c_str(), reason.c_str());
+        std::exit(1);
+    }
+    void setReplaceCaption(std::string_view) override {}
+    void setReplaceEnabled(bool) override {}
+    void setStopEnabled(bool) override {}
+    void setStopFlag(bool) override {}
+    bool hasChosenFiles() const override { return true; }
+    int entryCount() const override { return 1; }
+    std::filesystem::path entryText(int) const override { return file_; }
+    std::filesystem::path directoryText() const override { return {}; }
+
+private:
+    std::filesystem::path file_;
+};
+
+}  // namespace bench
