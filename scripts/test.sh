@@ -27,7 +27,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite "$root/build/sanitize" -DREPLACE_SANITIZE=ON -DREPLACE_BUILD_BENCH=OFF
 
 echo "== Fuzzing the rewrite and the line reading"
-"$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-30}"
+"$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-20}"
 
 echo "== The engine built for Windows, under Wine"
 "$root/scripts/windows-tests.sh"
