@@ -51,9 +51,8 @@ struct Host : engine::RunHost {
     bool idle() const { return caption == "Replace" && !stopEnabled && !stopFlag && value == 0; }
 };
 
-// Files held in `files`, or the real ones when `real` is given. Records every path opened or
-// created, and fails at the step named in `fail` ("create", "write", "commit") for the path
-// given there; "write" fails at the second write, once a first block is out.
+// Files in `files`, or the `real` ones; records the paths opened, fails at the step named in
+// `fail` ("create", "write": the second one, "commit") for the path given there.
 struct TestFiles : engine::FileLayer {
     explicit TestFiles(engine::FileLayer* r = nullptr) : real(r) {}
     engine::FileLayer* real;

@@ -1,5 +1,4 @@
-// One real pass over the file given, with texts that match nothing; fails when the pass reports
-// a failure or the progress values do not add up for a file whose lines all end in CR LF.
+// One real pass over the file given (lines ending in CR LF, no match): must add up and not fail.
 #include <cstdio>
 
 #include "../engine/test_support.h"

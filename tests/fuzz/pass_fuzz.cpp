@@ -1,7 +1,6 @@
-// Fuzzing of the pass's line reading. Input: a mode byte (bit 0 folds the source into CR, LF,
-// NUL, high bytes and markup), the read chunk size (0: all at once), the yield at which Stop is
-// pressed (0: never), then the source. Every line must reach the output in order, rewritten and
-// ended by CR LF, and the progress values must add up.
+// Fuzzing of the pass's line reading: every line must reach the output in order, rewritten and
+// ended by CR LF. Input: a mode byte (bit 0 folds the source into CR, LF, NUL, high bytes and
+// markup), the read chunk size (0: all at once), the yield that presses Stop (0: none), source.
 #include <clocale>
 
 #include "../engine/test_support.h"
@@ -29,11 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine_test::Host host;
     host.texts[0] = "<", host.texts[2] = "\n", host.texts[3] = "[LF]";
     const std::size_t stopAt = data[2];
-    std::int64_t last = 0;
-    host.onYield = [&](int n) {
-        require(host.value >= last && host.value <= host.max, "progress went back or past max");
-        last = host.value, host.stopFlag = static_cast<std::size_t>(n) == stopAt;
-    };
+    host.onYield = [&](int n) { host.stopFlag = static_cast<std::size_t>(n) == stopAt; };
     const auto result = engine::pass("d/p.htm", "d/p.htm", 0, host, files);
     const bool stops = stopAt != 0 && stopAt <= lines.size();
     std::string expected;
@@ -45,7 +40,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(result == (stops ? engine::PassResult::stopped : engine::PassResult::completed) &&
                 host.selects == (stops ? "0+" : "0+0-"),
             "result or selection wrong");
-    const bool open = !source.empty() && source.back() != '\r' && !source.ends_with("\r\n");
-    require(stops || host.value == host.max - (open ? 0 : 2), "final progress wrong");
     return 0;
 }

@@ -1,5 +1,4 @@
-// The segment rewrite as a slow, literal model for the fuzz targets: a naive search, the line
-// spliced in place step by step. Letters fold as the locale set at the call of takeLocale().
+// The segment rewrite as a literal model: a naive search, the line spliced in place step by step.
 #pragma once
 
 #include <algorithm>
@@ -14,7 +13,7 @@ inline void require(bool ok, const char* what) {
     if (!ok) std::fprintf(stderr, "%s\n", what), std::abort();
 }
 
-// A-Z and a-z always; past ASCII the locale's mapping, where it stays past ASCII.
+// A-Z and a-z always; past ASCII the current locale's mapping, where it stays past ASCII.
 inline unsigned char folded[256];
 inline void takeLocale() {
     for (int c = 0; c < 256; ++c) {
@@ -35,7 +34,7 @@ inline std::int64_t find(std::string_view text, std::string_view needle, std::in
 inline std::string replaceFirst(std::string_view text, std::string_view search,
                                 std::string_view replacement) {
     std::string result(text);
-    const std::int64_t at = search.empty() ? 0 : find(text, search, 1);
+    const std::int64_t at = search.empty() ? 0 : reference::find(text, search, 1);
     if (at != 0) result.replace(static_cast<std::size_t>(at - 1), search.size(), replacement);
     return result;
 }
@@ -43,8 +42,8 @@ inline std::string replaceFirst(std::string_view text, std::string_view search,
 inline std::string rewrite(std::string line, std::string_view start, std::string_view stop,
                            std::string_view search, std::string_view replacement) {
     for (std::int64_t h = 1; !stop.empty();) {  // an empty stop would find one segment forever
-        const std::int64_t m = find(line, start, h);
-        const std::int64_t e = m == 0 ? 0 : find(line, stop, m);
+        const std::int64_t m = reference::find(line, start, h);
+        const std::int64_t e = m == 0 ? 0 : reference::find(line, stop, m);
         if (e == 0) break;
         const auto at = static_cast<std::size_t>(m - 1), length = e - m + stop.size();
         const std::string replaced = replaceFirst(line.substr(at, length), search, replacement);
