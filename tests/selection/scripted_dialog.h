@@ -1,73 +1,50 @@
-// An OpenDialog that follows a script and records every call, and services around it.
+// A scripted Open dialog that records each call, and a message box that records what it would
+// show: no real dialog or message box opens in the tests.
 #pragma once
 
 #include <QApplication>
 #include <QStringList>
-#include <functional>
 
 #include "selection/get_files.h"
 
-namespace selection::testing {
-
 struct Script {
-    QStringList calls;  // "create", "Name=value", "ShowOpen", "FileName", "~" (released)
+    Script(QString fail = {}, QString chosen = {}) : failAt(fail), selection(chosen) {}
     QString failAt;     // the step that throws
-    DialogFailure failure{20476, QStringLiteral("The buffer is too small.")};
-    QString selection;     // what ShowOpen leaves in FileName
+    QString selection;  // what the user chooses; empty: Cancel
+    std::function<void()> onShow;
+    QStringList calls;     // "create", "Name=value", "ShowOpen", "FileName", "~" (released)
     QStringList messages;  // "title|text"
-};
 
-class ScriptedDialog : public OpenDialog {
-public:
-    explicit ScriptedDialog(Script& script) : s_(script) {}
-    ~ScriptedDialog() override { s_.calls.append("~"); }
-    void setCancelError(bool on) override { step("CancelError=" + QString(on ? "true" : "false")); }
-    void setFilter(const QString& filter) override { step("Filter=" + filter); }
-    void setFilterIndex(int index) override { step("FilterIndex=" + QString::number(index)); }
-    void setDialogTitle(const QString& title) override { step("DialogTitle=" + title); }
-    void setMaxFileSize(int size) override { step("MaxFileSize=" + QString::number(size)); }
-    void setFlags(long flags) override { step("Flags=" + QString::number(flags)); }
-    void showOpen() override {
-        step("ShowOpen");
-        fileName_ = s_.selection;
-    }
-    QString fileName() const override {
-        const_cast<ScriptedDialog*>(this)->step("FileName");
-        return fileName_;
-    }
-
-private:
     void step(const QString& call) {
-        s_.calls.append(call);
-        if (call.section('=', 0, 0) == s_.failAt) throw s_.failure;
+        calls << call;
+        if (call.section('=', 0, 0) == failAt) throw selection::DialogFailure(7, "Out of memory");
+        if (call != "ShowOpen") return;
+        if (onShow) onShow();
+        if (selection.isEmpty()) throw selection::DialogFailure(selection::kCancelNumber, "");
     }
-    Script& s_;
-    QString fileName_;
 };
 
-inline void recordMessages(DialogServices& services, QStringList& messages) {
-    services.showExclamation = [&messages](const QString& title, const QString& text) {
-        messages.append(title + '|' + text);
-    };
+struct ScriptedDialog : selection::OpenDialog {
+    explicit ScriptedDialog(Script& script) : s(script) {}
+    ~ScriptedDialog() override { s.calls << "~"; }
+    void setCancelError(bool on) override { s.step(on ? "CancelError=true" : "CancelError=false"); }
+    void setFilter(const QString& filter) override { s.step("Filter=" + filter); }
+    void setFilterIndex(int index) override { s.step("FilterIndex=" + QString::number(index)); }
+    void setDialogTitle(const QString& title) override { s.step("DialogTitle=" + title); }
+    void setMaxFileSize(int size) override { s.step("MaxFileSize=" + QString::number(size)); }
+    void setFlags(long flags) override { s.step("Flags=" + QString::number(flags)); }
+    void showOpen() override { s.step("ShowOpen"); }
+    QString fileName() const override { return s.step("FileName"), s.selection; }
+    Script& s;
+};
+
+inline selection::DialogServices services(Script& s) {
+    return {[&s] { return s.step("create"), std::make_unique<ScriptedDialog>(s); },
+            [&s](const QString& title, const QString& text) { s.messages << title + '|' + text; }};
 }
 
-inline DialogServices scriptedServices(Script& script) {
-    DialogServices services;
-    services.createDialog = [&script]() -> std::unique_ptr<OpenDialog> {
-        script.calls.append("create");
-        if (script.failAt == "create") throw script.failure;
-        return std::make_unique<ScriptedDialog>(script);
-    };
-    recordMessages(services, script.messages);
-    return services;
-}
-
-// Qt widgets for tests are built on the offscreen platform and never shown.
-inline void ensureQtApp() {
+inline bool ensureQtApp() {  // one per process; ctest picks the offscreen platform
     static int argc = 1;
-    static char name[] = "selection_tests";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) new QApplication(argc, argv);
+    static char name[] = "tests", *argv[] = {name, nullptr};
+    return QCoreApplication::instance() != nullptr || new QApplication(argc, argv) != nullptr;
 }
-
-}  // namespace selection::testing

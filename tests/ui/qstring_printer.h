@@ -1,9 +1,0 @@
-// Shows QStrings as text in test failure messages.
-#pragma once
-
-#include <QString>
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}

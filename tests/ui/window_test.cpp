@@ -1,0 +1,131 @@
+// The window as it opens, and runs through it with clicks that arrive while a run yields.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "tests/selection/scripted_dialog.h"
+#include "ui/frmMain.h"
+#include "ui/progress_scale.h"
+
+const QByteArray kSource =
+    R"(<a href="https://www.example.com/" style="text-decoration: underline">)"
+    "\r\n";
+
+using Row = std::tuple<const char*, const char*, QRect, QString>;  // name, parent, place, text
+const Row kControls[] = {
+    {"cmdAdd", "", {8, 8, 73, 25}, "Add File"},
+    {"lblDirectory", "", {8, 40, 585, 17}, "Click Open... and select multiple files"},
+    {"lstFile", "", {8, 64, 585, 147}, ""},
+    {"ProgresBar", "", {8, 224, 585, 25}, "0%"},
+    {"frmStart", "", {8, 256, 289, 49}, "Start String with"},
+    {"txtStart", "frmStart", {8, 16, 273, 21}, R"(<a href="https://www.example.com/)"},
+    {"frmStop", "", {304, 256, 289, 49}, "Stop String with"},
+    {"txtStop", "frmStop", {8, 16, 273, 21}, R"(style="text-decoration: underline">)"},
+    {"frmReplace", "", {8, 312, 289, 49}, "Replace this String "},
+    {"txtSearch", "frmReplace", {8, 16, 273, 21}, "underline"},
+    {"frmString", "", {304, 312, 289, 49}, "with this String"},
+    {"txtReplace", "frmString", {8, 16, 273, 21}, "underline line-through"},
+    {"cmdReplace", "", {64, 368, 177, 33}, "Replace"},
+    {"cmdStop", "", {360, 368, 177, 33}, "Stop"}};
+
+struct Window : testing::Test {
+    void SetUp() override { window.show(); }
+    QWidget* find(const char* name) { return window.findChild<QWidget*>(name); }
+    // Writes the first `written` names, then chooses them all through Add File.
+    void choose(const QStringList& names, qsizetype written) {
+        for (const QString& name : names.first(written)) {
+            QFile file(folder.filePath(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(kSource) > 0);
+        }
+        script.selection = (QStringList{folder.path()} + names).join(QChar(0));
+        QTest::mouseClick(find("cmdAdd"), Qt::LeftButton);
+    }
+    // Clicks Replace; `during` runs at the run's first yield, as a click arriving then would.
+    void replace(std::function<void()> during = {}) {
+        if (during) QTimer::singleShot(0, &window, during);
+        QTest::mouseClick(find("cmdReplace"), Qt::LeftButton);
+    }
+    // Replace's caption and state, Stop's state, the bar's value, the selected entries.
+    auto state() {
+        return std::tuple(find("cmdReplace")->property("text").toString(),
+                          find("cmdReplace")->isEnabled(), find("cmdStop")->isEnabled(),
+                          find("ProgresBar")->property("value").toInt(),
+                          window.findChild<QListWidget*>("lstFile")->selectedItems().size());
+    }
+
+    bool qt = ensureQtApp();
+    QTemporaryDir folder;
+    Script script;
+    frmMain window{services(script)};
+};
+
+TEST_F(Window, OpensWithItsControlsInPlaceOnlyAddFileEnabledAndTheFocusInOrder) {
+    EXPECT_EQ(std::tuple(window.windowTitle(), window.minimumSize(), window.maximumSize()),
+              std::tuple("Replace by Marbeck", QSize(601, 410), QSize(601, 410)));
+    EXPECT_EQ(window.windowIcon().availableSizes().value(0), QSize(77, 65));
+    for (const auto& [name, parent, place, text] : kControls) {
+        const QWidget* w = find(name);
+        ASSERT_NE(w, nullptr) << name;
+        EXPECT_EQ(std::tuple(w->parentWidget()->objectName(), w->geometry(),
+                             w->property(w->inherits("QGroupBox") ? "title" : "text").toString()),
+                  std::tuple(QString(parent), place, text))
+            << name;
+    }
+    EXPECT_EQ(state(), std::tuple("Replace", false, false, 0, 0));
+    window.appendEntry(selection::kNoFilesSelected);
+    EXPECT_FALSE(window.hasChosenFiles());
+
+    window.setReplaceEnabled(true);  // so that the run buttons take part in the tab order
+    window.setStopEnabled(true);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QStringList order;
+    for (int i = 0; i < 9; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+        order << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "");
+    EXPECT_EQ(order, (QStringList{"lstFile", "cmdAdd", "txtStart", "txtStop", "txtSearch",
+                                  "txtReplace", "cmdReplace", "cmdStop", "lstFile"}));
+}
+
+TEST_F(Window, ARunWritesEachOutputBesideItsSourceAndShowsFailuresOnceAtTheEnd) {
+    QStringList names{"a.htm", "b.htm"};
+    for (int i = 1; i <= 22; ++i) names << QString("gone%1.htm").arg(i);
+    choose(names, 2);
+    auto busy = state();
+    replace([&] { busy = state(); });
+    EXPECT_EQ(busy, std::tuple("Waiting ...", false, true, 0, 1));
+    EXPECT_EQ(state(), std::tuple("Replace", true, false, 0, 0));
+    const QByteArray rewritten = QByteArray(kSource).replace("underline", "underline line-through");
+    for (const char* output : {"a_new.htm", "b_new.htm"}) {
+        QFile file(folder.filePath(output));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == rewritten) << output;
+    }
+    ASSERT_EQ(script.messages.size(), 1);
+    EXPECT_TRUE(script.messages[0].startsWith("Replace error|"));
+    EXPECT_TRUE(script.messages[0].contains(folder.filePath("gone1.htm: ")));
+    EXPECT_TRUE(script.messages[0].endsWith("\n2 more files failed."));
+}
+
+// Each ends the run at its next yield, so the second file never gets an output.
+TEST_F(Window, StopAddFileAndCloseDuringARun) {
+    choose({"a.htm", "b.htm", "c.htm"}, 3);
+    replace([&] { QTest::mouseClick(find("cmdStop"), Qt::LeftButton); });
+    script.selection = (QStringList{folder.path(), "c.htm", "b.htm"}).join(QChar(0));
+    bool runEnded = false;
+    script.onShow = [&] { runEnded = !find("cmdStop")->isEnabled(); };
+    replace([&] { QTest::mouseClick(find("cmdAdd"), Qt::LeftButton); });
+    EXPECT_TRUE(runEnded);  // when the dialog opened
+    EXPECT_EQ(window.entryText(0), "c.htm");
+    bool closedAtOnce = true;
+    replace([&] { window.close(), closedAtOnce = !window.isVisible(); });
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(QFile::exists(folder.filePath("b_new.htm")));
+}
+
+TEST(BarRange, KeepsIntRangesAndScalesWiderOnesInProportion) {
+    EXPECT_EQ(barRange(0, INT32_MAX, 7).max, INT32_MAX);
+    EXPECT_EQ(barRange(-INT64_MAX, INT64_MAX, INT64_MAX / 2).value, kScaledBarMax * 3 / 4);
+}
