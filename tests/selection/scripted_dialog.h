@@ -1,5 +1,4 @@
-// A scripted Open dialog that records each call, and a message box that records what it would
-// show: no real dialog or message box opens in the tests.
+// A scripted Open dialog and message box that record each call: no real one opens in tests.
 #pragma once
 
 #include <QApplication>
@@ -43,7 +42,8 @@ inline selection::DialogServices services(Script& s) {
             [&s](const QString& title, const QString& text) { s.messages << title + '|' + text; }};
 }
 
-inline bool ensureQtApp() {  // one per process; ctest picks the offscreen platform
+inline bool ensureQtApp() {  // one per process, never on a real display
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "tests", *argv[] = {name, nullptr};
     return QCoreApplication::instance() != nullptr || new QApplication(argc, argv) != nullptr;

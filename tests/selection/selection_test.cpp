@@ -11,16 +11,14 @@
 
 using namespace selection;
 
-const QString kFilter =
-    "All Files (*.*)|*.*|Text Files (*.txt)|*.*.txt|INI Files (*.ini)|*.ini|"
-    "Images (*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif";
+const QString kFilter = "All Files (*.*)|*.*|Text Files (*.txt)|*.*.txt|INI Files (*.ini)|" +
+                        QString("*.ini|Images (*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif");
 const QStringList kSteps = {"create",        "CancelError=true",          "Filter=" + kFilter,
                             "FilterIndex=1", "DialogTitle=Open files...", "MaxFileSize=32767",
                             "Flags=788996"};
 
-// The window after an earlier selection: its list, then each later call.
 struct Host : AddFileHost {
-    QStringList log{"old.htm"};
+    QStringList log{"old.htm"};  // the list of an earlier selection, then each call
     void clearList() override { log.clear(); }
     void appendEntry(const QString& entry) override { log << entry; }
     void setDirectoryText(const QString& text) override { log << "label=" + text; }
@@ -31,12 +29,10 @@ TEST(AddFile, SetsTheDialogUpInOrderAndFillsListAndLabelForEachOutcome) {
     const QStringList shown = kSteps + QStringList{"ShowOpen", "FileName", "~"};
     const QStringList none{"(No files selected)", "Replace off"};  // the label stays
     const QString error = "Open error|Out of memory(7)";
+    const QString three = QStringLiteral("/d\0c.htm\0a.htm\0b.htm");  // NUL-separated
     const std::tuple<QString, QString, QStringList, QStringList> cases[] = {
         {"", "/d/a.htm", shown, {"label=Single Files selected:", "/d/a.htm", "Replace on"}},
-        {"",
-         QStringLiteral("/d\0c.htm\0a.htm\0b.htm"),
-         shown,
-         {"label=/d", "c.htm", "a.htm", "b.htm", "Replace on"}},
+        {"", three, shown, {"label=/d", "c.htm", "a.htm", "b.htm", "Replace on"}},
         {"", "", shown, none},  // Cancel
         {"create", "/d/a.htm", {"create", error}, none},
         {"Filter", "/d/a.htm", kSteps.mid(0, 3) + QStringList{"~", error}, none},
@@ -60,11 +56,10 @@ TEST(SelectionText, ComposedFromThePathsWithAllFilesMeaningEveryFileOutsideWindo
     EXPECT_EQ(patternsForPlatform("*.*.txt", PatternRules::other), "*.*.txt");
 }
 
-// GetFiles over the Qt adapter, with a runner in place of the user.
 TEST(QtOpenDialog, ACancelIsNoErrorAndAChoicePastMaxFileSizeIsAnOpenError) {
     ensureQtApp();
     Script script;
-    std::optional<QStringList> chosen;  // nothing: Cancel
+    std::optional<QStringList> chosen;  // what the user confirms; nothing: Cancel
     DialogServices qt = services(script);
     qt.createDialog = [&] {
         return std::make_unique<QtOpenDialog>(nullptr, [&](auto&) { return chosen; });

@@ -7,7 +7,5 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     frmMain window(selection::DialogServices{});
-    window.show();
-    QApplication::processEvents();
     return argc == 2 && window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }
