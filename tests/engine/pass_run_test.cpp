@@ -136,7 +136,7 @@ TEST(RunTest, OutputsLandBesideTheirSourcesAndNeverOnAChosenFile) {
         host.onYield = [&](int n) {
             EXPECT_TRUE(host.caption == "Waiting ..." && !host.replaceEnabled && host.stopEnabled);
             if (c.stopAt < 0) throw std::runtime_error("window gone");
-            host.stopFlag = n == c.stopAt;
+            if (n == c.stopAt) host.stopFlag = true;
         };
         const fs::path previous = fs::current_path();
         fs::current_path(elsewhere.path);  // where outputs must not go
@@ -195,7 +195,7 @@ TEST(RunTest, AFileFailureLosesNothingAndTheRunGoesOn) {
             std::ofstream{folder / "a.htm"};  // here comes one
         }
         running.get();
-        EXPECT_EQ(contents(folder), expected) << fault;
+        EXPECT_TRUE(contents(folder) == expected) << fault;  // EXPECT_EQ would diff 3 MiB texts
         EXPECT_EQ(files.opened.at(0), folder / "a.htm") << "the source is opened first";
         EXPECT_THAT(host.failures, ElementsAre(StartsWith(report)));
         EXPECT_THAT(host.selects, AnyOf("1+1-", "0+0-1+1-"));
