@@ -120,13 +120,13 @@ const RunCase kRuns[] = {
 TEST(RunTest, OutputsLandBesideTheirSourcesAndNeverOnAChosenFile) {
     for (const RunCase& c : kRuns) {
         const TempFolder folder, elsewhere;
+        std::error_code error;
         for (const auto& [name, text] : c.files) {
             fs::create_directories((folder / name).parent_path());
-            std::error_code error;
             if (text[0] == '@') fs::create_symlink(text.substr(1), folder / name, error);
-            if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
             if (text[0] != '@') writeFile(folder / name, text);
         }
+        if (error) continue;  // no symbolic links here (Wine)
         Host host;
         const bool single = c.entries.size() == 1 && c.entries[0][0] != '(';
         for (const std::string& entry : c.entries)
