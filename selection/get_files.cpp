@@ -4,22 +4,17 @@
 
 namespace selection {
 
-namespace {
-
-// Reported when the factory hands back no dialog at all.
-constexpr int kNoDialogNumber = 429;
-
-}  // namespace
-
 QString GetFiles(const DialogServices& services, const QString& sTitle) {
     QString result;
     QString selection;
     // Declared before the work so that it outlives the message box and is released last.
     std::unique_ptr<OpenDialog> dialog;
     try {
-        dialog = services.createDialog();
+        // No factory, or a factory that hands back nothing, is a dialog that cannot be made.
+        if (services.createDialog) dialog = services.createDialog();
         if (!dialog) {
-            throw DialogFailure(kNoDialogNumber, QStringLiteral("Cannot create the Open dialog."));
+            throw DialogFailure(kCannotCreateNumber,
+                                QStringLiteral("Cannot create the Open dialog."));
         }
         dialog->setCancelError(true);
         dialog->setFilter(kOpenFilter);

@@ -9,6 +9,8 @@ namespace selection {
 
 // The failure number that a cancel is reported with while CancelError is set.
 inline constexpr int kCancelNumber = 32755;
+// The failure number when no dialog object can be created.
+inline constexpr int kCannotCreateNumber = 429;
 
 class DialogFailure : public std::exception {
 public:

@@ -7,12 +7,6 @@
 
 namespace selection {
 
-namespace {
-
-constexpr int kCannotCreateNumber = 429;
-
-}  // namespace
-
 DialogServices qtDialogServices(QWidget* parent) {
     const QPointer<QWidget> owner(parent);
     DialogServices services;

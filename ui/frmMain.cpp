@@ -154,7 +154,6 @@ void frmMain::cmdReplace_Click() {
     }
     running_ = false;
     paintProgress();
-    setReplaceEnabled(hasChosenFiles());
 
     if (!failures_.empty()) {
         const QString text = failureText(failures_);

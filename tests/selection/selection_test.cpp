@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QTemporaryDir>
 
 #include "selection/add_file.h"
 #include "selection/file_filter.h"
@@ -71,4 +72,21 @@ TEST(QtOpenDialog, ACancelIsNoErrorAndAChoicePastMaxFileSizeIsAnOpenError) {
     EXPECT_EQ(GetFiles(qt).size(), 32767);
     EXPECT_EQ(script.messages, QStringList{"Open error|The selection is longer than 32767 "
                                            "characters; choose fewer files.(20476)"});
+}
+
+TEST(QtOpenDialog, AConfirmedChoiceLeavesTheCurrentFolderThere) {
+    ensureQtApp();
+    const QString before = QDir::currentPath();
+    QTemporaryDir folder;
+    Script script;
+    DialogServices qt = services(script);
+    qt.createDialog = [&] {
+        return std::make_unique<QtOpenDialog>(nullptr, [&](auto&) {
+            return std::optional<QStringList>{{folder.filePath("a.htm"), folder.filePath("b.htm")}};
+        });
+    };
+    EXPECT_EQ(GetFiles(qt),
+              QDir::toNativeSeparators(folder.path()) + QChar(0) + "a.htm" + QChar(0) + "b.htm");
+    EXPECT_EQ(QDir::current().canonicalPath(), QDir(folder.path()).canonicalPath());
+    QDir::setCurrent(before);
 }
