@@ -31,7 +31,10 @@ struct Host : engine::RunHost {
     void setProgressValue(std::int64_t v) override { value = v; }
     void setProgressMin(std::int64_t) override {}
     void setProgressMax(std::int64_t v) override { max = v; }
-    void yield() override { onYield ? onYield(++yields) : void(++yields); }
+    void yield() override {
+        ++yields;
+        if (onYield) onYield(yields);
+    }
     bool stopRequested() const override { return stopFlag; }
     engine::Texts currentTexts() const override { return {texts[0], texts[1], texts[2], texts[3]}; }
     void reportFailure(const fs::path& file, const std::string& reason) override {
@@ -89,7 +92,9 @@ struct TestFiles : engine::FileLayer {
             const std::size_t from = at % std::max<std::size_t>(text.size(), 1);
             const std::size_t n =
                 std::min({capacity, chunk, std::size_t(total - at), text.size() - from});
-            return std::memcpy(out, text.data() + from, n), at += n, n;
+            std::memcpy(out, text.data() + from, n);
+            at += n;
+            return n;
         }
     };
     struct Output : engine::OutputFile {
