@@ -11,6 +11,10 @@
 namespace engine::detail {
 namespace {
 
+unsigned char byteAt(std::string_view s, std::size_t i) {
+    return static_cast<unsigned char>(s[i]);
+}
+
 constexpr unsigned char asciiLower(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
@@ -163,6 +167,8 @@ std::size_t CaseRules::matchLength(std::string_view haystack, std::size_t at,
                                    std::string_view needle) const {
     const auto* h = reinterpret_cast<const unsigned char*>(haystack.data() + at);
     const auto* n = reinterpret_cast<const unsigned char*>(needle.data());
+    // Text usually matches in the needle's own letter case, which one memcmp settles.
+    if (std::memcmp(h, n, needle.size()) == 0) return needle.size();
     std::size_t i = 0;
     while (i < needle.size() && fold_[h[i]] == fold_[n[i]]) ++i;
     return i;
@@ -184,15 +190,23 @@ std::size_t CaseRules::findBytes(std::string_view haystack, std::string_view nee
     };
     std::size_t nextA = next(keys[0], from);
     std::size_t nextB = keyCount == 2 ? next(keys[1], from) : npos;
+    const std::size_t lastIndex = needle.size() - 1;
+    const unsigned char firstFolded = fold_[byteAt(needle, 0)];
+    const unsigned char lastFolded = fold_[byteAt(needle, lastIndex)];
     std::size_t compared = 0;
     while (nextA != npos || nextB != npos) {
         const std::size_t at = nextA < nextB ? nextA : nextB;
         // Repetitive text can make every hit a long near-match; past a bounded amount of such
         // work the rest is searched in guaranteed linear time.
         if (compared > 4 * (at - from) + 4096) return findBytesLinear(haystack, needle, at);
-        const std::size_t matched = matchLength(haystack, at, needle);
-        if (matched == needle.size()) return at;
-        compared += matched + 1;
+        // The needle's two ends reject most near-misses before the byte-by-byte comparison.
+        if (fold_[byteAt(haystack, at)] == firstFolded &&
+            fold_[byteAt(haystack, at + lastIndex)] == lastFolded) {
+            const std::size_t matched = matchLength(haystack, at, needle);
+            if (matched == needle.size()) return at;
+            compared += matched;
+        }
+        ++compared;
         if (at >= last) return npos;
         if (at == nextA) nextA = next(keys[0], at + 1);
         if (at == nextB) nextB = next(keys[1], at + 1);

@@ -27,9 +27,8 @@ void SegmentRewriter::append(std::string_view line, const Texts& texts, std::str
         out.append(line);
         return;
     }
+    // Most lines hold no start marker: the other texts are prepared only once one is found.
     const Needle& start = prepare(start_, texts.startMarker);
-    const Needle& stop = prepare(stop_, texts.stopMarker);
-    const Needle& search = prepare(search_, texts.searchText);
     // One pass from left to right: `copied` is how much of the line is already in `out`, and
     // positions stay those of the original line, since a segment's rewrite never moves what
     // lies after it relative to the next search start.
@@ -38,9 +37,11 @@ void SegmentRewriter::append(std::string_view line, const Texts& texts, std::str
     while (from < line.size()) {
         const std::size_t segmentStart = start.text.empty() ? from : find(line, start, from);
         if (segmentStart == CaseRules::npos) break;
+        const Needle& stop = prepare(stop_, texts.stopMarker);
         const std::size_t stopHit = find(line, stop, segmentStart);
         if (stopHit == CaseRules::npos) break;
         const std::size_t segmentEnd = stopHit + stop.text.size();
+        const Needle& search = prepare(search_, texts.searchText);
         const std::size_t hit = find(line.substr(0, segmentEnd), search, segmentStart);
         if (hit != CaseRules::npos) {
             out.append(line.substr(copied, hit - copied));
