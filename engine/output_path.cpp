@@ -1,5 +1,4 @@
 #include "engine/engine.h"
-#include "engine/same_file.h"
 
 namespace fs = std::filesystem;
 
@@ -25,19 +24,4 @@ fs::path outputPath(const fs::path& outputBase) {
     return result;
 }
 
-namespace detail {
-
-bool isSameFile(const fs::path& a, const fs::path& b) {
-    if (a.lexically_normal() == b.lexically_normal()) return true;
-    std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
-}
-
-std::string overwriteReason(const fs::path& output) {
-    const std::u8string name = output.filename().u8string();
-    return "its new file \"" + std::string(name.begin(), name.end()) +
-           "\" would overwrite a chosen file";
-}
-
-}  // namespace detail
 }  // namespace engine
