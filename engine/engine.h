@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 namespace engine {
 
@@ -29,13 +31,28 @@ std::string rewrite(std::string_view line, std::string_view startMarker,
                     std::string_view stopMarker, std::string_view searchText,
                     std::string_view replacementText);
 
-// The four texts of the window, as bytes in its 8-bit encoding. The views stay valid until the
-// host's next yield().
+// The four texts of the window, in UTF-8; each pass converts them to its file's encoding. The
+// views stay valid until the host's next yield(). A host that keeps `version` above 0 and
+// changes it whenever a text changes spares the pass comparing the texts on every line; 0 means
+// "compare them".
 struct Texts {
     std::string_view startMarker;
     std::string_view stopMarker;
     std::string_view searchText;
     std::string_view replacementText;
+    std::uint64_t version = 0;
+};
+
+// How a pass read a file: UTF-16 by its byte-order mark, UTF-8 by its mark or by valid
+// non-ASCII bytes, otherwise the 8-bit code page of the C library's locale.
+enum class TextEncoding { codePage, utf8, utf16le, utf16be };
+
+// What a pass did to one file.
+struct PassStats {
+    TextEncoding encoding = TextEncoding::codePage;
+    std::int64_t lines = 0;
+    std::int64_t segments = 0;      // start...stop stretches found
+    std::int64_t replacements = 0;  // segments in which the search text was replaced
 };
 
 // What a file pass needs of the window.
@@ -54,8 +71,16 @@ public:
     virtual bool stopRequested() const = 0;
     // The present texts, taken again for every line.
     virtual Texts currentTexts() const = 0;
-    // A file that could not be processed, with the reason in words.
+    // A file that could not be processed, with the reason in words ("Permission denied").
     virtual void reportFailure(const std::filesystem::path& file, const std::string& reason) = 0;
+
+    // What a pass did, once it has written its output (completed or stopped, not failed).
+    virtual void fileDone(const PassStats& /*stats*/) {}
+    // Asked once per pass: whether lineRewritten() is wanted for every line.
+    virtual bool wantsLines() const { return false; }
+    // Every line before and after its rewrite, without its end: UTF-8 for UTF-8 and UTF-16
+    // files, the file's own bytes otherwise.
+    virtual void lineRewritten(std::string_view /*before*/, std::string_view /*after*/) {}
 };
 
 // What a replace run needs of the window, beyond what a pass needs.
@@ -80,6 +105,27 @@ class FileLayer;
 // The output written for `outputBase`: the same folder, with "_new." for every "." in the file
 // name, or "_new" appended to a name without a dot. Folder names are left alone.
 std::filesystem::path outputPath(const std::filesystem::path& outputBase);
+
+// Every chosen file, identified once on disk (device and inode, or the Windows file index) and
+// by its path as written, so that an output can be checked against all of them at once.
+class ChosenFiles {
+public:
+    ChosenFiles();
+    explicit ChosenFiles(const std::vector<std::filesystem::path>& sources);
+    ChosenFiles(ChosenFiles&&) noexcept;
+    ChosenFiles& operator=(ChosenFiles&&) noexcept;
+    ~ChosenFiles();
+    void add(const std::filesystem::path& source);
+    // Whether writing `path` would replace one of the chosen files.
+    bool contains(const std::filesystem::path& path) const;
+
+private:
+    struct Index;
+    std::unique_ptr<Index> index_;
+};
+
+// The failure reason for an output that would replace a chosen file.
+std::string overwriteReason(const std::filesystem::path& output);
 
 // Copies `source` into outputPath(outputBase), rewriting every line with the host's texts.
 // A file failure is reported to the host and leaves no partial output; the pass then counts

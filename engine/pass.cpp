@@ -5,7 +5,6 @@
 #include "engine/engine.h"
 #include "engine/file_layer.h"
 #include "engine/line_reader.h"
-#include "engine/same_file.h"
 #include "engine/segment_rewrite.h"
 
 namespace fs = std::filesystem;
@@ -23,7 +22,8 @@ std::int64_t accountedBytes(std::size_t lineLength, detail::LineEnd end) {
 }
 
 // Copies the source line by line; returns stopped when the host's stop flag was seen.
-PassResult copyLines(InputFile& input, OutputFile& output, int entryIndex, PassHost& host) {
+PassResult copyLines(InputFile& input, OutputFile& output, int entryIndex, PassHost& host,
+                     PassStats& stats) {
     std::int64_t remaining = static_cast<std::int64_t>(input.size());
     host.selectEntry(entryIndex, true);
     host.setProgressValue(0);
@@ -37,15 +37,24 @@ PassResult copyLines(InputFile& input, OutputFile& output, int entryIndex, PassH
     std::int64_t done = 0;
     std::string_view line;
     detail::LineEnd end{};
+    const bool wantsLines = host.wantsLines();
+    const auto count = [&] {
+        stats.segments = rewriter.segments;
+        stats.replacements = rewriter.replacements;
+    };
     while (remaining > 0) {
         host.yield();
         if (host.stopRequested()) {
             output.write(pending.data(), pending.size());
+            count();
             return PassResult::stopped;
         }
         // A source that shrank since it was measured ends early rather than invent lines.
         if (!reader.next(line, end)) break;
+        const std::size_t lineStart = pending.size();
         rewriter.append(line, host.currentTexts(), pending);
+        ++stats.lines;
+        if (wantsLines) host.lineRewritten(line, std::string_view(pending).substr(lineStart));
         pending += "\r\n";
         const std::int64_t accounted = accountedBytes(line.size(), end);
         done += accounted;
@@ -57,6 +66,7 @@ PassResult copyLines(InputFile& input, OutputFile& output, int entryIndex, PassH
         }
     }
     output.write(pending.data(), pending.size());
+    count();
     host.selectEntry(entryIndex, false);
     return PassResult::completed;
 }
@@ -71,8 +81,8 @@ PassResult pass(const fs::path& source, const fs::path& outputBase, int entryInd
 PassResult pass(const fs::path& source, const fs::path& outputBase, int entryIndex, PassHost& host,
                 FileLayer& files) {
     const fs::path output = outputPath(outputBase);
-    if (detail::isSameFile(output, source)) {
-        host.reportFailure(source, detail::overwriteReason(output));
+    if (ChosenFiles({source}).contains(output)) {
+        host.reportFailure(source, overwriteReason(output));
         return PassResult::completed;
     }
     PassResult result = PassResult::completed;
@@ -82,9 +92,11 @@ PassResult pass(const fs::path& source, const fs::path& outputBase, int entryInd
         const std::unique_ptr<InputFile> input = files.openInput(source);
         const std::unique_ptr<OutputFile> out = files.createOutput(output);
         copying = true;
-        result = copyLines(*input, *out, entryIndex, host);
+        PassStats stats;
+        result = copyLines(*input, *out, entryIndex, host, stats);
         copying = false;
         out->commit();
+        host.fileDone(stats);
     } catch (const FileError& error) {
         if (copying) host.selectEntry(entryIndex, false);
         host.reportFailure(error.path(), error.what());

@@ -43,7 +43,9 @@ void SegmentRewriter::append(std::string_view line, const Texts& texts, std::str
         const std::size_t segmentEnd = stopHit + stop.text.size();
         const Needle& search = prepare(search_, texts.searchText);
         const std::size_t hit = find(line.substr(0, segmentEnd), search, segmentStart);
+        ++segments;
         if (hit != CaseRules::npos) {
+            ++replacements;
             out.append(line.substr(copied, hit - copied));
             out.append(texts.replacementText);
             copied = hit + search.text.size();

@@ -1,9 +1,7 @@
-#include <algorithm>
 #include <vector>
 
 #include "engine/engine.h"
 #include "engine/file_layer.h"
-#include "engine/same_file.h"
 
 namespace fs = std::filesystem;
 
@@ -71,16 +69,17 @@ void run(RunHost& host, FileLayer& files) {
     // The list is taken once: every chosen file, so that no output can replace one of them.
     std::vector<Entry> entries;
     entries.reserve(static_cast<std::size_t>(passes));
-    for (int i = 0; i < passes; ++i) entries.push_back(entryAt(host, count, i));
+    ChosenFiles chosen;
+    for (int i = 0; i < passes; ++i) {
+        entries.push_back(entryAt(host, count, i));
+        chosen.add(entries.back().source);
+    }
 
     for (int i = 0; i < passes; ++i) {
         const Entry& entry = entries[static_cast<std::size_t>(i)];
         const fs::path output = outputPath(entry.outputBase);
-        const bool overwrites = std::any_of(entries.begin(), entries.end(), [&](const Entry& e) {
-            return detail::isSameFile(output, e.source);
-        });
-        if (overwrites) {
-            host.reportFailure(entry.source, detail::overwriteReason(output));
+        if (chosen.contains(output)) {
+            host.reportFailure(entry.source, overwriteReason(output));
             continue;
         }
         if (pass(entry.source, entry.outputBase, i, host, files) == PassResult::stopped) break;

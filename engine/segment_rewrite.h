@@ -2,6 +2,7 @@
 // and appends to a caller's buffer, so that a pass does no per-line preparation or allocation.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,10 @@ public:
 
     // Appends the rewritten `line` to `out`.
     void append(std::string_view line, const Texts& texts, std::string& out);
+
+    // Counted over every line appended so far.
+    std::int64_t segments = 0;
+    std::int64_t replacements = 0;
 
 private:
     struct Needle {

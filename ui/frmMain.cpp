@@ -46,7 +46,7 @@ QLineEdit* makeTextBox(QGroupBox* frame, const char* name, std::string& bytes) {
     // The engine reads the texts for every line; converting them only when they change keeps
     // that read free.
     QObject::connect(box, &QLineEdit::textChanged, frame,
-                     [&bytes](const QString& text) { bytes = text.toLocal8Bit().toStdString(); });
+                     [&bytes](const QString& text) { bytes = text.toUtf8().toStdString(); });
     return box;
 }
 

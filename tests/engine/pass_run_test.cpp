@@ -151,7 +151,7 @@ TEST(RunTest, OutputsLandBesideTheirSourcesAndNeverOnAChosenFile) {
         EXPECT_TRUE(fs::is_empty(elsewhere.path));
         EXPECT_EQ(host.failures.size(), c.refused.empty() ? 0u : 1u);
         EXPECT_THAT(host.failures, Each(AllOf(StartsWith(c.refused + ": "),
-                                              HasSubstr("would overwrite a chosen file"))));
+                                              HasSubstr("Would overwrite the chosen file"))));
         EXPECT_TRUE(host.idle() && host.replaceEnabled == (c.entries[0][0] != '('));
     }
 }
