@@ -1,12 +1,9 @@
 #include "engine/case_rules.h"
 
-#include <cctype>
-#include <clocale>
-#include <cstdlib>
 #include <cstring>
-#include <cwctype>
-#include <memory>
 #include <vector>
+
+#include "engine/unicode.h"
 
 namespace engine::detail {
 namespace {
@@ -17,68 +14,6 @@ unsigned char byteAt(std::string_view s, std::size_t i) {
 
 constexpr unsigned char asciiLower(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
-bool nameSaysUtf8(const char* name) {
-    std::string lower;
-    for (const char* p = name; *p != '\0'; ++p) {
-        lower += static_cast<char>(asciiLower(static_cast<unsigned char>(*p)));
-    }
-    return lower.find("utf-8") != std::string::npos || lower.find("utf8") != std::string::npos;
-}
-
-// Length of the UTF-8 encoding of a code point.
-std::size_t utf8Length(char32_t cp) {
-    if (cp < 0x80) return 1;
-    if (cp < 0x800) return 2;
-    if (cp < 0x10000) return 3;
-    return 4;
-}
-
-// Decodes one well-formed UTF-8 sequence at `at`; returns its length, or 0 if there is none.
-std::size_t decodeUtf8(std::string_view s, std::size_t at, char32_t& cp) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(at);
-    std::size_t length = 0;
-    if (lead < 0x80) {
-        cp = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        cp = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        cp = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        cp = lead & 0x07u;
-    } else {
-        return 0;
-    }
-    if (at + length > s.size()) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const unsigned char next = byte(at + i);
-        if ((next & 0xC0u) != 0x80u) return 0;
-        cp = (cp << 6) | (next & 0x3Fu);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not characters.
-    if (utf8Length(cp) != length || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return 0;
-    return length;
-}
-
-// The case-free form of a code point, or the code point itself when its other cases are
-// encoded with a different number of bytes (those letters match only themselves).
-char32_t foldCodePoint(char32_t cp) {
-    if (cp > static_cast<char32_t>(WCHAR_MAX)) return cp;
-    const auto upper = static_cast<char32_t>(std::towupper(static_cast<std::wint_t>(cp)));
-    const auto lower = static_cast<char32_t>(std::towlower(static_cast<std::wint_t>(cp)));
-    const auto folded = static_cast<char32_t>(std::towlower(static_cast<std::wint_t>(upper)));
-    const std::size_t length = utf8Length(cp);
-    if (utf8Length(upper) != length || utf8Length(lower) != length ||
-        utf8Length(folded) != length) {
-        return cp;
-    }
-    return folded;
 }
 
 // How rare a byte is in everyday text and markup, by a fixed ranking: the higher, the rarer.
@@ -103,17 +38,8 @@ bool isAscii(std::string_view s) {
 
 }  // namespace
 
-CaseRules::CaseRules(Encoding encoding) : utf8_(encoding == Encoding::utf8) {
-    for (unsigned c = 0; c < 256; ++c) {
-        const auto byte = static_cast<unsigned char>(c);
-        fold_[c] = asciiLower(byte);
-        // Single-byte locales fold their upper half through the C library; a mapping into or
-        // out of ASCII (as in Turkish locales) is ignored so that A-Z and a-z always match.
-        if (encoding == Encoding::singleByte && byte >= 0x80) {
-            const int lower = std::tolower(std::toupper(byte));
-            if (lower >= 0x80 && lower <= 0xFF) fold_[c] = static_cast<unsigned char>(lower);
-        }
-    }
+CaseRules::CaseRules(const std::array<unsigned char, 256>& fold, bool utf8)
+    : utf8_(utf8), fold_(fold) {
     for (unsigned c = 0; c < 256; ++c) {
         for (unsigned other = 0; other < 256; ++other) {
             if (fold_[other] != fold_[c]) continue;
@@ -123,21 +49,13 @@ CaseRules::CaseRules(Encoding encoding) : utf8_(encoding == Encoding::utf8) {
     }
 }
 
-const CaseRules& CaseRules::current() {
-    thread_local std::string cachedName;
-    thread_local std::unique_ptr<CaseRules> cached;
-    const char* name = std::setlocale(LC_CTYPE, nullptr);
-    if (name == nullptr) name = "C";
-    if (!cached || cachedName != name) {
-        cachedName = name;
-        // Multi-byte locales other than UTF-8 get ASCII folding only: their bytes past 0x7F
-        // are not characters on their own.
-        Encoding encoding = Encoding::singleByte;
-        if (MB_CUR_MAX > 1)
-            encoding = nameSaysUtf8(name) ? Encoding::utf8 : Encoding::otherMultiByte;
-        cached.reset(new CaseRules(encoding));
-    }
-    return *cached;
+const CaseRules& CaseRules::unicode() {
+    static const CaseRules rules = [] {
+        std::array<unsigned char, 256> fold{};
+        for (unsigned c = 0; c < 256; ++c) fold[c] = asciiLower(static_cast<unsigned char>(c));
+        return CaseRules(fold, true);
+    }();
+    return rules;
 }
 
 std::size_t CaseRules::anchorOf(std::string_view needle) {

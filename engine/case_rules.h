@@ -1,4 +1,5 @@
-// Case-insensitive search under the current C locale's character type rules.
+// Case-insensitive search: ASCII letters always match their other case; past ASCII, single
+// bytes fold by a code page's table, or UTF-8 characters by code point.
 #pragma once
 
 #include <array>
@@ -12,8 +13,10 @@ class CaseRules {
 public:
     static constexpr std::size_t npos = std::string_view::npos;
 
-    // The rules of the locale now set for LC_CTYPE; rebuilt when that locale changes.
-    static const CaseRules& current();
+    // Bytes fold by `fold`; with `utf8`, characters past ASCII fold by code point instead.
+    CaseRules(const std::array<unsigned char, 256>& fold, bool utf8);
+    // The rules for UTF-8 text.
+    static const CaseRules& unicode();
 
     // 0-based index of the first match of a non-empty `needle` that starts at or after `from`.
     std::size_t find(std::string_view haystack, std::string_view needle, std::size_t from) const {
@@ -28,9 +31,6 @@ public:
     static std::size_t anchorOf(std::string_view needle);
 
 private:
-    enum class Encoding { singleByte, utf8, otherMultiByte };
-    explicit CaseRules(Encoding encoding);
-
     std::size_t findBytes(std::string_view haystack, std::string_view needle, std::size_t from,
                           std::size_t anchor) const;
     std::size_t findUtf8(std::string_view haystack, std::string_view needle,
@@ -42,7 +42,7 @@ private:
                             std::string_view needle) const;
     bool utf8MatchAt(std::string_view haystack, std::size_t at, std::string_view needle) const;
 
-    // UTF-8 locales fold letters by code point; other locales fold single bytes by this table.
+    // UTF-8 text folds letters by code point; other text folds single bytes by this table.
     bool utf8_;
     std::array<unsigned char, 256> fold_{};
     // For each byte, the bytes that fold like it (at most two are kept) and how many there are.

@@ -1,58 +1,199 @@
 #include "engine/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "engine/unicode.h"
 
 namespace engine::detail {
 
-LineReader::LineReader(InputFile& input, std::size_t blockSize)
-    : input_(input), block_(blockSize) {}
+Blocks::Blocks(InputFile& input, std::size_t blockSize) : input_(input), block_(blockSize) {}
 
-bool LineReader::refill() {
+bool Blocks::fill() {
+    if (atEnd_) return begin_ < end_;
+    const std::size_t kept = end_ - begin_;
+    if (kept > 0 && begin_ > 0) std::memmove(block_.data(), block_.data() + begin_, kept);
     begin_ = 0;
-    end_ = input_.read(block_.data(), block_.size());
+    end_ = kept;
+    if (kept == block_.size()) return true;
+    const std::size_t read = input_.read(block_.data() + kept, block_.size() - kept);
+    end_ += read;
+    if (read == 0) atEnd_ = true;
     return end_ > 0;
 }
 
-bool LineReader::next(std::string_view& line, LineEnd& end) {
+ByteLineReader::ByteLineReader(Blocks& blocks, bool watchForUtf8)
+    : blocks_(blocks), decided_(!watchForUtf8) {
+    if (!decided_ && blocks_.unread().empty()) blocks_.fill();
+    if (!decided_) watch();
+}
+
+void ByteLineReader::decide(bool utf8) {
+    decided_ = true;
+    utf8_ = utf8;
+}
+
+void ByteLineReader::watch() {
+    std::string_view unread = blocks_.unread();
+    const std::size_t at = firstPastAscii(unread);
+    if (at == std::string_view::npos) return;
+    // Judged on the sample that the block holds; a block is far larger than the sample, so it
+    // is cut short only near a block's end.
+    const std::string_view sample = unread.substr(at, kUtf8Sample);
+    decide(readsAsUtf8(sample, false));
+}
+
+std::size_t ByteLineReader::nextEnd(std::string_view unread) {
+    // Each byte is searched for on its own and the hit kept, so a file that uses only one kind
+    // of line end is not scanned again for the other on every line.
+    const char* const from = unread.data();
+    const char* const end = from + unread.size();
+    const auto next = [&](Scan& scan, char byte) {
+        if (scan.at == nullptr || scan.at < from) {
+            const void* hit = std::memchr(from, byte, static_cast<std::size_t>(end - from));
+            scan.at = hit != nullptr ? static_cast<const char*>(hit) : end;
+        }
+        return scan.at;
+    };
+    const char* const hit = std::min(next(cr_, '\r'), next(lf_, '\n'));
+    return hit == end ? std::string_view::npos : static_cast<std::size_t>(hit - from);
+}
+
+bool ByteLineReader::fill() {
+    cr_ = lf_ = Scan{};
+    if (!blocks_.fill()) return false;
+    if (!decided_) watch();
+    return true;
+}
+
+bool ByteLineReader::next(Line& line) {
     carried_.clear();
     bool started = false;
     for (;;) {
-        if (begin_ == end_ && !refill()) {
-            if (!started) return false;
-            line = carried_;
-            end = LineEnd::endOfFile;
-            return true;
+        std::string_view unread = blocks_.unread();
+        if (unread.empty()) {
+            if (!fill()) {
+                if (!started) return false;
+                line = {carried_, LineEnd::none, carried_.size()};
+                return true;
+            }
+            unread = blocks_.unread();
         }
-        const char* data = block_.data();
-        const void* cr = std::memchr(data + begin_, '\r', end_ - begin_);
-        if (cr == nullptr) {
-            carried_.append(data + begin_, end_ - begin_);
-            begin_ = end_;
+        const std::size_t at = nextEnd(unread);
+        if (at == std::string_view::npos) {
+            carried_.append(unread);
+            blocks_.consume(unread.size());
             started = true;
             continue;
         }
-        const auto crAt = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
-        if (started || crAt + 1 == end_) {
+        const bool cr = unread[at] == '\r';
+        if (started || (cr && at + 1 == unread.size())) {
             // The line must survive a refill, either because it began in an earlier block
             // or because the byte after the CR is still to be read.
-            carried_.append(data + begin_, crAt - begin_);
-            line = carried_;
+            carried_.append(unread.substr(0, at));
+            line.text = carried_;
         } else {
-            line = std::string_view(data + begin_, crAt - begin_);
+            line.text = unread.substr(0, at);
         }
-        begin_ = crAt + 1;
-        if (begin_ == end_ && !refill()) {
-            end = LineEnd::loneCr;
-            return true;
+        blocks_.consume(at + 1);
+        line.end = cr ? LineEnd::cr : LineEnd::lf;
+        if (cr && (!blocks_.unread().empty() || fill()) && blocks_.unread().front() == '\n') {
+            blocks_.consume(1);
+            line.end = LineEnd::crLf;
         }
-        if (block_[begin_] == '\n') {
-            ++begin_;
-            end = LineEnd::crLf;
-        } else {
-            end = LineEnd::loneCr;
-        }
+        line.bytes = line.text.size() + (line.end == LineEnd::crLf ? 2 : 1);
         return true;
     }
+}
+
+Utf16LineReader::Utf16LineReader(Blocks& blocks, bool bigEndian)
+    : blocks_(blocks), bigEndian_(bigEndian) {
+    if (blocks_.unread().size() < 2) blocks_.fill();
+    blocks_.consume(2);  // the byte-order mark, which the caller has seen
+}
+
+int Utf16LineReader::peekUnit() {
+    if (blocks_.unread().size() < 2 && !blocks_.fill()) return -1;
+    std::string_view unread = blocks_.unread();
+    if (unread.size() < 2) {
+        blocks_.fill();
+        unread = blocks_.unread();
+        if (unread.size() < 2) return -1;
+    }
+    const auto first = static_cast<unsigned char>(unread[0]);
+    const auto second = static_cast<unsigned char>(unread[1]);
+    return bigEndian_ ? (first << 8 | second) : (second << 8 | first);
+}
+
+bool Utf16LineReader::next(Line& line) {
+    text_.clear();
+    std::uint64_t units = 0;
+    char32_t highSurrogate = 0;
+    line.end = LineEnd::none;
+    for (;;) {
+        // Plain units are converted in a tight loop over the block.
+        std::string_view unread = blocks_.unread();
+        const auto* p = reinterpret_cast<const unsigned char*>(unread.data());
+        const std::size_t count = unread.size() / 2;
+        std::size_t i = 0;
+        if (highSurrogate == 0) {
+            const std::size_t before = text_.size();
+            text_.resize(before + count);
+            char* out = text_.data() + before;
+            for (; i < count; ++i) {
+                const unsigned unit = bigEndian_ ? (p[2 * i] << 8 | p[2 * i + 1])
+                                                 : (p[2 * i + 1] << 8 | p[2 * i]);
+                if (unit >= 0x80 || unit == '\r' || unit == '\n') break;
+                *out++ = static_cast<char>(unit);
+            }
+            text_.resize(before + i);
+            units += i;
+            blocks_.consume(2 * i);
+        }
+        const int unit = peekUnit();
+        if (unit < 0) break;
+        blocks_.consume(2);
+        if (highSurrogate != 0) {
+            if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                appendUtf8(text_, 0x10000 + ((highSurrogate - 0xD800) << 10) +
+                                      static_cast<char32_t>(unit - 0xDC00));
+                highSurrogate = 0;
+                ++units;
+                continue;
+            }
+            appendUtf8(text_, highSurrogate);  // unpaired: kept as it is
+            highSurrogate = 0;
+        }
+        if (unit == '\r' || unit == '\n') {
+            line.end = unit == '\n' ? LineEnd::lf : LineEnd::cr;
+            if (unit == '\r' && peekUnit() == '\n') {
+                blocks_.consume(2);
+                line.end = LineEnd::crLf;
+            }
+            break;
+        }
+        ++units;
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            highSurrogate = static_cast<char32_t>(unit);
+        } else {
+            appendUtf8(text_, static_cast<char32_t>(unit));
+        }
+    }
+    if (highSurrogate != 0) appendUtf8(text_, highSurrogate);
+    const std::uint64_t endBytes = line.end == LineEnd::crLf ? 4 : line.end == LineEnd::none ? 0 : 2;
+    line.bytes = 2 * units + endBytes + markBytes_;
+    markBytes_ = 0;
+    if (line.end == LineEnd::none && units == 0) {
+        // Nothing but, perhaps, an odd byte after the last code unit.
+        const std::string_view rest = blocks_.unread();
+        if (rest.empty()) return false;
+        oddByte_ = true;
+        text_.assign(rest);
+        blocks_.consume(rest.size());
+        line.bytes += rest.size();
+    }
+    line.text = text_;
+    return true;
 }
 
 }  // namespace engine::detail

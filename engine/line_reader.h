@@ -1,7 +1,10 @@
-// Splits a source into lines at CR LF or a lone CR, reading it in large blocks.
+// Splits a source into lines, reading it in large blocks: a line ends at CR LF, a lone CR or
+// an LF. Bytes are read as 8-bit text (which includes UTF-8), or as UTF-16 code units that are
+// handed out in the generalised UTF-8 of unicode.h.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,24 +13,80 @@
 
 namespace engine::detail {
 
-enum class LineEnd { crLf, loneCr, endOfFile };
+enum class LineEnd { crLf, lf, cr, none };
 
-class LineReader {
+struct Line {
+    std::string_view text;  // valid until the next read
+    LineEnd end = LineEnd::none;
+    std::uint64_t bytes = 0;  // taken from the source, its end (and a byte-order mark) included
+};
+
+// The source in blocks: the part of the block not yet handed out is [begin, end).
+class Blocks {
 public:
-    explicit LineReader(InputFile& input, std::size_t blockSize = std::size_t{1} << 20);
-
-    // The next line without its terminator, valid until the next call; false once the source
-    // is exhausted. An LF alone does not end a line.
-    bool next(std::string_view& line, LineEnd& end);
+    explicit Blocks(InputFile& input, std::size_t blockSize);
+    // Reads the next block once the present one is used up, keeping any bytes not yet handed
+    // out at its front; false when nothing more is there.
+    bool fill();
+    std::string_view unread() const { return {block_.data() + begin_, end_ - begin_}; }
+    void consume(std::size_t count) { begin_ += count; }
+    bool atEnd() const { return atEnd_; }
 
 private:
-    bool refill();
-
     InputFile& input_;
     std::vector<char> block_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
+    bool atEnd_ = false;
+};
+
+// 8-bit lines. While undecided it also looks for the source's first byte past ASCII, and judges
+// whether the bytes from there on read as UTF-8.
+class ByteLineReader {
+public:
+    explicit ByteLineReader(Blocks& blocks, bool watchForUtf8);
+    bool next(Line& line);
+    // Set once the first byte past ASCII was seen: whether it began valid UTF-8.
+    bool decided() const { return decided_; }
+    bool utf8() const { return utf8_; }
+    // Settles the question without looking further (the caller has judged the source).
+    void decide(bool utf8);
+
+private:
+    bool fill();
+    void watch();
+    // The offset of the next CR or LF in `unread`, or npos.
+    std::size_t nextEnd(std::string_view unread);
+
+    // Where the next CR or LF lies in the block (its end when there is none); null when not
+    // yet searched since the block was read.
+    struct Scan {
+        const char* at = nullptr;
+    };
+    Scan cr_, lf_;
+    Blocks& blocks_;
     std::string carried_;  // a line that spans blocks
+    bool decided_;
+    bool utf8_ = false;
+};
+
+// UTF-16 lines after the byte-order mark. An odd last byte is handed out as a line of its own
+// with `oddByte` set.
+class Utf16LineReader {
+public:
+    Utf16LineReader(Blocks& blocks, bool bigEndian);
+    bool next(Line& line);
+    bool oddByte() const { return oddByte_; }
+
+private:
+    // The next code unit, or -1 at the end of the source.
+    int peekUnit();
+
+    Blocks& blocks_;
+    bool bigEndian_;
+    std::string text_;
+    std::uint64_t markBytes_ = 2;  // counted with the first line
+    bool oddByte_ = false;
 };
 
 }  // namespace engine::detail

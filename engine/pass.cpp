@@ -1,75 +1,196 @@
 #include <memory>
 #include <string>
 
-#include "engine/case_rules.h"
+#include "engine/code_page.h"
 #include "engine/engine.h"
 #include "engine/file_layer.h"
 #include "engine/line_reader.h"
 #include "engine/segment_rewrite.h"
+#include "engine/text_forms.h"
+#include "engine/unicode.h"
 
 namespace fs = std::filesystem;
 
 namespace engine {
 namespace {
 
-constexpr std::size_t kWriteBlock = std::size_t{1} << 20;
+using detail::Line;
+using detail::LineEnd;
 
-// Every line is accounted as its length plus two terminator bytes, except after a lone CR,
-// which is one byte: so the bar ends at the size for CR LF files, and two past it when the
-// last line has no terminator.
-std::int64_t accountedBytes(std::size_t lineLength, detail::LineEnd end) {
-    return static_cast<std::int64_t>(lineLength) + (end == detail::LineEnd::loneCr ? 1 : 2);
+constexpr std::size_t kBlock = std::size_t{1} << 20;
+
+bool startsWith(std::string_view bytes, std::string_view prefix) {
+    return bytes.substr(0, prefix.size()) == prefix;
 }
 
-// Copies the source line by line; returns stopped when the host's stop flag was seen.
-PassResult copyLines(InputFile& input, OutputFile& output, int entryIndex, PassHost& host,
-                     PassStats& stats) {
-    std::int64_t remaining = static_cast<std::int64_t>(input.size());
-    host.selectEntry(entryIndex, true);
-    host.setProgressValue(0);
-    host.setProgressMin(0);
-    host.setProgressMax(remaining + 2);
-
-    detail::SegmentRewriter rewriter(detail::CaseRules::current());
-    detail::LineReader reader(input);
-    std::string pending;
-    pending.reserve(kWriteBlock + 4096);
-    std::int64_t done = 0;
-    std::string_view line;
-    detail::LineEnd end{};
-    const bool wantsLines = host.wantsLines();
-    const auto count = [&] {
-        stats.segments = rewriter.segments;
-        stats.replacements = rewriter.replacements;
-    };
-    while (remaining > 0) {
-        host.yield();
-        if (host.stopRequested()) {
-            output.write(pending.data(), pending.size());
-            count();
-            return PassResult::stopped;
+// Whether the bytes of `source` from its first one past ASCII read as UTF-8; false for a
+// source that is all ASCII, where it makes no difference.
+bool scanForUtf8(FileLayer& files, const fs::path& source) {
+    const std::unique_ptr<InputFile> input = files.openInput(source);
+    detail::Blocks blocks(*input, kBlock);
+    while (blocks.fill()) {
+        const std::string_view unread = blocks.unread();
+        const std::size_t at = detail::firstPastAscii(unread);
+        if (at == std::string_view::npos) {
+            blocks.consume(unread.size());
+            continue;
         }
-        // A source that shrank since it was measured ends early rather than invent lines.
-        if (!reader.next(line, end)) break;
-        const std::size_t lineStart = pending.size();
-        rewriter.append(line, host.currentTexts(), pending);
-        ++stats.lines;
-        if (wantsLines) host.lineRewritten(line, std::string_view(pending).substr(lineStart));
-        pending += "\r\n";
-        const std::int64_t accounted = accountedBytes(line.size(), end);
-        done += accounted;
-        remaining -= accounted;
-        host.setProgressValue(done);
-        if (pending.size() >= kWriteBlock) {
-            output.write(pending.data(), pending.size());
-            pending.clear();
+        blocks.consume(at);
+        if (blocks.unread().size() < detail::kUtf8Sample) blocks.fill();
+        return detail::readsAsUtf8(blocks.unread().substr(0, detail::kUtf8Sample), false);
+    }
+    return false;
+}
+
+// One file's pass: lines are read in the file's encoding, rewritten with the texts in the same
+// form, and written with the ends they had.
+class FilePass {
+public:
+    FilePass(InputFile& input, OutputFile& output, PassHost& host, FileLayer& files,
+             const fs::path& source)
+        : input_(input), output_(output), host_(host), files_(files), source_(source),
+          page_(detail::CodePage::current()), blocks_(input, kBlock),
+          rewriter_(detail::CaseRules::unicode()) {
+        pending_.reserve(kBlock + 4096);
+    }
+
+    PassResult run(int entryIndex, PassStats& stats) {
+        std::int64_t remaining = static_cast<std::int64_t>(input_.size());
+        host_.selectEntry(entryIndex, true);
+        host_.setProgressValue(0);
+        host_.setProgressMin(0);
+        host_.setProgressMax(remaining + 2);
+
+        blocks_.fill();
+        const std::string_view head = blocks_.unread();
+        PassResult result;
+        if (startsWith(head, "\xFF\xFE") || startsWith(head, "\xFE\xFF")) {
+            const bool bigEndian = head[0] == '\xFE';
+            stats.encoding = bigEndian ? TextEncoding::utf16be : TextEncoding::utf16le;
+            pending_.append(head.substr(0, 2));  // the same mark
+            detail::Utf16LineReader reader(blocks_, bigEndian);
+            forms_.setCodePage(nullptr);
+            result = copyLines(reader, remaining, stats, bigEndian ? 2 : 1);
+        } else {
+            detail::ByteLineReader reader(blocks_, true);
+            if (startsWith(head, "\xEF\xBB\xBF")) reader.decide(true);
+            result = copyLines(reader, remaining, stats, 0);
+            stats.encoding = reader.utf8() ? TextEncoding::utf8 : TextEncoding::codePage;
+        }
+        stats.segments = rewriter_.segments;
+        stats.replacements = rewriter_.replacements;
+        flush();
+        if (result == PassResult::completed) host_.selectEntry(entryIndex, false);
+        return result;
+    }
+
+private:
+    // 8-bit text is matched in UTF-8 once it reads as UTF-8, or in a UTF-8 locale.
+    void chooseForm(bool utf8) {
+        const bool asUtf8 = utf8 || page_->isUtf8();
+        forms_.setCodePage(asUtf8 ? nullptr : page_.get());
+        rewriter_.setRules(asUtf8 ? detail::CaseRules::unicode() : page_->rules());
+    }
+
+    void settle(detail::ByteLineReader& reader, bool& formKnown) {
+        if (!formKnown && reader.decided()) {
+            chooseForm(reader.utf8());
+            formKnown = true;
         }
     }
-    output.write(pending.data(), pending.size());
-    count();
-    host.selectEntry(entryIndex, false);
-    return PassResult::completed;
-}
+    void settle(detail::Utf16LineReader&, bool&) {}
+
+    // Before the source shows a byte past ASCII, the form matters only to texts past ASCII;
+    // those settle it by looking ahead in the source.
+    void lookAhead(detail::ByteLineReader& reader, bool& formKnown) {
+        if (formKnown || !forms_.pastAscii() || page_->isUtf8()) return;
+        reader.decide(scanForUtf8(files_, source_));
+        settle(reader, formKnown);
+    }
+    void lookAhead(detail::Utf16LineReader&, bool&) {}
+
+    // `utf16`: 0 for 8-bit text, 1 for little-endian UTF-16, 2 for big-endian.
+    template <class Reader>
+    PassResult copyLines(Reader& reader, std::int64_t remaining, PassStats& stats, int utf16) {
+        bool formKnown = utf16 != 0;
+        if (!formKnown) chooseForm(false);
+        settle(reader, formKnown);
+        const bool wantsLines = host_.wantsLines();
+        std::int64_t done = 0;
+        LineEnd lastEnd = LineEnd::crLf;
+        Line line;
+        while (remaining > 0) {
+            host_.yield();
+            if (host_.stopRequested()) return PassResult::stopped;
+            // A source that shrank since it was measured ends early rather than invent lines.
+            if (!reader.next(line)) break;
+            settle(reader, formKnown);
+            const detail::PreparedTexts& texts = forms_.update(host_.currentTexts());
+            lookAhead(reader, formKnown);
+            const LineEnd end = line.end == LineEnd::none ? lastEnd : line.end;
+            lastEnd = end;
+            if (utf16 != 0) {
+                if (oddByte(reader)) {
+                    pending_.append(line.text);  // carried through as it was
+                } else {
+                    rewritten_.clear();
+                    rewriter_.append(line.text, texts, rewritten_);
+                    detail::appendUtf16(pending_, rewritten_, utf16 == 2);
+                    detail::appendUtf16(pending_, endText(end), utf16 == 2);
+                    if (wantsLines) host_.lineRewritten(line.text, rewritten_);
+                }
+            } else {
+                const std::size_t lineStart = pending_.size();
+                rewriter_.append(line.text, texts, pending_);
+                if (wantsLines) {
+                    host_.lineRewritten(line.text, std::string_view(pending_).substr(lineStart));
+                }
+                pending_.append(endText(end));
+            }
+            ++stats.lines;
+            // A last line without an end counts two bytes for the end it is given.
+            const auto accounted =
+                static_cast<std::int64_t>(line.bytes) + (line.end == LineEnd::none ? 2 : 0);
+            done += accounted;
+            remaining -= accounted;
+            host_.setProgressValue(done);
+            if (pending_.size() >= kBlock) flush();
+        }
+        return PassResult::completed;
+    }
+
+    static bool oddByte(const detail::Utf16LineReader& reader) { return reader.oddByte(); }
+    static bool oddByte(const detail::ByteLineReader&) { return false; }
+
+    static std::string_view endText(LineEnd end) {
+        switch (end) {
+            case LineEnd::lf:
+                return "\n";
+            case LineEnd::cr:
+                return "\r";
+            default:
+                return "\r\n";
+        }
+    }
+
+    void flush() {
+        output_.write(pending_.data(), pending_.size());
+        pending_.clear();
+    }
+
+    InputFile& input_;
+    OutputFile& output_;
+    PassHost& host_;
+    FileLayer& files_;
+    const fs::path& source_;
+    // Kept for the whole pass, whatever happens to the locale meanwhile.
+    const std::shared_ptr<const detail::CodePage> page_;
+    detail::Blocks blocks_;
+    detail::TextForms forms_;
+    detail::SegmentRewriter rewriter_;
+    std::string pending_;
+    std::string rewritten_;
+};
 
 }  // namespace
 
@@ -93,7 +214,7 @@ PassResult pass(const fs::path& source, const fs::path& outputBase, int entryInd
         const std::unique_ptr<OutputFile> out = files.createOutput(output);
         copying = true;
         PassStats stats;
-        result = copyLines(*input, *out, entryIndex, host, stats);
+        result = FilePass(*input, *out, host, files, source).run(entryIndex, stats);
         copying = false;
         out->commit();
         host.fileDone(stats);

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "engine/case_rules.h"
+#include "engine/code_page.h"
 #include "engine/engine.h"
 #include "engine/segment_rewrite.h"
 
@@ -8,27 +9,14 @@ namespace engine {
 
 namespace detail {
 
-const SegmentRewriter::Needle& SegmentRewriter::prepare(Needle& needle, std::string_view text) {
-    if (needle.text != text) {
-        needle.text = text;
-        needle.anchor = CaseRules::anchorOf(text);
-    }
-    return needle;
-}
-
-std::size_t SegmentRewriter::find(std::string_view haystack, const Needle& needle,
-                                  std::size_t from) const {
-    return rules_.find(haystack, needle.text, from, needle.anchor);
-}
-
-void SegmentRewriter::append(std::string_view line, const Texts& texts, std::string& out) {
-    // Without a stop marker no segment closes; without a search text no segment changes.
-    if (texts.stopMarker.empty() || texts.searchText.empty()) {
+void SegmentRewriter::append(std::string_view line, const PreparedTexts& texts, std::string& out) {
+    if (!texts.active) {
         out.append(line);
         return;
     }
-    // Most lines hold no start marker: the other texts are prepared only once one is found.
-    const Needle& start = prepare(start_, texts.startMarker);
+    const Needle& start = texts.start;
+    const Needle& stop = texts.stop;
+    const Needle& search = texts.search;
     // One pass from left to right: `copied` is how much of the line is already in `out`, and
     // positions stay those of the original line, since a segment's rewrite never moves what
     // lies after it relative to the next search start.
@@ -37,17 +25,15 @@ void SegmentRewriter::append(std::string_view line, const Texts& texts, std::str
     while (from < line.size()) {
         const std::size_t segmentStart = start.text.empty() ? from : find(line, start, from);
         if (segmentStart == CaseRules::npos) break;
-        const Needle& stop = prepare(stop_, texts.stopMarker);
         const std::size_t stopHit = find(line, stop, segmentStart);
         if (stopHit == CaseRules::npos) break;
         const std::size_t segmentEnd = stopHit + stop.text.size();
-        const Needle& search = prepare(search_, texts.searchText);
         const std::size_t hit = find(line.substr(0, segmentEnd), search, segmentStart);
         ++segments;
         if (hit != CaseRules::npos) {
             ++replacements;
             out.append(line.substr(copied, hit - copied));
-            out.append(texts.replacementText);
+            out.append(texts.replacement);
             copied = hit + search.text.size();
         }
         from = segmentEnd;
@@ -57,13 +43,14 @@ void SegmentRewriter::append(std::string_view line, const Texts& texts, std::str
 
 }  // namespace detail
 
+// The public functions work on text in the C library's present locale.
 Position find(std::string_view haystack, std::string_view needle, Position from) {
     const auto length = static_cast<Position>(haystack.size());
     if (haystack.empty() || from > length) return 0;
     from = std::max<Position>(from, 1);
     if (needle.empty()) return from;
     const std::size_t at =
-        detail::CaseRules::current().find(haystack, needle, static_cast<std::size_t>(from - 1));
+        detail::CodePage::current()->rules().find(haystack, needle, static_cast<std::size_t>(from - 1));
     return at == detail::CaseRules::npos ? 0 : static_cast<Position>(at) + 1;
 }
 
@@ -71,7 +58,7 @@ std::string replaceFirst(std::string_view text, std::string_view search,
                          std::string_view replacement) {
     std::string result(text);
     if (search.empty()) return result;
-    const std::size_t at = detail::CaseRules::current().find(text, search, 0);
+    const std::size_t at = detail::CodePage::current()->rules().find(text, search, 0);
     if (at != detail::CaseRules::npos) result.replace(at, search.size(), replacement);
     return result;
 }
@@ -81,8 +68,10 @@ std::string rewrite(std::string_view line, std::string_view startMarker,
                     std::string_view replacementText) {
     std::string out;
     out.reserve(line.size());
-    detail::SegmentRewriter(detail::CaseRules::current())
-        .append(line, Texts{startMarker, stopMarker, searchText, replacementText}, out);
+    detail::PreparedTexts texts;
+    texts.set(startMarker, stopMarker, searchText, replacementText);
+    const std::shared_ptr<const detail::CodePage> page = detail::CodePage::current();
+    detail::SegmentRewriter(page->rules()).append(line, texts, out);
     return out;
 }
 

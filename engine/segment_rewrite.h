@@ -1,5 +1,6 @@
-// The segment rewrite as a reusable object: it keeps the texts' scan anchors from line to line
-// and appends to a caller's buffer, so that a pass does no per-line preparation or allocation.
+// The segment rewrite as a reusable object: the texts are prepared once (scan anchors, the
+// file's own form) and the rewrite appends to a caller's buffer, so that a pass does no
+// per-line preparation or allocation.
 #pragma once
 
 #include <cstdint>
@@ -7,32 +8,54 @@
 #include <string_view>
 
 #include "engine/case_rules.h"
-#include "engine/engine.h"
 
 namespace engine::detail {
 
+struct Needle {
+    std::string text;
+    std::size_t anchor = 0;
+    void set(std::string_view value) {
+        text = value;
+        anchor = CaseRules::anchorOf(text);
+    }
+};
+
+// The four texts in the form of the lines they are matched against.
+struct PreparedTexts {
+    Needle start, stop, search;
+    std::string replacement;
+    // False when no line can change: no stop marker closes a segment, there is no search text,
+    // or a text has no form in the file's encoding.
+    bool active = false;
+
+    void set(std::string_view startMarker, std::string_view stopMarker,
+             std::string_view searchText, std::string_view replacementText) {
+        start.set(startMarker);
+        stop.set(stopMarker);
+        search.set(searchText);
+        replacement = replacementText;
+        active = !stop.text.empty() && !search.text.empty();
+    }
+};
+
 class SegmentRewriter {
 public:
-    explicit SegmentRewriter(const CaseRules& rules) : rules_(rules) {}
+    explicit SegmentRewriter(const CaseRules& rules) : rules_(&rules) {}
+    void setRules(const CaseRules& rules) { rules_ = &rules; }
 
     // Appends the rewritten `line` to `out`.
-    void append(std::string_view line, const Texts& texts, std::string& out);
+    void append(std::string_view line, const PreparedTexts& texts, std::string& out);
 
     // Counted over every line appended so far.
     std::int64_t segments = 0;
     std::int64_t replacements = 0;
 
 private:
-    struct Needle {
-        std::string text;
-        std::size_t anchor = 0;
-    };
-    // Brings `needle` up to `text`; cheap when the text is unchanged.
-    const Needle& prepare(Needle& needle, std::string_view text);
-    std::size_t find(std::string_view haystack, const Needle& needle, std::size_t from) const;
+    std::size_t find(std::string_view haystack, const Needle& needle, std::size_t from) const {
+        return rules_->find(haystack, needle.text, from, needle.anchor);
+    }
 
-    const CaseRules& rules_;
-    Needle start_, stop_, search_;
+    const CaseRules* rules_;
 };
 
 }  // namespace engine::detail

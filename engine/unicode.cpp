@@ -1,0 +1,168 @@
+#include "engine/unicode.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace engine::detail {
+namespace {
+
+struct FoldRun {
+    char32_t first;
+    char32_t last;
+    int offset;
+    char32_t step;
+};
+
+constexpr FoldRun kFoldRuns[] = {
+#include "engine/unicode_case_table.inc"
+};
+
+std::size_t utf8Length(char32_t cp) {
+    if (cp < 0x80) return 1;
+    if (cp < 0x800) return 2;
+    if (cp < 0x10000) return 3;
+    return 4;
+}
+
+bool isSurrogate(char32_t cp) {
+    return cp >= 0xD800 && cp <= 0xDFFF;
+}
+
+std::size_t decode(std::string_view s, std::size_t at, char32_t& cp, bool surrogates) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length = 0;
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        cp = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        cp = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        cp = lead & 0x07u;
+    } else {
+        return 0;
+    }
+    if (at + length > s.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const unsigned char next = byte(at + i);
+        if ((next & 0xC0u) != 0x80u) return 0;
+        cp = (cp << 6) | (next & 0x3Fu);
+    }
+    // Overlong forms and values past U+10FFFF are no characters; nor, in UTF-8, are surrogates.
+    if (utf8Length(cp) != length || cp > 0x10FFFF || (!surrogates && isSurrogate(cp))) return 0;
+    return length;
+}
+
+void appendUnit(std::string& out, char32_t unit, bool bigEndian) {
+    const auto high = static_cast<char>(unit >> 8);
+    const auto low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+}
+
+}  // namespace
+
+std::size_t decodeUtf8(std::string_view s, std::size_t at, char32_t& cp) {
+    return decode(s, at, cp, false);
+}
+
+std::size_t decodeWtf8(std::string_view s, std::size_t at, char32_t& cp) {
+    return decode(s, at, cp, true);
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::size_t firstPastAscii(std::string_view bytes) {
+    const char* const begin = bytes.data();
+    const char* p = begin;
+    const char* const end = begin + bytes.size();
+    // Eight bytes at a time: text is mostly ASCII.
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if ((word & 0x8080808080808080u) != 0) break;
+    }
+    for (; p < end; ++p) {
+        if (static_cast<unsigned char>(*p) >= 0x80) return static_cast<std::size_t>(p - begin);
+    }
+    return std::string_view::npos;
+}
+
+bool readsAsUtf8(std::string_view bytes, bool complete) {
+    std::size_t at = 0;
+    while (at < bytes.size() && static_cast<unsigned char>(bytes[at]) < 0x80) ++at;
+    while (at < bytes.size()) {
+        char32_t cp = 0;
+        const std::size_t length = decodeUtf8(bytes, at, cp);
+        if (length == 0) {
+            // Only a sequence that the end of the sample cut off may still be a character.
+            const auto lead = static_cast<unsigned char>(bytes[at]);
+            const std::size_t needed = lead > 0xF4 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3
+                                                   : lead >= 0xC2 ? 2 : 0;
+            if (complete || needed == 0 || at + needed <= bytes.size()) return false;
+            for (std::size_t i = at + 1; i < bytes.size(); ++i) {
+                if ((static_cast<unsigned char>(bytes[i]) & 0xC0u) != 0x80u) return false;
+            }
+            return true;
+        }
+        at += length;
+    }
+    return true;
+}
+
+void appendUtf16(std::string& out, std::string_view text, bool bigEndian) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        char32_t cp = byte;
+        std::size_t length = 1;
+        if (byte >= 0x80) {
+            length = decodeWtf8(text, at, cp);
+            if (length == 0) {  // not produced by the pass; kept as a unit of its own
+                cp = byte;
+                length = 1;
+            }
+        }
+        if (cp >= 0x10000) {
+            appendUnit(out, 0xD800 + ((cp - 0x10000) >> 10), bigEndian);
+            appendUnit(out, 0xDC00 + ((cp - 0x10000) & 0x3FF), bigEndian);
+        } else {
+            appendUnit(out, cp, bigEndian);
+        }
+        at += length;
+    }
+}
+
+char32_t foldCodePoint(char32_t cp) {
+    const auto* run = std::upper_bound(std::begin(kFoldRuns), std::end(kFoldRuns), cp,
+                                       [](char32_t c, const FoldRun& r) { return c < r.first; });
+    if (run == std::begin(kFoldRuns)) return cp;
+    --run;
+    if (cp > run->last || (cp - run->first) % run->step != 0) return cp;
+    return static_cast<char32_t>(static_cast<int>(cp) + run->offset);
+}
+
+}  // namespace engine::detail
