@@ -22,6 +22,11 @@ bool Blocks::fill() {
     return end_ > 0;
 }
 
+bool Blocks::ensure(std::size_t count) {
+    while (end_ - begin_ < count && !atEnd_ && !full()) fill();
+    return end_ - begin_ >= count;
+}
+
 ByteLineReader::ByteLineReader(Blocks& blocks, bool watchForUtf8)
     : blocks_(blocks), decided_(!watchForUtf8) {
     if (!decided_ && blocks_.unread().empty()) blocks_.fill();
@@ -34,13 +39,16 @@ void ByteLineReader::decide(bool utf8) {
 }
 
 void ByteLineReader::watch() {
-    std::string_view unread = blocks_.unread();
-    const std::size_t at = firstPastAscii(unread);
-    if (at == std::string_view::npos) return;
-    // Judged on the sample that the block holds; a block is far larger than the sample, so it
-    // is cut short only near a block's end.
-    const std::string_view sample = unread.substr(at, kUtf8Sample);
-    decide(readsAsUtf8(sample, false));
+    const std::size_t at = firstPastAscii(blocks_.unread());
+    // Nothing handed out points into the block while it is filled, so it may be topped up.
+    if (at != std::string_view::npos) decide(judgeUtf8(blocks_, at));
+}
+
+bool judgeUtf8(Blocks& blocks, std::size_t at) {
+    blocks.ensure(at + kUtf8Sample);
+    const std::string_view rest = blocks.unread().substr(at);
+    const std::string_view sample = rest.substr(0, kUtf8Sample);
+    return readsAsUtf8(sample, blocks.atEnd() && sample.size() == rest.size());
 }
 
 std::size_t ByteLineReader::nextEnd(std::string_view unread) {
@@ -108,18 +116,13 @@ bool ByteLineReader::next(Line& line) {
 
 Utf16LineReader::Utf16LineReader(Blocks& blocks, bool bigEndian)
     : blocks_(blocks), bigEndian_(bigEndian) {
-    if (blocks_.unread().size() < 2) blocks_.fill();
-    blocks_.consume(2);  // the byte-order mark, which the caller has seen
+    blocks_.ensure(2);
+    blocks_.consume(2);  // the byte-order mark, which the caller has seen and counted
 }
 
 int Utf16LineReader::peekUnit() {
-    if (blocks_.unread().size() < 2 && !blocks_.fill()) return -1;
-    std::string_view unread = blocks_.unread();
-    if (unread.size() < 2) {
-        blocks_.fill();
-        unread = blocks_.unread();
-        if (unread.size() < 2) return -1;
-    }
+    if (!blocks_.ensure(2)) return -1;
+    const std::string_view unread = blocks_.unread();
     const auto first = static_cast<unsigned char>(unread[0]);
     const auto second = static_cast<unsigned char>(unread[1]);
     return bigEndian_ ? (first << 8 | second) : (second << 8 | first);
@@ -180,17 +183,14 @@ bool Utf16LineReader::next(Line& line) {
         }
     }
     if (highSurrogate != 0) appendUtf8(text_, highSurrogate);
-    const std::uint64_t endBytes = line.end == LineEnd::crLf ? 4 : line.end == LineEnd::none ? 0 : 2;
-    line.bytes = 2 * units + endBytes + markBytes_;
-    markBytes_ = 0;
-    if (line.end == LineEnd::none && units == 0) {
-        // Nothing but, perhaps, an odd byte after the last code unit.
-        const std::string_view rest = blocks_.unread();
-        if (rest.empty()) return false;
-        oddByte_ = true;
-        text_.assign(rest);
-        blocks_.consume(rest.size());
-        line.bytes += rest.size();
+    line.bytes = 2 * units + (line.end == LineEnd::crLf ? 4 : line.end == LineEnd::none ? 0 : 2);
+    trailing_.clear();
+    if (line.end == LineEnd::none) {
+        // An odd byte after the last code unit goes with the last line.
+        trailing_.assign(blocks_.unread());
+        blocks_.consume(trailing_.size());
+        line.bytes += trailing_.size();
+        if (units == 0 && trailing_.empty()) return false;
     }
     line.text = text_;
     return true;

@@ -28,9 +28,13 @@ public:
     // Reads the next block once the present one is used up, keeping any bytes not yet handed
     // out at its front; false when nothing more is there.
     bool fill();
+    // Fills until at least `count` bytes are unread or the source has no more; whether they are.
+    bool ensure(std::size_t count);
     std::string_view unread() const { return {block_.data() + begin_, end_ - begin_}; }
     void consume(std::size_t count) { begin_ += count; }
+    // Whether the source has no more bytes beyond the block.
     bool atEnd() const { return atEnd_; }
+    bool full() const { return end_ - begin_ == block_.size(); }
 
 private:
     InputFile& input_;
@@ -39,6 +43,10 @@ private:
     std::size_t end_ = 0;
     bool atEnd_ = false;
 };
+
+// Whether the bytes from `at` in the unread part of `blocks`, the first byte past ASCII, read
+// as UTF-8: judged on up to kUtf8Sample bytes, topping the block up as needed.
+bool judgeUtf8(Blocks& blocks, std::size_t at);
 
 // 8-bit lines. While undecided it also looks for the source's first byte past ASCII, and judges
 // whether the bytes from there on read as UTF-8.
@@ -70,13 +78,14 @@ private:
     bool utf8_ = false;
 };
 
-// UTF-16 lines after the byte-order mark. An odd last byte is handed out as a line of its own
-// with `oddByte` set.
+// UTF-16 lines after the byte-order mark. An odd byte at the end of the source follows the last
+// line, which may then be empty and have no end.
 class Utf16LineReader {
 public:
     Utf16LineReader(Blocks& blocks, bool bigEndian);
     bool next(Line& line);
-    bool oddByte() const { return oddByte_; }
+    // The odd byte that followed the line just read, if any.
+    std::string_view trailing() const { return trailing_; }
 
 private:
     // The next code unit, or -1 at the end of the source.
@@ -85,8 +94,7 @@ private:
     Blocks& blocks_;
     bool bigEndian_;
     std::string text_;
-    std::uint64_t markBytes_ = 2;  // counted with the first line
-    bool oddByte_ = false;
+    std::string trailing_;
 };
 
 }  // namespace engine::detail

@@ -35,9 +35,7 @@ bool scanForUtf8(FileLayer& files, const fs::path& source) {
             blocks.consume(unread.size());
             continue;
         }
-        blocks.consume(at);
-        if (blocks.unread().size() < detail::kUtf8Sample) blocks.fill();
-        return detail::readsAsUtf8(blocks.unread().substr(0, detail::kUtf8Sample), false);
+        return detail::judgeUtf8(blocks, at);
     }
     return false;
 }
@@ -61,20 +59,21 @@ public:
         host_.setProgressMin(0);
         host_.setProgressMax(remaining + 2);
 
-        blocks_.fill();
+        blocks_.ensure(3);  // room for a byte-order mark
         const std::string_view head = blocks_.unread();
         PassResult result;
         if (startsWith(head, "\xFF\xFE") || startsWith(head, "\xFE\xFF")) {
             const bool bigEndian = head[0] == '\xFE';
             stats.encoding = bigEndian ? TextEncoding::utf16be : TextEncoding::utf16le;
-            pending_.append(head.substr(0, 2));  // the same mark
+            pending_.append(head.substr(0, 2));  // the same mark, counted at once
+            host_.setProgressValue(2);
             detail::Utf16LineReader reader(blocks_, bigEndian);
             forms_.setCodePage(nullptr);
-            result = copyLines(reader, remaining, stats, bigEndian ? 2 : 1);
+            result = copyLines(reader, remaining - 2, 2, stats, bigEndian ? 2 : 1);
         } else {
             detail::ByteLineReader reader(blocks_, true);
             if (startsWith(head, "\xEF\xBB\xBF")) reader.decide(true);
-            result = copyLines(reader, remaining, stats, 0);
+            result = copyLines(reader, remaining, 0, stats, 0);
             stats.encoding = reader.utf8() ? TextEncoding::utf8 : TextEncoding::codePage;
         }
         stats.segments = rewriter_.segments;
@@ -102,21 +101,22 @@ private:
 
     // Before the source shows a byte past ASCII, the form matters only to texts past ASCII;
     // those settle it by looking ahead in the source.
-    void lookAhead(detail::ByteLineReader& reader, bool& formKnown) {
+    void lookAhead(detail::ByteLineReader& reader, bool& formKnown, const Texts& texts) {
         if (formKnown || !forms_.pastAscii() || page_->isUtf8()) return;
         reader.decide(scanForUtf8(files_, source_));
         settle(reader, formKnown);
+        forms_.update(texts);
     }
-    void lookAhead(detail::Utf16LineReader&, bool&) {}
+    void lookAhead(detail::Utf16LineReader&, bool&, const Texts&) {}
 
     // `utf16`: 0 for 8-bit text, 1 for little-endian UTF-16, 2 for big-endian.
     template <class Reader>
-    PassResult copyLines(Reader& reader, std::int64_t remaining, PassStats& stats, int utf16) {
+    PassResult copyLines(Reader& reader, std::int64_t remaining, std::int64_t done, PassStats& stats,
+                         int utf16) {
         bool formKnown = utf16 != 0;
         if (!formKnown) chooseForm(false);
         settle(reader, formKnown);
         const bool wantsLines = host_.wantsLines();
-        std::int64_t done = 0;
         LineEnd lastEnd = LineEnd::crLf;
         Line line;
         while (remaining > 0) {
@@ -125,20 +125,21 @@ private:
             // A source that shrank since it was measured ends early rather than invent lines.
             if (!reader.next(line)) break;
             settle(reader, formKnown);
-            const detail::PreparedTexts& texts = forms_.update(host_.currentTexts());
-            lookAhead(reader, formKnown);
+            const Texts current = host_.currentTexts();
+            const detail::PreparedTexts& texts = forms_.update(current);
+            lookAhead(reader, formKnown, current);
             const LineEnd end = line.end == LineEnd::none ? lastEnd : line.end;
             lastEnd = end;
             if (utf16 != 0) {
-                if (oddByte(reader)) {
-                    pending_.append(line.text);  // carried through as it was
-                } else {
+                // Only an odd last byte, after the last line's end, makes a line empty and open.
+                if (!line.text.empty() || line.end != LineEnd::none) {
                     rewritten_.clear();
                     rewriter_.append(line.text, texts, rewritten_);
                     detail::appendUtf16(pending_, rewritten_, utf16 == 2);
                     detail::appendUtf16(pending_, endText(end), utf16 == 2);
                     if (wantsLines) host_.lineRewritten(line.text, rewritten_);
                 }
+                pending_.append(trailing(reader));  // carried through as it was
             } else {
                 const std::size_t lineStart = pending_.size();
                 rewriter_.append(line.text, texts, pending_);
@@ -159,8 +160,10 @@ private:
         return PassResult::completed;
     }
 
-    static bool oddByte(const detail::Utf16LineReader& reader) { return reader.oddByte(); }
-    static bool oddByte(const detail::ByteLineReader&) { return false; }
+    static std::string_view trailing(const detail::Utf16LineReader& reader) {
+        return reader.trailing();
+    }
+    static std::string_view trailing(const detail::ByteLineReader&) { return {}; }
 
     static std::string_view endText(LineEnd end) {
         switch (end) {

@@ -26,6 +26,7 @@ struct Host : engine::RunHost {
     int yields = 0;
     bool stopFlag = false, replaceEnabled = false, stopEnabled = false;
     std::int64_t value = -1, max = -1;
+    engine::PassStats stats;
 
     void selectEntry(int i, bool on) override { selects += std::to_string(i) + (on ? '+' : '-'); }
     void setProgressValue(std::int64_t v) override { value = v; }
@@ -40,6 +41,7 @@ struct Host : engine::RunHost {
     void reportFailure(const fs::path& file, const std::string& reason) override {
         failures.push_back(file.filename().string() + ": " + reason);
     }
+    void fileDone(const engine::PassStats& s) override { stats = s; }
     void setReplaceCaption(std::string_view text) override { caption = text; }
     void setReplaceEnabled(bool on) override { replaceEnabled = on; }
     void setStopEnabled(bool on) override { stopEnabled = on; }
