@@ -40,7 +40,7 @@ public:
 private:
     std::filesystem::path file_;
     // Views made once, as a window keeps its texts converted, rather than measured every line.
-    const engine::Texts texts_{kDefaultStart, kDefaultStop, kDefaultSearch, kDefaultReplacement};
+    const engine::Texts texts_{kDefaultStart, kDefaultStop, kDefaultSearch, kDefaultReplacement, 1};
 };
 
 }  // namespace bench

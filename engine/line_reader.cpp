@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/byte_scan.h"
 #include "engine/unicode.h"
 
 namespace engine::detail {
@@ -22,26 +23,17 @@ bool Blocks::fill() {
     return end_ > 0;
 }
 
-bool Blocks::ensure(std::size_t count) {
+bool Blocks::topUp(std::size_t count) {
     while (end_ - begin_ < count && !atEnd_ && !full()) fill();
     return end_ - begin_ >= count;
 }
 
 ByteLineReader::ByteLineReader(Blocks& blocks, bool watchForUtf8)
-    : blocks_(blocks), decided_(!watchForUtf8) {
-    if (!decided_ && blocks_.unread().empty()) blocks_.fill();
-    if (!decided_) watch();
-}
+    : blocks_(blocks), decided_(!watchForUtf8) {}
 
 void ByteLineReader::decide(bool utf8) {
     decided_ = true;
     utf8_ = utf8;
-}
-
-void ByteLineReader::watch() {
-    const std::size_t at = firstPastAscii(blocks_.unread());
-    // Nothing handed out points into the block while it is filled, so it may be topped up.
-    if (at != std::string_view::npos) decide(judgeUtf8(blocks_, at));
 }
 
 bool judgeUtf8(Blocks& blocks, std::size_t at) {
@@ -51,44 +43,32 @@ bool judgeUtf8(Blocks& blocks, std::size_t at) {
     return readsAsUtf8(sample, blocks.atEnd() && sample.size() == rest.size());
 }
 
-std::size_t ByteLineReader::nextEnd(std::string_view unread) {
-    // Each byte is searched for on its own and the hit kept, so a file that uses only one kind
-    // of line end is not scanned again for the other on every line.
-    const char* const from = unread.data();
-    const char* const end = from + unread.size();
-    const auto next = [&](Scan& scan, char byte) {
-        if (scan.at == nullptr || scan.at < from) {
-            const void* hit = std::memchr(from, byte, static_cast<std::size_t>(end - from));
-            scan.at = hit != nullptr ? static_cast<const char*>(hit) : end;
-        }
-        return scan.at;
-    };
-    const char* const hit = std::min(next(cr_, '\r'), next(lf_, '\n'));
-    return hit == end ? std::string_view::npos : static_cast<std::size_t>(hit - from);
-}
-
-bool ByteLineReader::fill() {
-    cr_ = lf_ = Scan{};
-    if (!blocks_.fill()) return false;
-    if (!decided_) watch();
-    return true;
-}
-
 bool ByteLineReader::next(Line& line) {
     carried_.clear();
     bool started = false;
+    std::size_t scanned = 0;  // unread bytes known to hold no line end
     for (;;) {
         std::string_view unread = blocks_.unread();
         if (unread.empty()) {
-            if (!fill()) {
+            if (!blocks_.fill()) {
                 if (!started) return false;
                 line = {carried_, LineEnd::none, carried_.size()};
                 return true;
             }
             unread = blocks_.unread();
         }
-        const std::size_t at = nextEnd(unread);
-        if (at == std::string_view::npos) {
+        const char* const data = unread.data();
+        const auto at = static_cast<std::size_t>(
+            findLineEnd(data + scanned, data + unread.size(), !decided_) - data);
+        if (at < unread.size() && unread[at] != '\r' && unread[at] != '\n') {
+            // The source's first byte past ASCII. Nothing handed out points into the block,
+            // so judging may top it up.
+            decide(judgeUtf8(blocks_, at));
+            scanned = at + 1;
+            continue;
+        }
+        scanned = 0;
+        if (at == unread.size()) {
             carried_.append(unread);
             blocks_.consume(unread.size());
             started = true;
@@ -105,7 +85,7 @@ bool ByteLineReader::next(Line& line) {
         }
         blocks_.consume(at + 1);
         line.end = cr ? LineEnd::cr : LineEnd::lf;
-        if (cr && (!blocks_.unread().empty() || fill()) && blocks_.unread().front() == '\n') {
+        if (cr && blocks_.ensure(1) && blocks_.unread().front() == '\n') {
             blocks_.consume(1);
             line.end = LineEnd::crLf;
         }

@@ -29,7 +29,7 @@ public:
     // out at its front; false when nothing more is there.
     bool fill();
     // Fills until at least `count` bytes are unread or the source has no more; whether they are.
-    bool ensure(std::size_t count);
+    bool ensure(std::size_t count) { return end_ - begin_ >= count || topUp(count); }
     std::string_view unread() const { return {block_.data() + begin_, end_ - begin_}; }
     void consume(std::size_t count) { begin_ += count; }
     // Whether the source has no more bytes beyond the block.
@@ -37,6 +37,8 @@ public:
     bool full() const { return end_ - begin_ == block_.size(); }
 
 private:
+    bool topUp(std::size_t count);
+
     InputFile& input_;
     std::vector<char> block_;
     std::size_t begin_ = 0;
@@ -63,15 +65,6 @@ public:
 private:
     bool fill();
     void watch();
-    // The offset of the next CR or LF in `unread`, or npos.
-    std::size_t nextEnd(std::string_view unread);
-
-    // Where the next CR or LF lies in the block (its end when there is none); null when not
-    // yet searched since the block was read.
-    struct Scan {
-        const char* at = nullptr;
-    };
-    Scan cr_, lf_;
     Blocks& blocks_;
     std::string carried_;  // a line that spans blocks
     bool decided_;

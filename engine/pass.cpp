@@ -1,4 +1,5 @@
 #include <memory>
+#include <type_traits>
 #include <string>
 
 #include "engine/code_page.h"
@@ -69,11 +70,11 @@ public:
             host_.setProgressValue(2);
             detail::Utf16LineReader reader(blocks_, bigEndian);
             forms_.setCodePage(nullptr);
-            result = copyLines(reader, remaining - 2, 2, stats, bigEndian ? 2 : 1);
+            result = copyLines(reader, remaining - 2, 2, stats, bigEndian);
         } else {
             detail::ByteLineReader reader(blocks_, true);
             if (startsWith(head, "\xEF\xBB\xBF")) reader.decide(true);
-            result = copyLines(reader, remaining, 0, stats, 0);
+            result = copyLines(reader, remaining, 0, stats, false);
             stats.encoding = reader.utf8() ? TextEncoding::utf8 : TextEncoding::codePage;
         }
         stats.segments = rewriter_.segments;
@@ -109,11 +110,11 @@ private:
     }
     void lookAhead(detail::Utf16LineReader&, bool&, const Texts&) {}
 
-    // `utf16`: 0 for 8-bit text, 1 for little-endian UTF-16, 2 for big-endian.
     template <class Reader>
-    PassResult copyLines(Reader& reader, std::int64_t remaining, std::int64_t done, PassStats& stats,
-                         int utf16) {
-        bool formKnown = utf16 != 0;
+    PassResult copyLines(Reader& reader, std::int64_t remaining, std::int64_t done,
+                         PassStats& stats, bool bigEndian) {
+        constexpr bool utf16 = std::is_same_v<Reader, detail::Utf16LineReader>;
+        bool formKnown = utf16;
         if (!formKnown) chooseForm(false);
         settle(reader, formKnown);
         const bool wantsLines = host_.wantsLines();
@@ -130,16 +131,16 @@ private:
             lookAhead(reader, formKnown, current);
             const LineEnd end = line.end == LineEnd::none ? lastEnd : line.end;
             lastEnd = end;
-            if (utf16 != 0) {
+            if constexpr (utf16) {
                 // Only an odd last byte, after the last line's end, makes a line empty and open.
                 if (!line.text.empty() || line.end != LineEnd::none) {
                     rewritten_.clear();
                     rewriter_.append(line.text, texts, rewritten_);
-                    detail::appendUtf16(pending_, rewritten_, utf16 == 2);
-                    detail::appendUtf16(pending_, endText(end), utf16 == 2);
+                    detail::appendUtf16(pending_, rewritten_, bigEndian);
+                    detail::appendUtf16(pending_, endText(end), bigEndian);
                     if (wantsLines) host_.lineRewritten(line.text, rewritten_);
                 }
-                pending_.append(trailing(reader));  // carried through as it was
+                pending_.append(reader.trailing());  // carried through as it was
             } else {
                 const std::size_t lineStart = pending_.size();
                 rewriter_.append(line.text, texts, pending_);
@@ -159,11 +160,6 @@ private:
         }
         return PassResult::completed;
     }
-
-    static std::string_view trailing(const detail::Utf16LineReader& reader) {
-        return reader.trailing();
-    }
-    static std::string_view trailing(const detail::ByteLineReader&) { return {}; }
 
     static std::string_view endText(LineEnd end) {
         switch (end) {

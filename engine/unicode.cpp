@@ -1,9 +1,9 @@
 #include "engine/unicode.h"
 
+#include "engine/byte_scan.h"
+
 #include <algorithm>
 #include <array>
-#include <cstdint>
-#include <cstring>
 
 namespace engine::detail {
 namespace {
@@ -96,19 +96,9 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 std::size_t firstPastAscii(std::string_view bytes) {
-    const char* const begin = bytes.data();
-    const char* p = begin;
-    const char* const end = begin + bytes.size();
-    // Eight bytes at a time: text is mostly ASCII.
-    for (; end - p >= 8; p += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        if ((word & 0x8080808080808080u) != 0) break;
-    }
-    for (; p < end; ++p) {
-        if (static_cast<unsigned char>(*p) >= 0x80) return static_cast<std::size_t>(p - begin);
-    }
-    return std::string_view::npos;
+    const char* const end = bytes.data() + bytes.size();
+    const char* const hit = findPastAscii(bytes.data(), end);
+    return hit == end ? std::string_view::npos : static_cast<std::size_t>(hit - bytes.data());
 }
 
 bool readsAsUtf8(std::string_view bytes, bool complete) {
