@@ -28,8 +28,9 @@ struct Setup {
     fs::path corpus = folder / "corpus.htm";
     fs::path copy = folder / "copy.htm";
     fs::path perlOutput = folder / "perl.htm";
+    fs::path utf16 = folder / "corpus16.htm";  // the same text in UTF-16
     std::uint64_t bytes = 0;
-    std::vector<double> passSeconds, copySeconds, perlSeconds;
+    std::vector<double> passSeconds, copySeconds, perlSeconds, utf16Seconds;
 };
 
 Setup& setup() {
@@ -59,6 +60,26 @@ void BM_WholePass(benchmark::State& state) {
     bench::SilentHost host(setup().corpus);
     timeEach(state, setup().passSeconds, engine::outputPath(setup().corpus),
              [&] { engine::pass(setup().corpus, setup().corpus, 0, host); });
+}
+
+void BM_Utf16Pass(benchmark::State& state) {
+    bench::SilentHost host(setup().utf16);
+    timeEach(state, setup().utf16Seconds, engine::outputPath(setup().utf16),
+             [&] { engine::pass(setup().utf16, setup().utf16, 0, host); });
+}
+
+// The corpus as little-endian UTF-16 with its mark: one code unit per byte, all ASCII.
+void writeUtf16(const fs::path& from, const fs::path& to) {
+    if (fs::exists(to) && fs::file_size(to) == 2 * fs::file_size(from) + 2) return;
+    std::ifstream in(from, std::ios::binary);
+    std::ofstream out(to, std::ios::binary);
+    out.write("\xFF\xFE", 2);
+    std::vector<char> block(std::size_t{1} << 20), wide(2 * block.size());
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+        const auto n = static_cast<std::size_t>(in.gcount());
+        for (std::size_t i = 0; i < n; ++i) wide[2 * i] = block[i], wide[2 * i + 1] = 0;
+        out.write(wide.data(), static_cast<std::streamsize>(2 * n));
+    }
 }
 
 void BM_PlainBufferedCopy(benchmark::State& state) {
@@ -132,6 +153,11 @@ int main(int argc, char** argv) {
         ->Iterations(3)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+    writeUtf16(s.corpus, s.utf16);
+    benchmark::RegisterBenchmark("Utf16Pass", BM_Utf16Pass)
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("PlainBufferedCopy", BM_PlainBufferedCopy)
         ->Iterations(3)
         ->Unit(benchmark::kMillisecond)
@@ -152,6 +178,11 @@ int main(int argc, char** argv) {
     std::printf("whole pass:   %8.3f s  %7.1f MB/s\n", pass, mb / pass);
     std::printf("plain copy:   %8.3f s  %7.1f MB/s  pass/copy = %.2fx (target <= 3x)\n", copy,
                 mb / copy, pass / copy);
+    if (!s.utf16Seconds.empty()) {
+        const double utf16 = best(s.utf16Seconds);
+        std::printf("UTF-16 pass:  %8.3f s  the same characters, utf16/pass = %.2fx (target <= 2x)\n",
+                    utf16, utf16 / pass);
+    }
     if (havePerl && !s.perlSeconds.empty()) {
         const double perl = best(s.perlSeconds);
         std::printf("perl rewrite: %8.3f s  %7.1f MB/s  perl/pass = %.1fx (target >= 10x)\n", perl,
@@ -162,7 +193,8 @@ int main(int argc, char** argv) {
     }
     std::printf("peak memory: %ld kB before the timed runs, %ld kB after\n", peakBefore,
                 peakKilobytes());
-    for (const fs::path& p : {s.copy, s.perlOutput, engine::outputPath(s.corpus)}) {
+    for (const fs::path& p : {s.copy, s.perlOutput, engine::outputPath(s.corpus),
+                              engine::outputPath(s.utf16)}) {
         std::error_code ignored;
         fs::remove(p, ignored);
     }

@@ -7,6 +7,37 @@
 #include "engine/unicode.h"
 
 namespace engine::detail {
+namespace {
+
+// Copies the code units at `p` that are ASCII and no line end, up to `count` of them, to `out`
+// as bytes; returns how many there were.
+template <bool BigEndian>
+std::size_t copyPlainUnits(const unsigned char* p, std::size_t count, char* out) {
+    std::size_t i = 0;
+#ifdef ENGINE_HAVE_SSE2
+    const __m128i pastAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i cr = _mm_set1_epi16('\r');
+    const __m128i lf = _mm_set1_epi16('\n');
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 8 <= count; i += 8) {
+        __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i));
+        if (BigEndian) units = _mm_or_si128(_mm_slli_epi16(units, 8), _mm_srli_epi16(units, 8));
+        const __m128i ends = _mm_or_si128(_mm_cmpeq_epi16(units, cr), _mm_cmpeq_epi16(units, lf));
+        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, pastAscii), zero);
+        if (_mm_movemask_epi8(_mm_andnot_si128(ends, ascii)) != 0xFFFF) break;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(units, units));
+    }
+#endif
+    for (; i < count; ++i) {
+        const unsigned unit = BigEndian ? (p[2 * i] << 8 | p[2 * i + 1])
+                                        : (p[2 * i + 1] << 8 | p[2 * i]);
+        if (unit >= 0x80 || unit == '\r' || unit == '\n') break;
+        out[i] = static_cast<char>(unit);
+    }
+    return i;
+}
+
+}  // namespace
 
 Blocks::Blocks(InputFile& input, std::size_t blockSize) : input_(input), block_(blockSize) {}
 
@@ -100,6 +131,19 @@ Utf16LineReader::Utf16LineReader(Blocks& blocks, bool bigEndian)
     blocks_.consume(2);  // the byte-order mark, which the caller has seen and counted
 }
 
+char* Utf16LineReader::room(std::size_t count) {
+    // The buffer only grows, so the bytes it holds are not cleared again for every line.
+    if (text_.size() < length_ + count) text_.resize(std::max(2 * text_.size(), length_ + count));
+    return text_.data() + length_;
+}
+
+void Utf16LineReader::put(char32_t cp) {
+    scratch_.clear();
+    appendUtf8(scratch_, cp);
+    std::memcpy(room(scratch_.size()), scratch_.data(), scratch_.size());
+    length_ += scratch_.size();
+}
+
 int Utf16LineReader::peekUnit() {
     if (!blocks_.ensure(2)) return -1;
     const std::string_view unread = blocks_.unread();
@@ -109,7 +153,7 @@ int Utf16LineReader::peekUnit() {
 }
 
 bool Utf16LineReader::next(Line& line) {
-    text_.clear();
+    length_ = 0;
     std::uint64_t units = 0;
     char32_t highSurrogate = 0;
     line.end = LineEnd::none;
@@ -120,16 +164,9 @@ bool Utf16LineReader::next(Line& line) {
         const std::size_t count = unread.size() / 2;
         std::size_t i = 0;
         if (highSurrogate == 0) {
-            const std::size_t before = text_.size();
-            text_.resize(before + count);
-            char* out = text_.data() + before;
-            for (; i < count; ++i) {
-                const unsigned unit = bigEndian_ ? (p[2 * i] << 8 | p[2 * i + 1])
-                                                 : (p[2 * i + 1] << 8 | p[2 * i]);
-                if (unit >= 0x80 || unit == '\r' || unit == '\n') break;
-                *out++ = static_cast<char>(unit);
-            }
-            text_.resize(before + i);
+            char* const out = room(count);
+            i = bigEndian_ ? copyPlainUnits<true>(p, count, out) : copyPlainUnits<false>(p, count, out);
+            length_ += i;
             units += i;
             blocks_.consume(2 * i);
         }
@@ -138,13 +175,13 @@ bool Utf16LineReader::next(Line& line) {
         blocks_.consume(2);
         if (highSurrogate != 0) {
             if (unit >= 0xDC00 && unit <= 0xDFFF) {
-                appendUtf8(text_, 0x10000 + ((highSurrogate - 0xD800) << 10) +
+                put(0x10000 + ((highSurrogate - 0xD800) << 10) +
                                       static_cast<char32_t>(unit - 0xDC00));
                 highSurrogate = 0;
                 ++units;
                 continue;
             }
-            appendUtf8(text_, highSurrogate);  // unpaired: kept as it is
+            put(highSurrogate);  // unpaired: kept as it is
             highSurrogate = 0;
         }
         if (unit == '\r' || unit == '\n') {
@@ -159,10 +196,10 @@ bool Utf16LineReader::next(Line& line) {
         if (unit >= 0xD800 && unit <= 0xDBFF) {
             highSurrogate = static_cast<char32_t>(unit);
         } else {
-            appendUtf8(text_, static_cast<char32_t>(unit));
+            put(static_cast<char32_t>(unit));
         }
     }
-    if (highSurrogate != 0) appendUtf8(text_, highSurrogate);
+    if (highSurrogate != 0) put(highSurrogate);
     line.bytes = 2 * units + (line.end == LineEnd::crLf ? 4 : line.end == LineEnd::none ? 0 : 2);
     trailing_.clear();
     if (line.end == LineEnd::none) {
@@ -172,7 +209,7 @@ bool Utf16LineReader::next(Line& line) {
         line.bytes += trailing_.size();
         if (units == 0 && trailing_.empty()) return false;
     }
-    line.text = text_;
+    line.text = std::string_view(text_.data(), length_);
     return true;
 }
 

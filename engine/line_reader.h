@@ -83,10 +83,15 @@ public:
 private:
     // The next code unit, or -1 at the end of the source.
     int peekUnit();
+    // Room for `count` more bytes of the line.
+    char* room(std::size_t count);
+    void put(char32_t cp);
 
     Blocks& blocks_;
     bool bigEndian_;
-    std::string text_;
+    std::string text_;  // the line is its first length_ bytes
+    std::size_t length_ = 0;
+    std::string scratch_;
     std::string trailing_;
 };
 

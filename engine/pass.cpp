@@ -136,9 +136,9 @@ private:
                 if (!line.text.empty() || line.end != LineEnd::none) {
                     rewritten_.clear();
                     rewriter_.append(line.text, texts, rewritten_);
-                    detail::appendUtf16(pending_, rewritten_, bigEndian);
-                    detail::appendUtf16(pending_, endText(end), bigEndian);
                     if (wantsLines) host_.lineRewritten(line.text, rewritten_);
+                    rewritten_.append(endText(end));
+                    detail::appendUtf16(pending_, rewritten_, bigEndian);
                 }
                 pending_.append(reader.trailing());  // carried through as it was
             } else {

@@ -60,11 +60,12 @@ std::size_t decode(std::string_view s, std::size_t at, char32_t& cp, bool surrog
     return length;
 }
 
-void appendUnit(std::string& out, char32_t unit, bool bigEndian) {
+char* putUnit(char* out, char32_t unit, bool bigEndian) {
     const auto high = static_cast<char>(unit >> 8);
     const auto low = static_cast<char>(unit & 0xFF);
-    out += bigEndian ? high : low;
-    out += bigEndian ? low : high;
+    out[0] = bigEndian ? high : low;
+    out[1] = bigEndian ? low : high;
+    return out + 2;
 }
 
 }  // namespace
@@ -123,27 +124,54 @@ bool readsAsUtf8(std::string_view bytes, bool complete) {
     return true;
 }
 
+// Writes the ASCII bytes at the front of text[at...] as code units, sixteen at a time.
+[[gnu::always_inline]] inline void putAsciiRun(std::string_view text, std::size_t& at, char*& put,
+                                              bool bigEndian) {
+#ifdef ENGINE_HAVE_SSE2
+    const __m128i zero = _mm_setzero_si128();
+    for (; at + 16 <= text.size(); at += 16, put += 32) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        if (_mm_movemask_epi8(chunk) != 0) return;
+        const __m128i low = bigEndian ? _mm_unpacklo_epi8(zero, chunk) : _mm_unpacklo_epi8(chunk, zero);
+        const __m128i high = bigEndian ? _mm_unpackhi_epi8(zero, chunk) : _mm_unpackhi_epi8(chunk, zero);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(put), low);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 16), high);
+    }
+#else
+    (void)text, (void)at, (void)put, (void)bigEndian;
+#endif
+}
+
 void appendUtf16(std::string& out, std::string_view text, bool bigEndian) {
+    // Every code unit comes from at least two bytes of the text, or one ASCII byte.
+    const std::size_t before = out.size();
+    out.resize(before + 2 * text.size());
+    char* put = out.data() + before;
     std::size_t at = 0;
     while (at < text.size()) {
+        putAsciiRun(text, at, put, bigEndian);
+        if (at == text.size()) break;
         const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte < 0x80) {
+            put = putUnit(put, byte, bigEndian);
+            ++at;
+            continue;
+        }
         char32_t cp = byte;
-        std::size_t length = 1;
-        if (byte >= 0x80) {
-            length = decodeWtf8(text, at, cp);
-            if (length == 0) {  // not produced by the pass; kept as a unit of its own
-                cp = byte;
-                length = 1;
-            }
+        std::size_t length = decodeWtf8(text, at, cp);
+        if (length == 0) {  // not made by a pass; kept as a unit of its own
+            cp = byte;
+            length = 1;
         }
         if (cp >= 0x10000) {
-            appendUnit(out, 0xD800 + ((cp - 0x10000) >> 10), bigEndian);
-            appendUnit(out, 0xDC00 + ((cp - 0x10000) & 0x3FF), bigEndian);
+            put = putUnit(put, 0xD800 + ((cp - 0x10000) >> 10), bigEndian);
+            put = putUnit(put, 0xDC00 + ((cp - 0x10000) & 0x3FF), bigEndian);
         } else {
-            appendUnit(out, cp, bigEndian);
+            put = putUnit(put, cp, bigEndian);
         }
         at += length;
     }
+    out.resize(static_cast<std::size_t>(put - out.data()));
 }
 
 char32_t foldCodePoint(char32_t cp) {
