@@ -83,7 +83,7 @@ bool ByteLineReader::next(Line& line) {
         if (unread.empty()) {
             if (!blocks_.fill()) {
                 if (!started) return false;
-                line = {carried_, LineEnd::none, carried_.size()};
+                line = {carried_.view(), LineEnd::none, carried_.size()};
                 return true;
             }
             unread = blocks_.unread();
@@ -110,7 +110,7 @@ bool ByteLineReader::next(Line& line) {
             // The line must survive a refill, either because it began in an earlier block
             // or because the byte after the CR is still to be read.
             carried_.append(unread.substr(0, at));
-            line.text = carried_;
+            line.text = carried_.view();
         } else {
             line.text = unread.substr(0, at);
         }
@@ -131,17 +131,10 @@ Utf16LineReader::Utf16LineReader(Blocks& blocks, bool bigEndian)
     blocks_.consume(2);  // the byte-order mark, which the caller has seen and counted
 }
 
-char* Utf16LineReader::room(std::size_t count) {
-    // The buffer only grows, so the bytes it holds are not cleared again for every line.
-    if (text_.size() < length_ + count) text_.resize(std::max(2 * text_.size(), length_ + count));
-    return text_.data() + length_;
-}
-
 void Utf16LineReader::put(char32_t cp) {
     scratch_.clear();
     appendUtf8(scratch_, cp);
-    std::memcpy(room(scratch_.size()), scratch_.data(), scratch_.size());
-    length_ += scratch_.size();
+    text_.append(scratch_);
 }
 
 int Utf16LineReader::peekUnit() {
@@ -153,7 +146,7 @@ int Utf16LineReader::peekUnit() {
 }
 
 bool Utf16LineReader::next(Line& line) {
-    length_ = 0;
+    text_.clear();
     std::uint64_t units = 0;
     char32_t highSurrogate = 0;
     line.end = LineEnd::none;
@@ -164,9 +157,9 @@ bool Utf16LineReader::next(Line& line) {
         const std::size_t count = unread.size() / 2;
         std::size_t i = 0;
         if (highSurrogate == 0) {
-            char* const out = room(count);
+            char* const out = text_.room(count);
             i = bigEndian_ ? copyPlainUnits<true>(p, count, out) : copyPlainUnits<false>(p, count, out);
-            length_ += i;
+            text_.grow(i);
             units += i;
             blocks_.consume(2 * i);
         }
@@ -209,7 +202,7 @@ bool Utf16LineReader::next(Line& line) {
         line.bytes += trailing_.size();
         if (units == 0 && trailing_.empty()) return false;
     }
-    line.text = std::string_view(text_.data(), length_);
+    line.text = text_.view();
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/byte_buffer.h"
 #include "engine/file_layer.h"
 
 namespace engine::detail {
@@ -66,7 +67,7 @@ private:
     bool fill();
     void watch();
     Blocks& blocks_;
-    std::string carried_;  // a line that spans blocks
+    ByteBuffer carried_;  // a line that spans blocks
     bool decided_;
     bool utf8_ = false;
 };
@@ -83,14 +84,11 @@ public:
 private:
     // The next code unit, or -1 at the end of the source.
     int peekUnit();
-    // Room for `count` more bytes of the line.
-    char* room(std::size_t count);
     void put(char32_t cp);
 
     Blocks& blocks_;
     bool bigEndian_;
-    std::string text_;  // the line is its first length_ bytes
-    std::size_t length_ = 0;
+    ByteBuffer text_;
     std::string scratch_;
     std::string trailing_;
 };

@@ -1,4 +1,5 @@
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <string>
 
@@ -6,6 +7,7 @@
 #include "engine/engine.h"
 #include "engine/file_layer.h"
 #include "engine/line_reader.h"
+#include "engine/output_sink.h"
 #include "engine/segment_rewrite.h"
 #include "engine/text_forms.h"
 #include "engine/unicode.h"
@@ -49,9 +51,7 @@ public:
              const fs::path& source)
         : input_(input), output_(output), host_(host), files_(files), source_(source),
           page_(detail::CodePage::current()), blocks_(input, kBlock),
-          rewriter_(detail::CaseRules::unicode()) {
-        pending_.reserve(kBlock + 4096);
-    }
+          rewriter_(detail::CaseRules::unicode()) {}
 
     PassResult run(int entryIndex, PassStats& stats) {
         std::int64_t remaining = static_cast<std::int64_t>(input_.size());
@@ -66,20 +66,23 @@ public:
         if (startsWith(head, "\xFF\xFE") || startsWith(head, "\xFE\xFF")) {
             const bool bigEndian = head[0] == '\xFE';
             stats.encoding = bigEndian ? TextEncoding::utf16be : TextEncoding::utf16le;
-            pending_.append(head.substr(0, 2));  // the same mark, counted at once
+            sink_.emplace(output_, bigEndian ? detail::OutputForm::utf16be
+                                             : detail::OutputForm::utf16le);
+            sink_->appendRaw(head.substr(0, 2));  // the same mark, counted at once
             host_.setProgressValue(2);
             detail::Utf16LineReader reader(blocks_, bigEndian);
             forms_.setCodePage(nullptr);
-            result = copyLines(reader, remaining - 2, 2, stats, bigEndian);
+            result = copyLines(reader, remaining - 2, 2, stats);
         } else {
+            sink_.emplace(output_, detail::OutputForm::bytes);
             detail::ByteLineReader reader(blocks_, true);
             if (startsWith(head, "\xEF\xBB\xBF")) reader.decide(true);
-            result = copyLines(reader, remaining, 0, stats, false);
+            result = copyLines(reader, remaining, 0, stats);
             stats.encoding = reader.utf8() ? TextEncoding::utf8 : TextEncoding::codePage;
         }
         stats.segments = rewriter_.segments;
         stats.replacements = rewriter_.replacements;
-        flush();
+        sink_->flush();
         if (result == PassResult::completed) host_.selectEntry(entryIndex, false);
         return result;
     }
@@ -112,12 +115,12 @@ private:
 
     template <class Reader>
     PassResult copyLines(Reader& reader, std::int64_t remaining, std::int64_t done,
-                         PassStats& stats, bool bigEndian) {
+                         PassStats& stats) {
         constexpr bool utf16 = std::is_same_v<Reader, detail::Utf16LineReader>;
         bool formKnown = utf16;
         if (!formKnown) chooseForm(false);
         settle(reader, formKnown);
-        const bool wantsLines = host_.wantsLines();
+        wantsLines_ = host_.wantsLines();
         LineEnd lastEnd = LineEnd::crLf;
         Line line;
         while (remaining > 0) {
@@ -134,20 +137,11 @@ private:
             if constexpr (utf16) {
                 // Only an odd last byte, after the last line's end, makes a line empty and open.
                 if (!line.text.empty() || line.end != LineEnd::none) {
-                    rewritten_.clear();
-                    rewriter_.append(line.text, texts, rewritten_);
-                    if (wantsLines) host_.lineRewritten(line.text, rewritten_);
-                    rewritten_.append(endText(end));
-                    detail::appendUtf16(pending_, rewritten_, bigEndian);
+                    writeLine<true>(line.text, texts, end);
                 }
-                pending_.append(reader.trailing());  // carried through as it was
+                sink_->appendRaw(reader.trailing());  // carried through as it was
             } else {
-                const std::size_t lineStart = pending_.size();
-                rewriter_.append(line.text, texts, pending_);
-                if (wantsLines) {
-                    host_.lineRewritten(line.text, std::string_view(pending_).substr(lineStart));
-                }
-                pending_.append(endText(end));
+                writeLine<false>(line.text, texts, end);
             }
             ++stats.lines;
             // A last line without an end counts two bytes for the end it is given.
@@ -156,7 +150,6 @@ private:
             done += accounted;
             remaining -= accounted;
             host_.setProgressValue(done);
-            if (pending_.size() >= kBlock) flush();
         }
         return PassResult::completed;
     }
@@ -172,9 +165,21 @@ private:
         }
     }
 
-    void flush() {
-        output_.write(pending_.data(), pending_.size());
-        pending_.clear();
+    // Rewrites a line into the output, straight or, with `Gather` (UTF-16) or for the host,
+    // gathered first so that it is converted or handed over in one piece. A huge line is never
+    // gathered unless the host wants it whole.
+    template <bool Gather>
+    void writeLine(std::string_view line, const detail::PreparedTexts& texts, LineEnd end) {
+        if (!wantsLines_ && (!Gather || line.size() >= kBlock)) {
+            rewriter_.append(line, texts, *sink_);
+            sink_->append(endText(end));
+            return;
+        }
+        rewritten_.clear();
+        rewriter_.append(line, texts, rewritten_);
+        if (wantsLines_) host_.lineRewritten(line, rewritten_);
+        rewritten_.append(endText(end));
+        sink_->append(rewritten_);
     }
 
     InputFile& input_;
@@ -187,7 +192,8 @@ private:
     detail::Blocks blocks_;
     detail::TextForms forms_;
     detail::SegmentRewriter rewriter_;
-    std::string pending_;
+    std::optional<detail::OutputSink> sink_;
+    bool wantsLines_ = false;
     std::string rewritten_;
 };
 

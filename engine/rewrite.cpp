@@ -7,41 +7,6 @@
 
 namespace engine {
 
-namespace detail {
-
-void SegmentRewriter::append(std::string_view line, const PreparedTexts& texts, std::string& out) {
-    if (!texts.active) {
-        out.append(line);
-        return;
-    }
-    const Needle& start = texts.start;
-    const Needle& stop = texts.stop;
-    const Needle& search = texts.search;
-    // One pass from left to right: `copied` is how much of the line is already in `out`, and
-    // positions stay those of the original line, since a segment's rewrite never moves what
-    // lies after it relative to the next search start.
-    std::size_t copied = 0;
-    std::size_t from = 0;
-    while (from < line.size()) {
-        const std::size_t segmentStart = start.text.empty() ? from : find(line, start, from);
-        if (segmentStart == CaseRules::npos) break;
-        const std::size_t stopHit = find(line, stop, segmentStart);
-        if (stopHit == CaseRules::npos) break;
-        const std::size_t segmentEnd = stopHit + stop.text.size();
-        const std::size_t hit = find(line.substr(0, segmentEnd), search, segmentStart);
-        ++segments;
-        if (hit != CaseRules::npos) {
-            ++replacements;
-            out.append(line.substr(copied, hit - copied));
-            out.append(texts.replacement);
-            copied = hit + search.text.size();
-        }
-        from = segmentEnd;
-    }
-    out.append(line.substr(copied));
-}
-
-}  // namespace detail
 
 // The public functions work on text in the C library's present locale.
 Position find(std::string_view haystack, std::string_view needle, Position from) {

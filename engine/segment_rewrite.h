@@ -43,8 +43,9 @@ public:
     explicit SegmentRewriter(const CaseRules& rules) : rules_(&rules) {}
     void setRules(const CaseRules& rules) { rules_ = &rules; }
 
-    // Appends the rewritten `line` to `out`.
-    void append(std::string_view line, const PreparedTexts& texts, std::string& out);
+    // Appends the rewritten `line` to `out`, which may be any sink with append(string_view).
+    template <class Out>
+    void append(std::string_view line, const PreparedTexts& texts, Out& out);
 
     // Counted over every line appended so far.
     std::int64_t segments = 0;
@@ -57,5 +58,38 @@ private:
 
     const CaseRules* rules_;
 };
+
+template <class Out>
+void SegmentRewriter::append(std::string_view line, const PreparedTexts& texts, Out& out) {
+    if (!texts.active) {
+        out.append(line);
+        return;
+    }
+    const Needle& start = texts.start;
+    const Needle& stop = texts.stop;
+    const Needle& search = texts.search;
+    // One pass from left to right: `copied` is how much of the line is already in `out`, and
+    // positions stay those of the original line, since a segment's rewrite never moves what
+    // lies after it relative to the next search start.
+    std::size_t copied = 0;
+    std::size_t from = 0;
+    while (from < line.size()) {
+        const std::size_t segmentStart = start.text.empty() ? from : find(line, start, from);
+        if (segmentStart == CaseRules::npos) break;
+        const std::size_t stopHit = find(line, stop, segmentStart);
+        if (stopHit == CaseRules::npos) break;
+        const std::size_t segmentEnd = stopHit + stop.text.size();
+        const std::size_t hit = find(line.substr(0, segmentEnd), search, segmentStart);
+        ++segments;
+        if (hit != CaseRules::npos) {
+            ++replacements;
+            out.append(line.substr(copied, hit - copied));
+            out.append(std::string_view(texts.replacement));
+            copied = hit + search.text.size();
+        }
+        from = segmentEnd;
+    }
+    out.append(line.substr(copied));
+}
 
 }  // namespace engine::detail

@@ -1,0 +1,45 @@
+#include "engine/output_sink.h"
+
+#include "engine/unicode.h"
+
+namespace engine::detail {
+
+OutputSink::OutputSink(OutputFile& file, OutputForm form) : file_(file), form_(form) {
+    pending_.reserve(kBlock + 64);
+}
+
+void OutputSink::appendRaw(std::string_view bytes) {
+    if (pending_.size() + bytes.size() > kBlock) flush();
+    pending_.append(bytes);
+}
+
+void OutputSink::flush() {
+    if (!pending_.empty()) file_.write(pending_.data(), pending_.size());
+    pending_.clear();
+}
+
+void OutputSink::appendLarge(std::string_view text) {
+    if (form_ == OutputForm::bytes) {
+        flush();
+        if (text.size() >= kBlock) {
+            file_.write(text.data(), text.size());
+        } else {
+            pending_.append(text);
+        }
+        return;
+    }
+    // UTF-16 takes up to twice the bytes: convert in pieces that end between two characters.
+    while (!text.empty()) {
+        std::size_t piece = std::min(text.size(), kBlock / 2);
+        while (piece < text.size() && piece > 0 &&
+               (static_cast<unsigned char>(text[piece]) & 0xC0u) == 0x80u) {
+            --piece;
+        }
+        if (piece == 0) piece = std::min(text.size(), kBlock / 2);
+        if (pending_.size() + 2 * piece > kBlock) flush();
+        appendUtf16(pending_, text.substr(0, piece), form_ == OutputForm::utf16be);
+        text.remove_prefix(piece);
+    }
+}
+
+}  // namespace engine::detail
