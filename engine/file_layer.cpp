@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <random>
 #include <system_error>
 
 #ifdef _WIN32
@@ -68,15 +69,25 @@ void replaceFile(const fs::path& from, const fs::path& to) {
 #endif
 }
 
+// ".sr" and eight random letters and digits.
+std::string temporaryName() {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> pick(0, sizeof kLetters - 2);
+    std::string name = ".sr";
+    for (int i = 0; i < 8; ++i) name += kLetters[pick(random)];
+    return name;
+}
+
 class SystemInput final : public InputFile {
 public:
     explicit SystemInput(const fs::path& path) : path_(path) {
         // Checked before opening: opening a FIFO would wait for a writer, freezing the window.
         std::error_code error;
         const fs::file_status status = fs::status(path, error);
-        if (fs::is_directory(status)) throw FileError(path, "is a folder, not a file");
+        if (fs::is_directory(status)) throw FileError(path, "Is a directory");
         if (fs::exists(status) && !fs::is_regular_file(status)) {
-            throw FileError(path, "is not a regular file");
+            throw FileError(path, "Not a regular file");
         }
         file_ = openForReading(path);
         if (file_ == nullptr) fail(path, errno);
@@ -111,7 +122,7 @@ public:
         // The temporary file lives beside the final one, so the last move stays in one folder.
         for (int attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
             tempPath_ = finalPath;
-            tempPath_ += ".partial" + (attempt == 0 ? std::string() : std::to_string(attempt));
+            tempPath_.replace_filename(temporaryName());
             file_ = createExclusive(tempPath_);
             if (file_ == nullptr && errno != EEXIST) fail(finalPath_, errno);
         }
@@ -158,6 +169,15 @@ public:
 };
 
 }  // namespace
+
+std::string readableReason(std::string message) {
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.')) {
+        message.pop_back();
+    }
+    if (!message.empty() && message[0] >= 'a' && message[0] <= 'z') message[0] -= 'a' - 'A';
+    return message;
+}
 
 FileLayer& systemFiles() {
     static SystemFiles files;

@@ -11,11 +11,14 @@
 
 namespace engine {
 
+// A system's message as a reason: first letter capital, no closing full stop or line break.
+std::string readableReason(std::string message);
+
 // A file operation that failed; what() is the reason in words, path() the file concerned.
 class FileError : public std::runtime_error {
 public:
     FileError(std::filesystem::path path, const std::string& reason)
-        : std::runtime_error(reason), path_(std::move(path)) {}
+        : std::runtime_error(readableReason(reason)), path_(std::move(path)) {}
     const std::filesystem::path& path() const { return path_; }
 
 private:
@@ -32,7 +35,8 @@ public:
     virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
 };
 
-// An output being written under a temporary name beside its final path. Destroying it before
+// An output being written under a short temporary name (a dot, "sr" and random letters) in the
+// folder of its final path, so that any name the folder can hold can be written. Destroying it before
 // commit() removes the temporary file and leaves any file at the final path as it was.
 class OutputFile {
 public:

@@ -1,8 +1,13 @@
+#include <cstdio>
 #include <memory>
+#include <new>
+#include <stdexcept>
+#include <system_error>
 #include <optional>
 #include <type_traits>
 #include <string>
 
+#include "engine/byte_buffer.h"
 #include "engine/code_page.h"
 #include "engine/engine.h"
 #include "engine/file_layer.h"
@@ -21,6 +26,22 @@ using detail::Line;
 using detail::LineEnd;
 
 constexpr std::size_t kBlock = std::size_t{1} << 20;
+
+// "2.1 GB", "350 MB", "12 kB", "200 bytes".
+std::string sizeInWords(std::size_t bytes) {
+    const auto value = static_cast<double>(bytes);
+    char text[32];
+    if (value >= 1e9) {
+        std::snprintf(text, sizeof text, "%.1f GB", value / 1e9);
+    } else if (value >= 1e6) {
+        std::snprintf(text, sizeof text, "%.0f MB", value / 1e6);
+    } else if (value >= 1e3) {
+        std::snprintf(text, sizeof text, "%.0f kB", value / 1e3);
+    } else {
+        std::snprintf(text, sizeof text, "%zu bytes", bytes);
+    }
+    return text;
+}
 
 bool startsWith(std::string_view bytes, std::string_view prefix) {
     return bytes.substr(0, prefix.size()) == prefix;
@@ -213,6 +234,13 @@ PassResult pass(const fs::path& source, const fs::path& outputBase, int entryInd
     }
     PassResult result = PassResult::completed;
     bool copying = false;  // a failure while copying deselects the entry the copy selected
+    // Whatever fails in the work on the file is this file's failure: its temporary output is
+    // gone with `out`, and the run goes on. What the host itself throws ends the run.
+    const auto failed = [&](const fs::path& file, const std::string& reason) {
+        if (copying) host.selectEntry(entryIndex, false);
+        result = PassResult::completed;
+        host.reportFailure(file, reason);
+    };
     try {
         // The source is opened first, so a source that cannot be read leaves nothing behind.
         const std::unique_ptr<InputFile> input = files.openInput(source);
@@ -224,8 +252,15 @@ PassResult pass(const fs::path& source, const fs::path& outputBase, int entryInd
         out->commit();
         host.fileDone(stats);
     } catch (const FileError& error) {
-        if (copying) host.selectEntry(entryIndex, false);
-        host.reportFailure(error.path(), error.what());
+        failed(error.path(), error.what());
+    } catch (const detail::OutOfMemory& error) {
+        failed(source, "Not enough memory for a line of " + sizeInWords(error.requested()));
+    } catch (const std::bad_alloc&) {
+        failed(source, "Not enough memory");
+    } catch (const std::length_error&) {
+        failed(source, "Not enough memory");
+    } catch (const std::system_error& error) {
+        failed(source, readableReason(error.code().message()));
     }
     return result;
 }

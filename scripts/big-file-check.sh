@@ -13,7 +13,7 @@ mib="${1:-2200}"
 mkdir -p "$build" "$work"
 source="$work/big.htm"
 output="$work/big_new.htm"
-trap 'rm -f "$source" "$output" "$output".partial*' EXIT
+trap 'rm -f "$source" "$output" "$work"/.sr*' EXIT
 
 echo "== building the driver"
 c++ -std=c++20 -O2 -Wall -Wextra -Wpedantic -Wshadow -Werror -I"$root" \

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "engine/engine.h"
+#include "engine/byte_buffer.h"
 #include "engine/file_layer.h"
 
 namespace engine_test {
@@ -109,6 +110,8 @@ struct TestFiles : engine::FileLayer {
         int writes = 0;
         void write(const char* data, std::size_t n) override {
             if (++writes == 2) owner.mayFail("write", path, "No space left on device");
+            if (writes == 2 && owner.fail.contains("oom") && owner.fail.at("oom") == path)
+                throw engine::detail::OutOfMemory(2'100'000'000);
             owner.written += n;
             if (real) real->write(data, n);
             if (!real && !owner.repeatTo) text.append(data, n);
