@@ -163,26 +163,33 @@ TEST(RunTest, OutputsLandBesideTheirSourcesAndNeverOnAChosenFile) {
 // In a long list, outputs that are a link or a hard link to a chosen file are refused, wherever
 // that file stands in the list; every other file is done once, a file chosen twice included.
 TEST(RunTest, EveryOutputOfALongListIsCheckedAgainstEveryChosenFile) {
+#ifdef _WIN32
+    constexpr int kFiles = 1600;  // each file costs far more under Wine
+#else
+    constexpr int kFiles = 3000;
+#endif
+    const std::string last = std::to_string(kFiles - 1), beforeLast = std::to_string(kFiles - 2);
     const TempFolder folder;
     Host host;
     host.directory = folder.path;
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < kFiles; ++i) {
         host.entries.push_back("f" + std::to_string(i) + ".htm");
         writeFile(folder / host.entries.back(), "<a b>");
     }
     host.entries.insert(host.entries.begin() + 1502, "f1502.htm");  // chosen twice
     std::error_code noSymlinks;
     fs::create_symlink("f1.htm", folder / "f1500_new.htm", noSymlinks);
-    fs::create_hard_link(folder / "f2998.htm", folder / "f1501_new.htm");
+    fs::create_hard_link(folder / ("f" + beforeLast + ".htm"), folder / "f1501_new.htm");
     engine::run(host);
     std::vector<std::string> refused = {"f1501.htm: Would overwrite the chosen file f1501_new.htm"};
     if (!noSymlinks) refused.insert(refused.begin(), "f1500.htm: Would overwrite the chosen file f1500_new.htm");
     EXPECT_EQ(host.failures, refused);
-    for (const int i : {0, 1, 1502, 2998, 2999})
-        EXPECT_EQ(readFile(folder / ("f" + std::to_string(i) + ".htm")), "<a b>");
-    for (const int i : {0, 1499, 1502, 1503, 2999})
-        EXPECT_EQ(readFile(folder / ("f" + std::to_string(i) + "_new.htm")), "<a i>\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 6000);
+    for (const std::string i : {"0", "1", "1502", beforeLast.c_str(), last.c_str()})
+        EXPECT_EQ(readFile(folder / ("f" + i + ".htm")), "<a b>");
+    for (const std::string i : {"0", "1499", "1502", "1503", last.c_str()})
+        EXPECT_EQ(readFile(folder / ("f" + i + "_new.htm")), "<a i>\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()),
+              2 * kFiles);
 }
 
 #ifndef _WIN32
