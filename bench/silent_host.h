@@ -1,11 +1,12 @@
-// A window stand-in for the benchmarks: one chosen file, the default texts, and nothing else
-// done per line, so a timing shows the engine's own cost.
+// A window stand-in for the benchmarks: one chosen file (or a folder and names), the default
+// texts, and nothing else done per line, so a timing shows the engine's own cost.
 #pragma once
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "corpus.h"
 #include "engine/engine.h"
@@ -14,7 +15,9 @@ namespace bench {
 
 class SilentHost final : public engine::RunHost {
 public:
-    explicit SilentHost(std::filesystem::path file) : file_(std::move(file)) {}
+    explicit SilentHost(std::filesystem::path file) : names_{std::move(file)} {}
+    SilentHost(std::filesystem::path folder, std::vector<std::filesystem::path> names)
+        : folder_(std::move(folder)), names_(std::move(names)) {}
 
     void selectEntry(int, bool) override {}
     void setProgressValue(std::int64_t) override {}
@@ -33,12 +36,15 @@ public:
     void setStopEnabled(bool) override {}
     void setStopFlag(bool) override {}
     bool hasChosenFiles() const override { return true; }
-    int entryCount() const override { return 1; }
-    std::filesystem::path entryText(int) const override { return file_; }
-    std::filesystem::path directoryText() const override { return {}; }
+    int entryCount() const override { return static_cast<int>(names_.size()); }
+    std::filesystem::path entryText(int i) const override {
+        return names_[static_cast<std::size_t>(i)];
+    }
+    std::filesystem::path directoryText() const override { return folder_; }
 
 private:
-    std::filesystem::path file_;
+    std::filesystem::path folder_;
+    std::vector<std::filesystem::path> names_;
     // Views made once, as a window keeps its texts converted, rather than measured every line.
     const engine::Texts texts_{kDefaultStart, kDefaultStop, kDefaultSearch, kDefaultReplacement, 1};
 };
