@@ -39,16 +39,21 @@ std::size_t copyPlainUnits(const unsigned char* p, std::size_t count, char* out)
 
 }  // namespace
 
-Blocks::Blocks(InputFile& input, std::size_t blockSize) : input_(input), block_(blockSize) {}
+Blocks::Blocks(InputFile& input, std::size_t blockSize)
+    : input_(input),
+      // Room for a whole small source and the read that finds its end: many small files do
+      // not each pay for a large block.
+      size_(static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, input.size() + 4096))),
+      block_(new char[size_]) {}
 
 bool Blocks::fill() {
     if (atEnd_) return begin_ < end_;
     const std::size_t kept = end_ - begin_;
-    if (kept > 0 && begin_ > 0) std::memmove(block_.data(), block_.data() + begin_, kept);
+    if (kept > 0 && begin_ > 0) std::memmove(block_.get(), block_.get() + begin_, kept);
     begin_ = 0;
     end_ = kept;
-    if (kept == block_.size()) return true;
-    const std::size_t read = input_.read(block_.data() + kept, block_.size() - kept);
+    if (kept == size_) return true;
+    const std::size_t read = input_.read(block_.get() + kept, size_ - kept);
     end_ += read;
     if (read == 0) atEnd_ = true;
     return end_ > 0;

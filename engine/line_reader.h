@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,23 +26,25 @@ struct Line {
 // The source in blocks: the part of the block not yet handed out is [begin, end).
 class Blocks {
 public:
+    // Blocks of `blockSize` bytes, or less for a small source.
     explicit Blocks(InputFile& input, std::size_t blockSize);
     // Reads the next block once the present one is used up, keeping any bytes not yet handed
     // out at its front; false when nothing more is there.
     bool fill();
     // Fills until at least `count` bytes are unread or the source has no more; whether they are.
     bool ensure(std::size_t count) { return end_ - begin_ >= count || topUp(count); }
-    std::string_view unread() const { return {block_.data() + begin_, end_ - begin_}; }
+    std::string_view unread() const { return {block_.get() + begin_, end_ - begin_}; }
     void consume(std::size_t count) { begin_ += count; }
     // Whether the source has no more bytes beyond the block.
     bool atEnd() const { return atEnd_; }
-    bool full() const { return end_ - begin_ == block_.size(); }
+    bool full() const { return end_ - begin_ == size_; }
 
 private:
     bool topUp(std::size_t count);
 
     InputFile& input_;
-    std::vector<char> block_;
+    std::size_t size_;
+    std::unique_ptr<char[]> block_;  // not cleared: only what was read is ever looked at
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool atEnd_ = false;

@@ -4,9 +4,7 @@
 
 namespace engine::detail {
 
-OutputSink::OutputSink(OutputFile& file, OutputForm form) : file_(file), form_(form) {
-    pending_.reserve(kBlock + 64);
-}
+OutputSink::OutputSink(OutputFile& file, OutputForm form) : file_(file), form_(form) {}
 
 void OutputSink::appendRaw(std::string_view bytes) {
     if (pending_.size() + bytes.size() > kBlock) flush();
