@@ -21,7 +21,8 @@ void plainCopy(const std::filesystem::path& from, const std::filesystem::path& t
     const int in = _wopen(from.c_str(), _O_RDONLY | _O_BINARY);
     const int out = _wopen(to.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0666);
     int n = 0;
-    while (in >= 0 && out >= 0 && (n = _read(in, block.data(), 1u << 20)) > 0) _write(out, block.data(), n);
+    while (in >= 0 && out >= 0 && (n = _read(in, block.data(), 1u << 20)) > 0)
+        _write(out, block.data(), n);
     _close(in), _close(out);
 #else
     const int in = ::open(from.c_str(), O_RDONLY);

@@ -159,8 +159,9 @@ int main(int argc, char** argv) {
                 mb / copy, pass / copy);
     if (!s.utf16Seconds.empty()) {
         const double utf16 = best(s.utf16Seconds);
-        std::printf("UTF-16 pass:  %8.3f s  the same characters, utf16/pass = %.2fx (target <= 2x)\n",
-                    utf16, utf16 / pass);
+        std::printf(
+            "UTF-16 pass:  %8.3f s  the same characters, utf16/pass = %.2fx (target <= 2x)\n",
+            utf16, utf16 / pass);
     }
     if (havePerl && !s.perlSeconds.empty()) {
         const double perl = best(s.perlSeconds);
@@ -172,8 +173,8 @@ int main(int argc, char** argv) {
     }
     std::printf("peak memory: %ld kB before the timed runs, %ld kB after\n", peakBefore,
                 bench::peakKilobytes());
-    for (const fs::path& p : {s.copy, s.perlOutput, engine::outputPath(s.corpus),
-                              engine::outputPath(s.utf16)}) {
+    for (const fs::path& p :
+         {s.copy, s.perlOutput, engine::outputPath(s.corpus), engine::outputPath(s.utf16)}) {
         std::error_code ignored;
         fs::remove(p, ignored);
     }

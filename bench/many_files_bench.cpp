@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         best = round == 0 ? seconds : std::min(best, seconds);
     }
-    std::printf("%d files of %zu bytes: best of 3 runs %.3f s, %.0f files/s\n", count,
-                text.size(), best, count / best);
+    std::printf("%d files of %zu bytes: best of 3 runs %.3f s, %.0f files/s\n", count, text.size(),
+                best, count / best);
     fs::remove_all(folder);
     return 0;
 }

@@ -64,14 +64,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: memory_bench line|lines [MiB]\n");
         return 2;
     }
-    const std::uint64_t mib = argc > 2 ? std::strtoull(argv[2], nullptr, 10)
-                                       : (mode == "line" ? 200 : 2048);
+    const std::uint64_t mib =
+        argc > 2 ? std::strtoull(argv[2], nullptr, 10) : (mode == "line" ? 200 : 2048);
     const std::uint64_t total = mib << 20;
     const fs::path file = fs::temp_directory_path() / ("memory-bench-" + mode + ".htm");
     writeLines(file, total, mode == "line" ? total : std::uint64_t{1} << 20);
     const long before = bench::peakKilobytes();
 
-    const double copy = secondsOf([](const fs::path& f) { bench::plainCopy(f, f.string() + ".copy"); }, file);
+    const double copy =
+        secondsOf([](const fs::path& f) { bench::plainCopy(f, f.string() + ".copy"); }, file);
     fs::remove(file.string() + ".copy");
     const double pass = secondsOf(
         [](const fs::path& f) {

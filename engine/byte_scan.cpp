@@ -21,12 +21,12 @@ __attribute__((target("avx2"))) const char* findLineEndAvx2(const char* p, const
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
         const __m256i endsA = _mm256_or_si256(_mm256_cmpeq_epi8(a, cr), _mm256_cmpeq_epi8(a, lf));
         const __m256i endsB = _mm256_or_si256(_mm256_cmpeq_epi8(b, cr), _mm256_cmpeq_epi8(b, lf));
-        const std::uint64_t ends = static_cast<std::uint32_t>(_mm256_movemask_epi8(endsA)) |
-                                   std::uint64_t{static_cast<std::uint32_t>(
-                                       _mm256_movemask_epi8(endsB))} << 32;
-        const std::uint64_t high = static_cast<std::uint32_t>(_mm256_movemask_epi8(a)) |
-                                   std::uint64_t{static_cast<std::uint32_t>(
-                                       _mm256_movemask_epi8(b))} << 32;
+        const std::uint64_t ends =
+            static_cast<std::uint32_t>(_mm256_movemask_epi8(endsA)) |
+            std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(endsB))} << 32;
+        const std::uint64_t high =
+            static_cast<std::uint32_t>(_mm256_movemask_epi8(a)) |
+            std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(b))} << 32;
         if (const std::uint64_t mask = ends | (high & pastAscii)) {
             return p + std::countr_zero(mask);
         }

@@ -19,7 +19,8 @@ inline const char* findPastAscii(const char* p, const char* end) {
 #ifdef ENGINE_HAVE_SSE2
     for (; end - p >= 16; p += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        if (const int mask = _mm_movemask_epi8(chunk)) return p + std::countr_zero(static_cast<unsigned>(mask));
+        if (const int mask = _mm_movemask_epi8(chunk))
+            return p + std::countr_zero(static_cast<unsigned>(mask));
     }
 #else
     for (; end - p >= 8; p += 8) {

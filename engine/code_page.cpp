@@ -15,7 +15,8 @@ namespace {
 
 bool nameSaysUtf8(std::string_view name) {
     std::string lower;
-    for (const char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char c : name)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return lower.find("utf-8") != std::string::npos || lower.find("utf8") != std::string::npos ||
            lower.find(".65001") != std::string::npos;
 }
@@ -49,7 +50,8 @@ CodePage::CodePage() {
         const char byte = static_cast<char>(c);
         std::mbstate_t state{};
         wchar_t wide = 0;
-        if (std::mbrtowc(&wide, &byte, 1, &state) == 1) characters_[c] = static_cast<char32_t>(wide);
+        if (std::mbrtowc(&wide, &byte, 1, &state) == 1)
+            characters_[c] = static_cast<char32_t>(wide);
     }
 }
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <string>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 

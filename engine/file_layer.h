@@ -36,8 +36,8 @@ public:
 };
 
 // An output being written under a short temporary name (a dot, "sr" and random letters) in the
-// folder of its final path, so that any name the folder can hold can be written. Destroying it before
-// commit() removes the temporary file and leaves any file at the final path as it was.
+// folder of its final path, so that any name the folder can hold can be written. Destroying it
+// before commit() removes the temporary file and leaves any file at the final path as it was.
 class OutputFile {
 public:
     virtual ~OutputFile() = default;

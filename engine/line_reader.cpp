@@ -29,8 +29,8 @@ std::size_t copyPlainUnits(const unsigned char* p, std::size_t count, char* out)
     }
 #endif
     for (; i < count; ++i) {
-        const unsigned unit = BigEndian ? (p[2 * i] << 8 | p[2 * i + 1])
-                                        : (p[2 * i + 1] << 8 | p[2 * i]);
+        const unsigned unit =
+            BigEndian ? (p[2 * i] << 8 | p[2 * i + 1]) : (p[2 * i + 1] << 8 | p[2 * i]);
         if (unit >= 0x80 || unit == '\r' || unit == '\n') break;
         out[i] = static_cast<char>(unit);
     }
@@ -163,7 +163,8 @@ bool Utf16LineReader::next(Line& line) {
         std::size_t i = 0;
         if (highSurrogate == 0) {
             char* const out = text_.room(count);
-            i = bigEndian_ ? copyPlainUnits<true>(p, count, out) : copyPlainUnits<false>(p, count, out);
+            i = bigEndian_ ? copyPlainUnits<true>(p, count, out)
+                           : copyPlainUnits<false>(p, count, out);
             text_.grow(i);
             units += i;
             blocks_.consume(2 * i);
@@ -174,7 +175,7 @@ bool Utf16LineReader::next(Line& line) {
         if (highSurrogate != 0) {
             if (unit >= 0xDC00 && unit <= 0xDFFF) {
                 put(0x10000 + ((highSurrogate - 0xD800) << 10) +
-                                      static_cast<char32_t>(unit - 0xDC00));
+                    static_cast<char32_t>(unit - 0xDC00));
                 highSurrogate = 0;
                 ++units;
                 continue;

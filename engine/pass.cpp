@@ -1,11 +1,11 @@
 #include <cstdio>
 #include <memory>
 #include <new>
-#include <stdexcept>
-#include <system_error>
 #include <optional>
-#include <type_traits>
+#include <stdexcept>
 #include <string>
+#include <system_error>
+#include <type_traits>
 
 #include "engine/byte_buffer.h"
 #include "engine/code_page.h"
@@ -70,8 +70,13 @@ class FilePass {
 public:
     FilePass(InputFile& input, OutputFile& output, PassHost& host, FileLayer& files,
              const fs::path& source)
-        : input_(input), output_(output), host_(host), files_(files), source_(source),
-          page_(detail::CodePage::current()), blocks_(input, kBlock),
+        : input_(input),
+          output_(output),
+          host_(host),
+          files_(files),
+          source_(source),
+          page_(detail::CodePage::current()),
+          blocks_(input, kBlock),
           rewriter_(detail::CaseRules::unicode()) {}
 
     PassResult run(int entryIndex, PassStats& stats) {
@@ -87,8 +92,8 @@ public:
         if (startsWith(head, "\xFF\xFE") || startsWith(head, "\xFE\xFF")) {
             const bool bigEndian = head[0] == '\xFE';
             stats.encoding = bigEndian ? TextEncoding::utf16be : TextEncoding::utf16le;
-            sink_.emplace(output_, bigEndian ? detail::OutputForm::utf16be
-                                             : detail::OutputForm::utf16le);
+            sink_.emplace(output_,
+                          bigEndian ? detail::OutputForm::utf16be : detail::OutputForm::utf16le);
             sink_->appendRaw(head.substr(0, 2));  // the same mark, counted at once
             host_.setProgressValue(2);
             detail::Utf16LineReader reader(blocks_, bigEndian);

@@ -7,15 +7,14 @@
 
 namespace engine {
 
-
 // The public functions work on text in the C library's present locale.
 Position find(std::string_view haystack, std::string_view needle, Position from) {
     const auto length = static_cast<Position>(haystack.size());
     if (haystack.empty() || from > length) return 0;
     from = std::max<Position>(from, 1);
     if (needle.empty()) return from;
-    const std::size_t at =
-        detail::CodePage::current()->rules().find(haystack, needle, static_cast<std::size_t>(from - 1));
+    const std::size_t at = detail::CodePage::current()->rules().find(
+        haystack, needle, static_cast<std::size_t>(from - 1));
     return at == detail::CaseRules::npos ? 0 : static_cast<Position>(at) + 1;
 }
 

@@ -28,8 +28,8 @@ struct PreparedTexts {
     // or a text has no form in the file's encoding.
     bool active = false;
 
-    void set(std::string_view startMarker, std::string_view stopMarker,
-             std::string_view searchText, std::string_view replacementText) {
+    void set(std::string_view startMarker, std::string_view stopMarker, std::string_view searchText,
+             std::string_view replacementText) {
         start.set(startMarker);
         stop.set(stopMarker);
         search.set(searchText);

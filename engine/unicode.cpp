@@ -1,9 +1,9 @@
 #include "engine/unicode.h"
 
-#include "engine/byte_scan.h"
-
 #include <algorithm>
 #include <array>
+
+#include "engine/byte_scan.h"
 
 namespace engine::detail {
 namespace {
@@ -111,8 +111,11 @@ bool readsAsUtf8(std::string_view bytes, bool complete) {
         if (length == 0) {
             // Only a sequence that the end of the sample cut off may still be a character.
             const auto lead = static_cast<unsigned char>(bytes[at]);
-            const std::size_t needed = lead > 0xF4 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3
-                                                   : lead >= 0xC2 ? 2 : 0;
+            const std::size_t needed = lead > 0xF4    ? 0
+                                       : lead >= 0xF0 ? 4
+                                       : lead >= 0xE0 ? 3
+                                       : lead >= 0xC2 ? 2
+                                                      : 0;
             if (complete || needed == 0 || at + needed <= bytes.size()) return false;
             for (std::size_t i = at + 1; i < bytes.size(); ++i) {
                 if ((static_cast<unsigned char>(bytes[i]) & 0xC0u) != 0x80u) return false;
@@ -126,14 +129,16 @@ bool readsAsUtf8(std::string_view bytes, bool complete) {
 
 // Writes the ASCII bytes at the front of text[at...] as code units, sixteen at a time.
 [[gnu::always_inline]] inline void putAsciiRun(std::string_view text, std::size_t& at, char*& put,
-                                              bool bigEndian) {
+                                               bool bigEndian) {
 #ifdef ENGINE_HAVE_SSE2
     const __m128i zero = _mm_setzero_si128();
     for (; at + 16 <= text.size(); at += 16, put += 32) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
         if (_mm_movemask_epi8(chunk) != 0) return;
-        const __m128i low = bigEndian ? _mm_unpacklo_epi8(zero, chunk) : _mm_unpacklo_epi8(chunk, zero);
-        const __m128i high = bigEndian ? _mm_unpackhi_epi8(zero, chunk) : _mm_unpackhi_epi8(chunk, zero);
+        const __m128i low =
+            bigEndian ? _mm_unpacklo_epi8(zero, chunk) : _mm_unpacklo_epi8(chunk, zero);
+        const __m128i high =
+            bigEndian ? _mm_unpackhi_epi8(zero, chunk) : _mm_unpackhi_epi8(chunk, zero);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(put), low);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 16), high);
     }

@@ -44,7 +44,7 @@ const char* const kUtf8 = "C.UTF-8";
 #endif
 const std::vector<std::string> kAnchor = {"<a", ">", "b", "i"};
 const std::vector<std::string> kSummer = {"<a", ">", "\xC3\xA9t\xC3\xA9", "hiver"};  // "été"
-const std::vector<std::string> kAccent = {"<a", ">", "\xC3\xA9", "e"};                  // "é"
+const std::vector<std::string> kAccent = {"<a", ">", "\xC3\xA9", "e"};               // "é"
 
 // clang-format off
 const EncodingCase kCases[] = {
@@ -115,7 +115,8 @@ TEST(EncodingTest, ALateByteDecidesTheFormOfEveryLine) {
         host.texts[3] = "\xC3\xA9";  // "é"
         engine::pass("late.txt", "late.txt", 0, host, files);
         std::string expected;
-        for (std::size_t i = 0; i < ascii.size() / 7; ++i) expected += "<a " + std::string(replacement) + ">\r\n";
+        for (std::size_t i = 0; i < ascii.size() / 7; ++i)
+            expected += "<a " + std::string(replacement) + ">\r\n";
         EXPECT_TRUE(files.files.at("late_new.txt") == expected + tail + "\r\n") << tail;
     }
     std::setlocale(LC_ALL, "C");

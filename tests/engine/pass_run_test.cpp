@@ -182,7 +182,8 @@ TEST(RunTest, EveryOutputOfALongListIsCheckedAgainstEveryChosenFile) {
     fs::create_hard_link(folder / ("f" + beforeLast + ".htm"), folder / "f1501_new.htm");
     engine::run(host);
     std::vector<std::string> refused = {"f1501.htm: Would overwrite the chosen file f1501_new.htm"};
-    if (!noSymlinks) refused.insert(refused.begin(), "f1500.htm: Would overwrite the chosen file f1500_new.htm");
+    if (!noSymlinks)
+        refused.insert(refused.begin(), "f1500.htm: Would overwrite the chosen file f1500_new.htm");
     EXPECT_EQ(host.failures, refused);
     for (const std::string i : {"0", "1", "1502", beforeLast.c_str(), last.c_str()})
         EXPECT_EQ(readFile(folder / ("f" + i + ".htm")), "<a b>");
@@ -190,6 +191,28 @@ TEST(RunTest, EveryOutputOfALongListIsCheckedAgainstEveryChosenFile) {
         EXPECT_EQ(readFile(folder / ("f" + i + "_new.htm")), "<a i>\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()),
               2 * kFiles);
+}
+
+// Passes on several threads at once, each with its own host, give what one thread gives.
+TEST(RunTest, PassesOnSeveralThreadsAtOnceAgree) {
+    const TempFolder folder;
+    std::vector<std::future<void>> workers;
+    for (int t = 0; t < 4; ++t) {
+        workers.push_back(std::async(std::launch::async, [&folder, t] {
+            for (int i = 0; i < 40; ++i) {
+                const fs::path source =
+                    folder / ("t" + std::to_string(t) + "_" + std::to_string(i) + ".htm");
+                writeFile(source,
+                          t % 2 ? std::string("\xFF\xFE<\0a\0 \0b\0>\0", 12) : "<a \xC3\x89 b>\n");
+                Host host;
+                host.texts[2] = t % 2 ? "B" : "\xC3\xA9 B";
+                engine::pass(source, source, 0, host);
+                EXPECT_EQ(readFile(engine::outputPath(source)),
+                          t % 2 ? std::string("\xFF\xFE<\0a\0 \0i\0>\0\r\0\n\0", 16) : "<a i>\n");
+            }
+        }));
+    }
+    for (auto& worker : workers) worker.get();
 }
 
 #ifndef _WIN32

@@ -9,8 +9,8 @@
 #include <map>
 #include <random>
 
-#include "engine/engine.h"
 #include "engine/byte_buffer.h"
+#include "engine/engine.h"
 #include "engine/file_layer.h"
 
 namespace engine_test {

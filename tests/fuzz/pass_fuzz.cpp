@@ -29,8 +29,9 @@ std::vector<SourceLine> linesOf(const std::string& units) {
             lines.back().text += c;
             continue;
         }
-        lines.back().end = (c == '\r' && i + 1 < units.size() && units[i + 1] == '\n') ? "\r\n"
-                                                                                       : std::string(1, c);
+        lines.back().end = (c == '\r' && i + 1 < units.size() && units[i + 1] == '\n')
+                               ? "\r\n"
+                               : std::string(1, c);
         i += lines.back().end.size() - 1;
         lines.emplace_back();
     }
