@@ -24,9 +24,12 @@ struct Needle {
 struct PreparedTexts {
     Needle start, stop, search;
     std::string replacement;
-    // False when no line can change: no stop marker closes a segment, there is no search text,
-    // or a text has no form in the file's encoding.
+    // Whether segments can close: there is a stop marker, and both markers have a form in the
+    // file's encoding.
     bool active = false;
+    // Whether a segment can change: there is a search text, and it and the replacement have a
+    // form in the file's encoding.
+    bool replaces = false;
 
     void set(std::string_view startMarker, std::string_view stopMarker, std::string_view searchText,
              std::string_view replacementText) {
@@ -34,7 +37,8 @@ struct PreparedTexts {
         stop.set(stopMarker);
         search.set(searchText);
         replacement = replacementText;
-        active = !stop.text.empty() && !search.text.empty();
+        active = !stop.text.empty();
+        replaces = !search.text.empty();
     }
 };
 
@@ -79,7 +83,9 @@ void SegmentRewriter::append(std::string_view line, const PreparedTexts& texts, 
         const std::size_t stopHit = find(line, stop, segmentStart);
         if (stopHit == CaseRules::npos) break;
         const std::size_t segmentEnd = stopHit + stop.text.size();
-        const std::size_t hit = find(line.substr(0, segmentEnd), search, segmentStart);
+        const std::size_t hit = texts.replaces
+                                    ? find(line.substr(0, segmentEnd), search, segmentStart)
+                                    : CaseRules::npos;
         ++segments;
         if (hit != CaseRules::npos) {
             ++replacements;

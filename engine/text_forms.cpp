@@ -18,11 +18,12 @@ void TextForms::prepare(const Texts& texts) {
         return;
     }
     std::string converted[4];
-    bool expressible = true;
-    for (int i = 0; i < 4; ++i) expressible &= page_->fromUtf8(raw_[i], converted[i]);
+    bool expressible[4];
+    for (int i = 0; i < 4; ++i) expressible[i] = page_->fromUtf8(raw_[i], converted[i]);
     prepared_.set(converted[0], converted[1], converted[2], converted[3]);
     // A text that this code page cannot write matches nothing, and nothing is written for it.
-    prepared_.active &= expressible;
+    prepared_.active &= expressible[0] && expressible[1];
+    prepared_.replaces &= expressible[2] && expressible[3];
 }
 
 }  // namespace engine::detail

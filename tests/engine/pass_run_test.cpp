@@ -72,6 +72,21 @@ TEST(PassTest, CopiesEveryByteCountsProgressAndStops) {
     }
 }
 
+// What a pass reports having done: segments are counted whether or not they change.
+TEST(PassTest, CountsLinesSegmentsAndReplacements) {
+    for (const auto& [search, replacements] :
+         {std::pair{"b", 1}, std::pair{"", 0}, std::pair{"x", 0}}) {
+        TestFiles files;
+        files.files["c.htm"] = "<a b> <a c>\r\n<a>\r\n\r\n<a";
+        Host host;
+        host.texts[2] = search;
+        engine::pass("c.htm", "c.htm", 0, host, files);
+        EXPECT_EQ(std::tuple(host.stats.lines, host.stats.segments, host.stats.replacements),
+                  std::tuple(4, 3, replacements))
+            << search;
+    }
+}
+
 TEST(PassTest, SizePastTwoGibibytesIsCountedIn64Bits) {
     TestFiles files;
     files.files["huge"] = std::string((1 << 20) - 1, 'x') + '\r';
