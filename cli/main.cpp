@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<cli::Report> report;
     if (options.json) {
-        report = std::make_unique<cli::JsonReport>(stdout, options.dryRun);
+        report = std::make_unique<cli::JsonReport>(stdout, options.quiet, options.dryRun);
     } else {
         report = std::make_unique<cli::TextReport>(stdout, stderr, options.quiet, options.dryRun,
                                                    settings.utf8Terminal);
@@ -113,6 +113,11 @@ int main(int argc, char** argv) {
     const cli::Totals totals = cli::runFiles(settings, *report, stop);
     report->finish(totals);
 
-    if (stop.load()) return kInterrupted;
+    // A Ctrl-C after the last line has stopped nothing.
+    if (totals.stopped > 0 || totals.notStarted > 0) return kInterrupted;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fputs("segment-replace-cli: cannot write to standard output\n", stderr);
+        return 1;
+    }
     return totals.failed > 0 ? 1 : 0;
 }

@@ -133,7 +133,7 @@ std::string helpText() {
            "      --diff          print a unified diff of every file that changes on standard\n"
            "                      output (with --dry-run: a preview)\n"
            "  -U, --unified N     lines of context in the diff (default 3); implies --diff\n"
-           "  -q, --quiet         report failures only\n"
+           "  -q, --quiet         report failures only (with --json: list only them)\n"
            "      --json          print the report as one JSON document on standard output\n"
            "\n"
            "Files:\n"

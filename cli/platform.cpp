@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
 #include <cwchar>
 
 #include "cli/escape.h"
@@ -31,9 +32,17 @@ extern "C" void onInterrupt(int) {
 
 #ifdef _WIN32
 
+UINT consoleCodePage = 0;
+
+void restoreConsole() {
+    SetConsoleOutputCP(consoleCodePage);
+}
+
 void setUpConsole() {
     std::setlocale(LC_ALL, "");
-    SetConsoleOutputCP(CP_UTF8);
+    // The console keeps its code page after the program: it gets its own back at the end.
+    consoleCodePage = GetConsoleOutputCP();
+    if (consoleCodePage != 0 && SetConsoleOutputCP(CP_UTF8)) std::atexit(restoreConsole);
     _setmode(_fileno(stdin), _O_BINARY);
 }
 

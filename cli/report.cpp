@@ -113,13 +113,14 @@ void TextReport::finish(const Totals& totals) {
     writeLine(line + "; " + countsText(sum));
 }
 
-JsonReport::JsonReport(std::FILE* out, bool dryRun) : out_(out) {
+JsonReport::JsonReport(std::FILE* out, bool quiet, bool dryRun) : out_(out), quiet_(quiet) {
     const std::string head =
         std::string("{\"dryRun\": ") + (dryRun ? "true" : "false") + ", \"files\": [";
     std::fwrite(head.data(), 1, head.size(), out_);
 }
 
 void JsonReport::file(const FileResult& result) {
+    if (quiet_ && result.status != FileResult::Status::failed) return;
     std::string entry = first_ ? "\n  {" : ",\n  {";
     first_ = false;
     entry += "\"source\": " + jsonString(result.source) +

@@ -46,15 +46,16 @@ private:
     bool quiet_, dryRun_, utf8Terminal_;
 };
 
-// One JSON document on `out`, written as the files come.
+// One JSON document on `out`, written as the files come; `quiet` lists the failures only.
 class JsonReport final : public Report {
 public:
-    JsonReport(std::FILE* out, bool dryRun);
+    JsonReport(std::FILE* out, bool quiet, bool dryRun);
     void file(const FileResult& result) override;
     void finish(const Totals& totals) override;
 
 private:
     std::FILE* out_;
+    bool quiet_;
     bool first_ = true;
 };
 

@@ -134,6 +134,17 @@ const RunCase kRuns[] = {
      "\"file\": \"no\\\"file\", \"reason\": \"No such file or directory\"}\n"
      "], \"total\": {\"files\": 2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
      "\"lines\": 1, \"segments\": 2, \"replacements\": 2}}\n"},
+    {"json, quiet: the failed files only",
+     {{"a.htm", kShort}},
+     with(kTexts, {"--json", "-q", "a.htm", "nofile"}),
+     1,
+     {{"a_new.htm", "<b y> <B y>\r\n"}},
+     "",
+     "{\"dryRun\": false, \"files\": [\n"
+     "  {\"source\": \"nofile\", \"output\": \"nofile_new\", \"status\": \"failed\", "
+     "\"file\": \"nofile\", \"reason\": \"No such file or directory\"}\n"
+     "], \"total\": {\"files\": 2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
+     "\"lines\": 1, \"segments\": 2, \"replacements\": 2}}\n"},
     {"json of an empty list",
      {},
      {"--json", "--files-from", "-"},
