@@ -134,13 +134,15 @@ Totals runFiles(const RunSettings& settings, Report& report, const std::atomic<b
             std::int64_t bytes = shared.bytesDone.load();
             for (const ProgressSlot& slot : slots) bytes += slot.bytes.load();
             settings.progress->update(static_cast<std::int64_t>(reported), bytes);
-            // The line is redrawn ten times a second at most.
+            // With a progress line, this thread wakes ten times a second and no more often.
             if (reported < count) std::this_thread::sleep_for(100ms);
+            lock.lock();
+            continue;
         }
         lock.lock();
-        if (reported < count && !shared.results[reported] && shared.running > 0) {
-            shared.changed.wait_for(lock, 100ms);
-        }
+        shared.changed.wait(lock, [&] {
+            return reported == count || shared.results[reported] || shared.running == 0;
+        });
     }
     lock.unlock();
     if (settings.progress != nullptr) settings.progress->clear();
