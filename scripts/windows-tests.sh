@@ -26,7 +26,7 @@ wineserver="$(dirname "$wine")/wineserver"
 cmake -S "$root/cmake/windows-tests" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREPLACE_SOURCE_DIR="$root" >/dev/null
-cmake --build "$build" -j2 --target engine_tests
+cmake --build "$build" -j2 --target engine_tests segment-replace-cli
 
 # A throwaway prefix, no display, no prompts for Mono or Gecko, no debug chatter.
 export WINEPREFIX="$build/wineprefix"
@@ -45,6 +45,19 @@ export REPLACE_TEST_DRIVE=R:
 
 status=0
 "$wine" "$build/engine_tests.exe" --gtest_color=no "$@" || status=$?
+
+# The command line: its version, and one small run whose output is compared byte for byte.
+cli_run="$build/cli-run"
+rm -rf "$cli_run"
+mkdir -p "$cli_run"
+printf 'x <a b> <A B>\r\n' >"$cli_run/page.htm"
+if ! "$wine" "$build/cli/segment-replace-cli.exe" --version ||
+    ! (cd "$cli_run" && "$wine" "$build/cli/segment-replace-cli.exe" --start '<a' --stop '>' \
+        --search b --replace i page.htm) ||
+    ! cmp "$cli_run/page_new.htm" <(printf 'x <a i> <A i>\r\n'); then
+    echo "windows-tests.sh: segment-replace-cli.exe failed under Wine" >&2
+    status=1
+fi
 # Let the wine server of this prefix shut down before returning.
 "$wineserver" -w || true
 if [ "$status" -ne 0 ]; then

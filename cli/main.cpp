@@ -1,0 +1,123 @@
+// segment-replace-cli: the window's replace run for scripts and batches, with a preview.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <thread>
+
+#include "cli/dry_run_files.h"
+#include "cli/file_list.h"
+#include "cli/options.h"
+#include "cli/platform.h"
+#include "cli/progress.h"
+#include "cli/report.h"
+#include "cli/run_files.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+constexpr int kInterrupted = 130;
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "segment-replace-cli: %s\n%s", message.c_str(), cli::usageText().c_str());
+    return kUsageError;
+}
+
+// The FILE arguments, then the names of every list, in order.
+std::vector<std::filesystem::path> chosenFiles(const cli::Options& options) {
+    std::vector<std::string> names = options.files;
+    for (const std::string& list : options.lists) {
+        if (list == "-") {
+            cli::readFileList(std::cin, options.nulSeparated, names);
+            continue;
+        }
+        std::ifstream file(cli::pathFromText(list), std::ios::binary);
+        if (!file) throw cli::UsageError("cannot read the list '" + list + "'");
+        cli::readFileList(file, options.nulSeparated, names);
+    }
+    std::vector<std::filesystem::path> paths;
+    paths.reserve(names.size());
+    for (const std::string& name : names) paths.push_back(cli::pathFromText(name));
+    return paths;
+}
+
+std::int64_t totalBytes(const std::vector<std::filesystem::path>& files) {
+    std::int64_t bytes = 0;
+    for (const std::filesystem::path& file : files) {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(file, error);
+        if (!error) bytes += static_cast<std::int64_t>(size);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    cli::setUpConsole();
+    cli::Options options;
+    std::vector<std::filesystem::path> files;
+    std::string texts[4];
+    try {
+        options = cli::parseOptions(cli::commandLine(argc, argv));
+        if (options.action == cli::Options::Action::help) {
+            std::fputs(cli::helpText().c_str(), stdout);
+            return 0;
+        }
+        if (options.action == cli::Options::Action::version) {
+            std::fputs(cli::versionText().c_str(), stdout);
+            return 0;
+        }
+        const std::pair<const char*, const std::string*> typed[4] = {
+            {"--start", &options.startMarker},
+            {"--stop", &options.stopMarker},
+            {"--search", &options.searchText},
+            {"--replace", &options.replacementText}};
+        for (int i = 0; i < 4; ++i) {
+            const std::optional<std::string> text = cli::textToUtf8(*typed[i].second);
+            if (!text) throw cli::UsageError(std::string(typed[i].first) + " is not valid text");
+            texts[i] = *text;
+        }
+        files = chosenFiles(options);
+    } catch (const cli::UsageError& error) {
+        return usageError(error.what());
+    }
+
+    std::atomic<bool> stop{false};
+    cli::stopOnInterrupt(stop);
+
+    cli::DryRunFiles dryRun(engine::systemFiles());
+    cli::RunSettings settings;
+    settings.files = std::move(files);
+    // The texts never change during a run, so one version spares the engine comparing them.
+    settings.texts = {texts[0], texts[1], texts[2], texts[3], 1};
+    settings.fileLayer = options.dryRun ? &dryRun : &engine::systemFiles();
+    settings.jobs =
+        options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+    settings.diffContext = options.diff ? options.context : -1;
+    settings.utf8Terminal = cli::terminalIsUtf8();
+    std::optional<cli::ProgressLine> progress;
+    if (!options.quiet && cli::isTerminal(stderr)) {
+        progress.emplace(stderr, static_cast<std::int64_t>(settings.files.size()),
+                         totalBytes(settings.files));
+        settings.progress = &*progress;
+    }
+
+    std::unique_ptr<cli::Report> report;
+    if (options.json) {
+        report = std::make_unique<cli::JsonReport>(stdout, options.quiet, options.dryRun);
+    } else {
+        report = std::make_unique<cli::TextReport>(stdout, stderr, options.quiet, options.dryRun,
+                                                   settings.utf8Terminal);
+    }
+    const cli::Totals totals = cli::runFiles(settings, *report, stop);
+    report->finish(totals);
+
+    // A Ctrl-C after the last line has stopped nothing.
+    if (totals.stopped > 0 || totals.notStarted > 0) return kInterrupted;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fputs("segment-replace-cli: cannot write to standard output\n", stderr);
+        return 1;
+    }
+    return totals.failed > 0 ? 1 : 0;
+}

@@ -1,0 +1,49 @@
+// The command line of segment-replace-cli: what it asks for, and its usage and help texts.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// The texts the window starts with: the anchors into one site lose their underline.
+inline constexpr const char* kDefaultStart = "<a href=\"https://www.example.com/";
+inline constexpr const char* kDefaultStop = "style=\"text-decoration: underline\">";
+inline constexpr const char* kDefaultSearch = "underline";
+inline constexpr const char* kDefaultReplacement = "underline line-through";
+
+struct Options {
+    enum class Action { run, help, version };
+    Action action = Action::run;
+    // The four texts as typed: UTF-8 on Windows, the terminal's encoding elsewhere.
+    std::string startMarker = kDefaultStart;
+    std::string stopMarker = kDefaultStop;
+    std::string searchText = kDefaultSearch;
+    std::string replacementText = kDefaultReplacement;
+    bool dryRun = false;
+    bool diff = false;
+    int context = 3;
+    bool quiet = false;
+    bool json = false;
+    unsigned jobs = 0;  // 0: one per core
+    bool nulSeparated = false;
+    std::vector<std::string> lists;  // --files-from, in order; "-" is standard input
+    std::vector<std::string> files;  // FILE arguments, in order
+};
+
+// A command line that cannot be run; what() says why in a few words.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments after the program name. Throws UsageError.
+Options parseOptions(const std::vector<std::string>& arguments);
+
+// Two lines for a usage error; the full option list for --help.
+std::string usageText();
+std::string helpText();
+std::string versionText();
+
+}  // namespace cli

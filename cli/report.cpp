@@ -1,0 +1,156 @@
+#include "cli/report.h"
+
+#include "cli/escape.h"
+
+namespace cli {
+namespace {
+
+std::string counted(std::int64_t n, const char* noun) {
+    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
+const char* encodingName(engine::TextEncoding encoding) {
+    switch (encoding) {
+        case engine::TextEncoding::utf8:
+            return "utf-8";
+        case engine::TextEncoding::utf16le:
+            return "utf-16le";
+        case engine::TextEncoding::utf16be:
+            return "utf-16be";
+        case engine::TextEncoding::codePage:
+            break;
+    }
+    return "code page";
+}
+
+const char* statusName(FileResult::Status status) {
+    switch (status) {
+        case FileResult::Status::failed:
+            return "failed";
+        case FileResult::Status::stopped:
+            return "stopped";
+        case FileResult::Status::done:
+            break;
+    }
+    return "done";
+}
+
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    appendJsonString(out, text);
+    return out + "\"";
+}
+
+}  // namespace
+
+std::string countsText(const engine::PassStats& stats) {
+    return counted(stats.lines, "line") + ", " + counted(stats.segments, "segment") + ", " +
+           counted(stats.replacements, "replacement");
+}
+
+void Totals::add(const FileResult& result) {
+    ++files;
+    switch (result.status) {
+        case FileResult::Status::done:
+            ++done;
+            break;
+        case FileResult::Status::failed:
+            ++failed;
+            return;
+        case FileResult::Status::stopped:
+            ++stopped;
+            break;
+    }
+    lines += result.stats.lines;
+    segments += result.stats.segments;
+    replacements += result.stats.replacements;
+}
+
+TextReport::TextReport(std::FILE* out, std::FILE* err, bool quiet, bool dryRun, bool utf8Terminal)
+    : out_(out), err_(err), quiet_(quiet), dryRun_(dryRun), utf8Terminal_(utf8Terminal) {}
+
+void TextReport::writeLine(std::string line) {
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), err_);
+}
+
+void TextReport::file(const FileResult& result) {
+    if (!result.diff.empty()) {
+        std::fwrite(result.diff.data(), 1, result.diff.size(), out_);
+        std::fflush(out_);
+    }
+    std::string line;
+    switch (result.status) {
+        case FileResult::Status::failed:
+            appendForTerminal(line, result.failedFile, utf8Terminal_);
+            writeLine(line + ": failed: " + result.reason);
+            return;
+        case FileResult::Status::stopped:
+            if (quiet_) return;
+            appendForTerminal(line, result.output, utf8Terminal_);
+            writeLine(line + ": stopped after " + countsText(result.stats));
+            return;
+        case FileResult::Status::done:
+            if (quiet_) return;
+            appendForTerminal(line, result.output, utf8Terminal_);
+            writeLine(line + (dryRun_ ? " (dry run): " : ": ") + countsText(result.stats));
+    }
+}
+
+void TextReport::finish(const Totals& totals) {
+    if (quiet_) return;
+    std::string line = counted(totals.files, "file") + ": " + std::to_string(totals.done) +
+                       (dryRun_ ? " would be written" : " done") + ", " +
+                       std::to_string(totals.failed) + " failed";
+    if (totals.stopped > 0 || totals.notStarted > 0) {
+        line += ", " + std::to_string(totals.stopped) + " stopped, " +
+                std::to_string(totals.notStarted) + " not started";
+    }
+    engine::PassStats sum;
+    sum.lines = totals.lines;
+    sum.segments = totals.segments;
+    sum.replacements = totals.replacements;
+    writeLine(line + "; " + countsText(sum));
+}
+
+JsonReport::JsonReport(std::FILE* out, bool quiet, bool dryRun) : out_(out), quiet_(quiet) {
+    const std::string head =
+        std::string("{\"dryRun\": ") + (dryRun ? "true" : "false") + ", \"files\": [";
+    std::fwrite(head.data(), 1, head.size(), out_);
+}
+
+void JsonReport::file(const FileResult& result) {
+    if (quiet_ && result.status != FileResult::Status::failed) return;
+    std::string entry = first_ ? "\n  {" : ",\n  {";
+    first_ = false;
+    entry += "\"source\": " + jsonString(result.source) +
+             ", \"output\": " + jsonString(result.output) + ", \"status\": \"" +
+             statusName(result.status) + "\"";
+    if (result.status == FileResult::Status::failed) {
+        entry += ", \"file\": " + jsonString(result.failedFile) +
+                 ", \"reason\": " + jsonString(result.reason);
+    } else {
+        entry += std::string(", \"encoding\": \"") + encodingName(result.stats.encoding) +
+                 "\", \"lines\": " + std::to_string(result.stats.lines) +
+                 ", \"segments\": " + std::to_string(result.stats.segments) +
+                 ", \"replacements\": " + std::to_string(result.stats.replacements);
+    }
+    if (!result.diff.empty()) entry += ", \"diff\": " + jsonString(result.diff);
+    entry += "}";
+    std::fwrite(entry.data(), 1, entry.size(), out_);
+}
+
+void JsonReport::finish(const Totals& t) {
+    const std::string tail =
+        std::string(first_ ? "" : "\n") + "], \"total\": {\"files\": " + std::to_string(t.files) +
+        ", \"done\": " + std::to_string(t.done) + ", \"failed\": " + std::to_string(t.failed) +
+        ", \"stopped\": " + std::to_string(t.stopped) +
+        ", \"notStarted\": " + std::to_string(t.notStarted) +
+        ", \"lines\": " + std::to_string(t.lines) +
+        ", \"segments\": " + std::to_string(t.segments) +
+        ", \"replacements\": " + std::to_string(t.replacements) + "}}\n";
+    std::fwrite(tail.data(), 1, tail.size(), out_);
+    std::fflush(out_);
+}
+
+}  // namespace cli

@@ -1,0 +1,174 @@
+// Many files: lists of names, parallel workers, and Ctrl-C in the middle of a run.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "cli_process.h"
+
+namespace {
+
+using namespace cli_test;
+using namespace testing;
+
+const std::vector<std::string> kTexts = {"--start",  "<a", "--stop",    ">",
+                                         "--search", "b",  "--replace", "[i]"};
+
+struct ListCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string input;  // standard input
+    Files lists = {};
+};
+
+// Names with blanks and a line end inside a name, which only NUL lists can carry.
+TEST(CliBatchTest, ReadsFileListsWithNulsOrLineEnds) {
+    const Files sources = {
+        {"one two.htm", "<a b>\r\n"}, {"x\ny.htm", "<a bb>\r\n"}, {"sub/z.htm", "<A B>\r\n"}};
+    const ListCase cases[] = {
+        {"NUL list on standard input",
+         {"-0", "--files-from", "-"},
+         std::string("sub/z.htm\0one two.htm\0x\ny.htm\0", 31)},
+        {"NUL list in a file, and a FILE first",
+         {"sub/z.htm", "--null", "--files-from=l"},
+         "",
+         {{"l", std::string("one two.htm\0\0x\ny.htm", 21)}}},
+        {"an empty list on standard input, then a NUL list in a file",
+         {"--files-from", "-", "-0", "--files-from", "l"},
+         "",
+         {{"l", std::string("sub/z.htm\0one two.htm\0x\ny.htm", 30)}}},
+    };
+    for (const ListCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        folder.write(sources);
+        folder.write(c.lists);
+        std::vector<std::string> arguments = kTexts;
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const Outcome outcome = runCli(arguments, folder.path(), c.input);
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.err,
+                  "sub/z_new.htm: 1 line, 1 segment, 1 replacement\n"
+                  "one two_new.htm: 1 line, 1 segment, 1 replacement\n"
+                  "x\\x0ay_new.htm: 1 line, 1 segment, 1 replacement\n"
+                  "3 files: 3 done, 0 failed; 3 lines, 3 segments, 3 replacements\n");
+        const Files after = folder.read();
+        EXPECT_EQ(after.at("sub/z_new.htm"), "<A [i]>\r\n");
+        EXPECT_EQ(after.at("one two_new.htm"), "<a [i]>\r\n");
+        EXPECT_EQ(after.at("x\ny_new.htm"), "<a [i]b>\r\n");
+    }
+    TempFolder folder;
+    folder.write(sources);
+    const Outcome lines = runCli(kTexts + std::vector<std::string>{"--files-from", "-"},
+                                 folder.path(), "\nsub/z.htm\none two.htm\n\n");
+    EXPECT_EQ(lines.status, 0);
+    EXPECT_THAT(lines.err, StartsWith("sub/z_new.htm: 1 line, 1 segment, 1 replacement\n"
+                                      "one two_new.htm: 1 line"));
+    EXPECT_THAT(lines.err, HasSubstr("2 files: 2 done"));
+}
+
+// 200 files of random lines, a few names that fail among them.
+Files randomFiles(std::vector<std::string>& names) {
+    std::mt19937 random(11);
+    const char* const pieces[] = {"<a ", "b", "B", ">", " ", "x", "<A", "\r\n", "é"};
+    Files files;
+    for (int i = 0; i < 200; ++i) {
+        std::string content;
+        const unsigned length = random() % 3000;
+        for (unsigned j = 0; j < length; ++j) content += pieces[random() % 9];
+        const std::string name = "f" + std::to_string(i) + ".htm";
+        files[name] = content;
+        names.push_back(name);
+        if (i % 50 == 7) names.push_back("missing" + std::to_string(i) + ".htm");
+    }
+    return files;
+}
+
+TEST(CliBatchTest, FourJobsWriteAndReportExactlyWhatOneJobDoes) {
+    std::vector<std::string> names;
+    const Files sources = randomFiles(names);
+    std::string list;
+    for (const std::string& name : names) list += name + '\n';
+    Files results[2];
+    std::string reports[2];
+    for (const int jobs : {1, 4}) {
+        TempFolder folder;
+        folder.write(sources);
+        const Outcome outcome = runCli(
+            kTexts + std::vector<std::string>{"--jobs", std::to_string(jobs), "--files-from", "-"},
+            folder.path(), list);
+        EXPECT_EQ(outcome.status, 1);  // the missing files
+        results[jobs == 4] = folder.read();
+        reports[jobs == 4] = outcome.err;
+    }
+    EXPECT_EQ(results[0].size(), 400u);
+    EXPECT_TRUE(results[0] == results[1]) << "outputs differ between --jobs 1 and --jobs 4";
+    EXPECT_EQ(reports[0], reports[1]);
+    EXPECT_THAT(reports[0], HasSubstr("\nmissing7.htm: failed"));
+    EXPECT_THAT(reports[0], EndsWith("204 files: 200 done, 4 failed; " +
+                                     std::string(reports[0].substr(reports[0].rfind("; ") + 2))));
+}
+
+// Ctrl-C once the first of four large files is done: the files before the one at work are
+// complete, that one is cut after a whole line, later ones have no output, and no temporary
+// file is left.
+TEST(CliBatchTest, InterruptStopsBetweenTwoLinesAndExitsWith130) {
+    const std::string line = "<a b> and some more text to make the line longer\r\n";
+    const std::string rewritten = "<a [i]> and some more text to make the line longer\r\n";
+    constexpr int kLines = 400000;  // about 20 MB a file
+    std::string big, expected;
+    for (int i = 0; i < kLines; ++i) big += line;
+    for (int i = 0; i < kLines; ++i) expected += rewritten;
+    const std::vector<std::string> names = {"f0.htm", "f1.htm", "f2.htm", "f3.htm"};
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        TempFolder folder;
+        for (const std::string& name : names) folder.write({{name, big}});
+        RunningCli running(kTexts + std::vector<std::string>{"-j1"} + names, folder.path());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!fs::exists(folder.path() / "f0_new.htm") &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        kill(running.pid(), SIGINT);
+        const Outcome outcome = running.wait();
+        Files after = folder.read();
+        for (const std::string& name : names) EXPECT_TRUE(after[name] == big);
+        std::string report;
+        std::size_t complete = 0;
+        while (complete < 4 && after.contains("f" + std::to_string(complete) + "_new.htm") &&
+               after.at("f" + std::to_string(complete) + "_new.htm") == expected) {
+            report += "f" + std::to_string(complete++) +
+                      "_new.htm: 400000 lines, 400000 "
+                      "segments, 400000 replacements\n";
+        }
+        ASSERT_GE(complete, 1u);
+        if (complete == 4) {  // too late: the run was done
+            EXPECT_EQ(outcome.status, 0);
+            continue;
+        }
+        EXPECT_EQ(outcome.status, 130);
+        const std::string cutName = "f" + std::to_string(complete) + "_new.htm";
+        const bool cut = complete < 4 && after.contains(cutName);
+        if (cut) {
+            const std::string& output = after.at(cutName);
+            EXPECT_EQ(output.size() % rewritten.size(), 0u);
+            EXPECT_TRUE(expected.starts_with(output));
+            report += cutName +
+                      ": stopped after [0-9]+ lines, [0-9]+ segments, [0-9]+ "
+                      "replacements\n";
+        }
+        EXPECT_EQ(after.size(), 4 + complete + cut) << "an output after the stop, or a "
+                                                       "temporary file left behind";
+        report += "4 files: " + std::to_string(complete) + " done, 0 failed, " +
+                  std::to_string(cut) + " stopped, " + std::to_string(4 - complete - cut) +
+                  " not started; .*\n";
+        EXPECT_THAT(outcome.err, MatchesRegex(report));
+        if (cut) return;
+    }
+    FAIL() << "the interrupt never came in the middle of a file";
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+#include "cli_process.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace cli_test {
+namespace {
+
+pid_t start(const std::vector<std::string>& arguments, const fs::path& folder,
+            const fs::path& input, const fs::path& out, const fs::path& err,
+            const std::string& locale) {
+    std::vector<std::string> words{CLI_PROGRAM};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const std::string localeSetting = "LC_ALL=" + locale;
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {  // only async-signal-safe calls from here on
+        const int in = open(input.c_str(), O_RDONLY);
+        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || o < 0 || e < 0 || chdir(folder.c_str()) != 0) _exit(125);
+        dup2(in, 0);
+        dup2(o, 1);
+        dup2(e, 2);
+        char* env[] = {const_cast<char*>(localeSetting.c_str()), nullptr};
+        execve(argv[0], argv.data(), env);
+        _exit(126);
+    }
+    return pid;
+}
+
+Outcome finish(pid_t pid, const fs::path& out, const fs::path& err) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    Outcome outcome;
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    outcome.out = readFile(out);
+    outcome.err = readFile(err);
+    return outcome;
+}
+
+fs::path uniqueName(const char* what) {
+    static std::atomic<int> counter{0};
+    return fs::temp_directory_path() /
+           ("cli-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + what);
+}
+
+}  // namespace
+
+std::string readFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+TempFolder::TempFolder() : base_(uniqueName("")), path_(base_ / "run") {
+    fs::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    fs::remove_all(base_, ignored);
+}
+
+void TempFolder::write(const Files& files) const {
+    for (const auto& [name, content] : files) {
+        const fs::path file = path_ / name;
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << content;
+    }
+}
+
+Files TempFolder::read() const {
+    Files files;
+    for (const auto& entry : fs::recursive_directory_iterator(path_)) {
+        if (entry.is_regular_file()) {
+            files[fs::relative(entry.path(), path_).string()] = readFile(entry.path());
+        }
+    }
+    return files;
+}
+
+Outcome runCli(const std::vector<std::string>& arguments, const fs::path& folder,
+               const std::string& input, const std::string& locale) {
+    const fs::path in = uniqueName(".in"), out = uniqueName(".out"), err = uniqueName(".err");
+    std::ofstream(in, std::ios::binary) << input;
+    const Outcome outcome = finish(start(arguments, folder, in, out, err, locale), out, err);
+    for (const fs::path& p : {in, out, err}) fs::remove(p);
+    return outcome;
+}
+
+RunningCli::RunningCli(const std::vector<std::string>& arguments, const fs::path& folder)
+    : out_(uniqueName(".out")), err_(uniqueName(".err")) {
+    pid_ = start(arguments, folder, "/dev/null", out_, err_, "C.UTF-8");
+}
+
+Outcome RunningCli::wait() {
+    const Outcome outcome = finish(pid_, out_, err_);
+    fs::remove(out_);
+    fs::remove(err_);
+    return outcome;
+}
+
+}  // namespace cli_test

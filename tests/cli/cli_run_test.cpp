@@ -1,0 +1,244 @@
+// Runs of the real program on temporary folders: the files it leaves, its report and its exit
+// status.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cli_process.h"
+#include "engine/engine.h"
+
+namespace {
+
+using namespace cli_test;
+using namespace testing;
+
+const std::string kLink =
+    "<a href=\"https://www.example.com/p\" style=\"text-decoration: underline\">A</a>";
+const std::string kStruck =
+    "<a href=\"https://www.example.com/p\" style=\"text-decoration: underline line-through\">A</a>";
+const std::string kPage = "x\r\n" + kLink + "\r\ny\r\n";
+const std::string kStruckPage = "x\r\n" + kStruck + "\r\ny\r\n";
+const std::string kShort = "<b x> <B X>\r\n";  // rewritten by the texts of kTexts
+const std::vector<std::string> kTexts = {"--start",  "<b", "--stop",    ">",
+                                         "--search", "x",  "--replace", "y"};
+
+std::vector<std::string> with(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct RunCase {
+    const char* name;
+    Files before;
+    std::vector<std::string> arguments;
+    int status;
+    Files added;      // files the run must add; no other file may change
+    std::string err;  // the report on standard error, exactly
+    std::string out = {};
+};
+
+const RunCase kRuns[] = {
+    {"defaults",
+     {{"a.htm", kPage}},
+     {"a.htm"},
+     0,
+     {{"a_new.htm", kStruckPage}},
+     "a_new.htm: 3 lines, 1 segment, 1 replacement\n"
+     "1 file: 1 done, 0 failed; 3 lines, 1 segment, 1 replacement\n"},
+    {"every text given",
+     {{"a.htm", kShort}},
+     with(kTexts, {"a.htm"}),
+     0,
+     {{"a_new.htm", "<b y> <B y>\r\n"}},
+     "a_new.htm: 1 line, 2 segments, 2 replacements\n"
+     "1 file: 1 done, 0 failed; 1 line, 2 segments, 2 replacements\n"},
+    {"texts with =, values that look like options",
+     {{"a.htm", "<b -x> <b --q>\r\n"}},
+     {"--start=<b", "--stop=>", "--search", "-x", "--replace=--q", "a.htm"},
+     0,
+     {{"a_new.htm", "<b --q> <b --q>\r\n"}},
+     "a_new.htm: 1 line, 2 segments, 1 replacement\n"
+     "1 file: 1 done, 0 failed; 1 line, 2 segments, 1 replacement\n"},
+    {"an empty replacement deletes the hit",
+     {{"a.htm", kShort}},
+     {"--start", "<b", "--stop", ">", "--search", "x", "--replace=", "a.htm"},
+     0,
+     {{"a_new.htm", "<b > <B >\r\n"}},
+     "a_new.htm: 1 line, 2 segments, 2 replacements\n"
+     "1 file: 1 done, 0 failed; 1 line, 2 segments, 2 replacements\n"},
+    {"an empty search text changes nothing but still writes",
+     {{"a.htm", kShort}},
+     {"--start", "<b", "--stop", ">", "--search", "", "a.htm"},
+     0,
+     {{"a_new.htm", kShort}},
+     "a_new.htm: 1 line, 0 segments, 0 replacements\n"
+     "1 file: 1 done, 0 failed; 1 line, 0 segments, 0 replacements\n"},
+    {"several files in the order given",
+     {{"b.htm", kShort}, {"a.htm", "<b>\r\n"}, {"c.d.txt", ""}},
+     with(kTexts, {"b.htm", "a.htm", "c.d.txt"}),
+     0,
+     {{"b_new.htm", "<b y> <B y>\r\n"}, {"a_new.htm", "<b>\r\n"}, {"c_new.d_new.txt", ""}},
+     "b_new.htm: 1 line, 2 segments, 2 replacements\n"
+     "a_new.htm: 1 line, 1 segment, 0 replacements\n"
+     "c_new.d_new.txt: 0 lines, 0 segments, 0 replacements\n"
+     "3 files: 3 done, 0 failed; 2 lines, 3 segments, 2 replacements\n"},
+    {"a failure in the middle, the others done",
+     {{"a.htm", kShort}, {"c.htm", kShort}, {"dir.htm/keep", ""}},
+     with(kTexts, {"a.htm", "missing.htm", "dir.htm", "c.htm", "-j1"}),
+     1,
+     {{"a_new.htm", "<b y> <B y>\r\n"}, {"c_new.htm", "<b y> <B y>\r\n"}},
+     "a_new.htm: 1 line, 2 segments, 2 replacements\n"
+     "missing.htm: failed: No such file or directory\n"
+     "dir.htm: failed: is a folder, not a file\n"
+     "c_new.htm: 1 line, 2 segments, 2 replacements\n"
+     "4 files: 2 done, 2 failed; 2 lines, 4 segments, 4 replacements\n"},
+    {"an output that is another chosen file is not written",
+     {{"a.htm", kShort}, {"a_new.htm", kShort}},
+     with(kTexts, {"a.htm", "a_new.htm"}),
+     1,
+     {{"a_new_new.htm", "<b y> <B y>\r\n"}},
+     "a.htm: failed: " + engine::overwriteReason("a_new.htm") + "\n" +
+         "a_new_new.htm: 1 line, 2 segments, 2 replacements\n"
+         "2 files: 1 done, 1 failed; 1 line, 2 segments, 2 replacements\n"},
+    {"-- ends the options",
+     {{"-x.htm", kShort}},
+     with(kTexts, {"--", "-x.htm"}),
+     0,
+     {{"-x_new.htm", "<b y> <B y>\r\n"}},
+     "-x_new.htm: 1 line, 2 segments, 2 replacements\n"
+     "1 file: 1 done, 0 failed; 1 line, 2 segments, 2 replacements\n"},
+    {"a dry run writes nothing",
+     {{"a.htm", kShort}, {"b.htm", kPage}},
+     {"--dry-run", "a.htm", "b.htm", "nofile.htm"},
+     1,
+     {},
+     "a_new.htm (dry run): 1 line, 0 segments, 0 replacements\n"
+     "b_new.htm (dry run): 3 lines, 1 segment, 1 replacement\n"
+     "nofile.htm: failed: No such file or directory\n"
+     "3 files: 2 would be written, 1 failed; 4 lines, 1 segment, 1 replacement\n"},
+    {"quiet keeps the failures only",
+     {{"a.htm", kShort}},
+     with(kTexts, {"-q", "a.htm", "nofile.htm"}),
+     1,
+     {{"a_new.htm", "<b y> <B y>\r\n"}},
+     "nofile.htm: failed: No such file or directory\n"},
+    {"json on standard output",
+     {{"a.htm", kShort}},
+     with(kTexts, {"--json", "a.htm", "no\"file"}),
+     1,
+     {{"a_new.htm", "<b y> <B y>\r\n"}},
+     "",
+     "{\"dryRun\": false, \"files\": [\n"
+     "  {\"source\": \"a.htm\", \"output\": \"a_new.htm\", \"status\": \"done\", "
+     "\"encoding\": \"code page\", \"lines\": 1, \"segments\": 2, \"replacements\": 2},\n"
+     "  {\"source\": \"no\\\"file\", \"output\": \"no\\\"file_new\", \"status\": \"failed\", "
+     "\"file\": \"no\\\"file\", \"reason\": \"No such file or directory\"}\n"
+     "], \"total\": {\"files\": 2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
+     "\"lines\": 1, \"segments\": 2, \"replacements\": 2}}\n"},
+    {"json, quiet: the failed files only",
+     {{"a.htm", kShort}},
+     with(kTexts, {"--json", "-q", "a.htm", "nofile"}),
+     1,
+     {{"a_new.htm", "<b y> <B y>\r\n"}},
+     "",
+     "{\"dryRun\": false, \"files\": [\n"
+     "  {\"source\": \"nofile\", \"output\": \"nofile_new\", \"status\": \"failed\", "
+     "\"file\": \"nofile\", \"reason\": \"No such file or directory\"}\n"
+     "], \"total\": {\"files\": 2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
+     "\"lines\": 1, \"segments\": 2, \"replacements\": 2}}\n"},
+    {"json of an empty list",
+     {},
+     {"--json", "--files-from", "-"},
+     0,
+     {},
+     "",
+     "{\"dryRun\": false, \"files\": [], \"total\": {\"files\": 0, \"done\": 0, \"failed\": 0, "
+     "\"stopped\": 0, \"notStarted\": 0, \"lines\": 0, \"segments\": 0, \"replacements\": 0}}\n"},
+};
+
+TEST(CliRunTest, LeavesTheExpectedFilesReportAndStatus) {
+    for (const RunCase& c : kRuns) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        folder.write(c.before);
+        const Outcome outcome = runCli(c.arguments, folder.path());
+        EXPECT_EQ(outcome.status, c.status);
+        EXPECT_EQ(outcome.err, c.err);
+        EXPECT_EQ(outcome.out, c.out);
+        Files expected = c.before;
+        expected.insert(c.added.begin(), c.added.end());
+        EXPECT_EQ(folder.read(), expected);
+    }
+}
+
+TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
+    const std::vector<std::string> kUsageErrors[] = {
+        {},
+        {"--dry-run"},
+        {"--bogus", "a.htm"},
+        {"-x", "a.htm"},
+        {"a.htm", "--start"},
+        {"--jobs", "0", "a.htm"},
+        {"--jobs", "two", "a.htm"},
+        {"-j", "", "a.htm"},
+        {"-U", "-1", "a.htm"},
+        {"-U3x", "a.htm"},
+        {"--dry-run=yes", "a.htm"},
+        {"--files-from", "no-such-list"},
+    };
+    for (const auto& arguments : kUsageErrors) {
+        SCOPED_TRACE(PrintToString(arguments));
+        TempFolder folder;
+        folder.write({{"a.htm", kPage}});
+        const Outcome outcome = runCli(arguments, folder.path());
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_THAT(outcome.err, StartsWith("segment-replace-cli: "));
+        EXPECT_THAT(outcome.err, HasSubstr("usage: segment-replace-cli [OPTIONS] FILE..."));
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(folder.read(), Files({{"a.htm", kPage}}));
+    }
+}
+
+TEST(CliRunTest, HelpNamesEveryOptionAndVersionItsNumber) {
+    TempFolder folder;
+    const Outcome help = runCli({"--help"}, folder.path());
+    EXPECT_EQ(help.status, 0);
+    for (const char* option :
+         {"--start", "--stop", "--search", "--replace", "--dry-run", "--diff", "-U", "--files-from",
+          "-0", "--jobs", "--quiet", "--json", "--help", "--version", "www.example.com"}) {
+        EXPECT_THAT(help.out, HasSubstr(option));
+    }
+    const Outcome version = runCli({"--version", "a.htm"}, folder.path());
+    EXPECT_EQ(version.status, 0);
+    EXPECT_THAT(version.out, MatchesRegex("segment-replace-cli [0-9]+\\.[0-9]+.*\n"));
+    EXPECT_TRUE(folder.read().empty());
+}
+
+// Lines of the hand-counted file, with the segments and replacements of each:
+// "<a" ... ">" segments, the first "b" in each replaced by "i".
+TEST(CliRunTest, CountsSegmentsAndReplacementsOfAHandCountedFile) {
+    const std::string source =
+        "p <a b> q <a b> r\r\n"  // 2 segments, 2 replacements
+        "<a x>\r\n"              // 1 segment, no hit
+        "<a <a b>>\r\n"          // 1 segment: the inner start marker belongs to it
+        "no markers\r\n"         // none
+        "<a b\r\n"               // a start marker without a stop marker
+        "<A B><a>\r\n"           // 2 segments, 1 replacement
+        "\r\n"                   // none
+        "<a bb> <ab>\r\n";       // 2 segments, 2 replacements (only the first b of each)
+    TempFolder folder;
+    folder.write({{"h.txt", source}});
+    const std::vector<std::string> texts = {"--start",  "<a", "--stop",    ">",
+                                            "--search", "b",  "--replace", "i"};
+    const Outcome text = runCli(with(texts, {"h.txt"}), folder.path());
+    EXPECT_EQ(text.err,
+              "h_new.txt: 8 lines, 8 segments, 6 replacements\n"
+              "1 file: 1 done, 0 failed; 8 lines, 8 segments, 6 replacements\n");
+    EXPECT_EQ(folder.read()["h_new.txt"],
+              "p <a i> q <a i> r\r\n<a x>\r\n<a <a i>>\r\nno markers\r\n<a b\r\n<A i><a>\r\n"
+              "\r\n<a ib> <ai>\r\n");
+    const Outcome json = runCli(with(texts, {"--json", "-n", "h.txt"}), folder.path());
+    EXPECT_THAT(json.out, HasSubstr("\"lines\": 8, \"segments\": 8, \"replacements\": 6}"));
+    EXPECT_THAT(json.out, StartsWith("{\"dryRun\": true"));
+}
+
+}  // namespace
