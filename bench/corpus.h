@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "engine/default_texts.h"
+
 namespace bench {
 
-inline constexpr const char* kDefaultStart = "<a href=\"https://www.example.com/";
-inline constexpr const char* kDefaultStop = "style=\"text-decoration: underline\">";
-inline constexpr const char* kDefaultSearch = "underline";
-inline constexpr const char* kDefaultReplacement = "underline line-through";
+using engine::kDefaultReplacement;
+using engine::kDefaultSearch;
+using engine::kDefaultStart;
+using engine::kDefaultStop;
 
 // Writes about `bytes` bytes to `path` (same content for the same size) unless a file of that
 // size from an earlier run is already there.

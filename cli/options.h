@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "engine/default_texts.h"
+
 namespace cli {
 
 // The texts the window starts with: the anchors into one site lose their underline.
-inline constexpr const char* kDefaultStart = "<a href=\"https://www.example.com/";
-inline constexpr const char* kDefaultStop = "style=\"text-decoration: underline\">";
-inline constexpr const char* kDefaultSearch = "underline";
-inline constexpr const char* kDefaultReplacement = "underline line-through";
+using engine::kDefaultReplacement;
+using engine::kDefaultSearch;
+using engine::kDefaultStart;
+using engine::kDefaultStop;
 
 struct Options {
     enum class Action { run, help, version };

@@ -70,8 +70,8 @@ const RunCase kRuns[] = {
      {"--start", "<b", "--stop", ">", "--search", "", "a.htm"},
      0,
      {{"a_new.htm", kShort}},
-     "a_new.htm: 1 line, 0 segments, 0 replacements\n"
-     "1 file: 1 done, 0 failed; 1 line, 0 segments, 0 replacements\n"},
+     "a_new.htm: 1 line, 2 segments, 0 replacements\n"
+     "1 file: 1 done, 0 failed; 1 line, 2 segments, 0 replacements\n"},
     {"several files in the order given",
      {{"b.htm", kShort}, {"a.htm", "<b>\r\n"}, {"c.d.txt", ""}},
      with(kTexts, {"b.htm", "a.htm", "c.d.txt"}),
@@ -88,7 +88,7 @@ const RunCase kRuns[] = {
      {{"a_new.htm", "<b y> <B y>\r\n"}, {"c_new.htm", "<b y> <B y>\r\n"}},
      "a_new.htm: 1 line, 2 segments, 2 replacements\n"
      "missing.htm: failed: No such file or directory\n"
-     "dir.htm: failed: is a folder, not a file\n"
+     "dir.htm: failed: Is a directory\n"
      "c_new.htm: 1 line, 2 segments, 2 replacements\n"
      "4 files: 2 done, 2 failed; 2 lines, 4 segments, 4 replacements\n"},
     {"an output that is another chosen file is not written",
