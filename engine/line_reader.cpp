@@ -48,6 +48,7 @@ Blocks::Blocks(InputFile& input, std::size_t blockSize)
 
 bool Blocks::fill() {
     if (atEnd_) return begin_ < end_;
+    if (hook_ != nullptr) hook_(hookContext_);
     const std::size_t kept = end_ - begin_;
     if (kept > 0 && begin_ > 0) std::memmove(block_.get(), block_.get() + begin_, kept);
     begin_ = 0;

@@ -31,6 +31,11 @@ public:
     // Reads the next block once the present one is used up, keeping any bytes not yet handed
     // out at its front; false when nothing more is there.
     bool fill();
+    // Calls `hook(context)` before the block's contents move or are replaced.
+    void beforeFill(void (*hook)(void*), void* context) {
+        hook_ = hook;
+        hookContext_ = context;
+    }
     // Fills until at least `count` bytes are unread or the source has no more; whether they are.
     bool ensure(std::size_t count) { return end_ - begin_ >= count || topUp(count); }
     std::string_view unread() const { return {block_.get() + begin_, end_ - begin_}; }
@@ -42,6 +47,8 @@ public:
 private:
     bool topUp(std::size_t count);
 
+    void (*hook_)(void*) = nullptr;
+    void* hookContext_ = nullptr;
     InputFile& input_;
     std::size_t size_;
     std::unique_ptr<char[]> block_;  // not cleared: only what was read is ever looked at

@@ -118,7 +118,48 @@ private:
     void chooseForm(bool utf8) {
         const bool asUtf8 = utf8 || page_->isUtf8();
         forms_.setCodePage(asUtf8 ? nullptr : page_.get());
-        rewriter_.setRules(asUtf8 ? detail::CaseRules::unicode() : page_->rules());
+        rules_ = asUtf8 ? &detail::CaseRules::unicode() : &page_->rules();
+        rewriter_.setRules(*rules_);
+    }
+
+    // Most lines hold no start marker. Such a line that still lies in the read block, with its
+    // end, is left where it is and written with its neighbours in one piece; the block is
+    // searched for the next start marker once rather than line by line.
+    bool keptAsItIs(const Line& line, const detail::PreparedTexts& texts) {
+        const char* const begin = line.text.data();
+        const std::string_view unread = blocks_.unread();
+        // A line that was copied out of the block (it spans two) is not where the block is.
+        if (line.end == LineEnd::none || begin == nullptr || begin + line.bytes != unread.data()) {
+            return false;
+        }
+        if (texts.active) {
+            if (texts.start.text.empty()) return false;
+            if (hit_ == nullptr || hit_ < begin || hitGeneration_ != forms_.generation()) {
+                const std::string_view rest(begin, unread.size() + line.bytes);
+                const std::size_t at = rules_->find(rest, texts.start.text, 0, texts.start.anchor);
+                hit_ = at == detail::CaseRules::npos ? begin + rest.size() : begin + at;
+                hitGeneration_ = forms_.generation();
+            }
+            if (hit_ < begin + line.text.size()) return false;
+        }
+        if (wantsLines_) host_.lineRewritten(line.text, line.text);
+        if (run_.data() + run_.size() != begin) {
+            flushRun();
+            run_ = std::string_view(begin, 0);
+        }
+        run_ = std::string_view(run_.data(), run_.size() + line.bytes);
+        return true;
+    }
+
+    void flushRun() {
+        if (!run_.empty()) sink_->append(run_);
+        run_ = {};
+    }
+
+    static void beforeFill(void* context) {
+        auto* pass = static_cast<FilePass*>(context);
+        pass->flushRun();
+        pass->hit_ = nullptr;
     }
 
     void settle(detail::ByteLineReader& reader, bool& formKnown) {
@@ -147,11 +188,15 @@ private:
         if (!formKnown) chooseForm(false);
         settle(reader, formKnown);
         wantsLines_ = host_.wantsLines();
+        if constexpr (!utf16) blocks_.beforeFill(&FilePass::beforeFill, this);
         LineEnd lastEnd = LineEnd::crLf;
         Line line;
         while (remaining > 0) {
             host_.yield();
-            if (host_.stopRequested()) return PassResult::stopped;
+            if (host_.stopRequested()) {
+                flushRun();
+                return PassResult::stopped;
+            }
             // A source that shrank since it was measured ends early rather than invent lines.
             if (!reader.next(line)) break;
             settle(reader, formKnown);
@@ -166,7 +211,8 @@ private:
                     writeLine<true>(line.text, texts, end);
                 }
                 sink_->appendRaw(reader.trailing());  // carried through as it was
-            } else {
+            } else if (!keptAsItIs(line, texts)) {
+                flushRun();
                 writeLine<false>(line.text, texts, end);
             }
             ++stats.lines;
@@ -177,6 +223,7 @@ private:
             remaining -= accounted;
             host_.setProgressValue(done);
         }
+        flushRun();
         return PassResult::completed;
     }
 
@@ -218,7 +265,12 @@ private:
     detail::Blocks blocks_;
     detail::TextForms forms_;
     detail::SegmentRewriter rewriter_;
+    const detail::CaseRules* rules_ = &detail::CaseRules::unicode();
     std::optional<detail::OutputSink> sink_;
+    // Lines kept as they are, still in the block; and the next start marker found there.
+    std::string_view run_;
+    const char* hit_ = nullptr;
+    std::uint64_t hitGeneration_ = 0;
     bool wantsLines_ = false;
     std::string rewritten_;
 };

@@ -6,6 +6,7 @@ namespace engine::detail {
 
 void TextForms::prepare(const Texts& texts) {
     stale_ = false;
+    ++generation_;
     version_ = texts.version;
     raw_[0] = texts.startMarker;
     raw_[1] = texts.stopMarker;

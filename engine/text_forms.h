@@ -27,6 +27,9 @@ public:
         return prepared_;
     }
 
+    // Counts the preparations: the texts differ from what they were when it changes.
+    std::uint64_t generation() const { return generation_; }
+
     // Whether a text holds a character past ASCII, for which the form of the lines matters.
     bool pastAscii() const { return pastAscii_; }
 
@@ -40,6 +43,7 @@ private:
     const CodePage* page_ = nullptr;
     bool stale_ = true;
     std::uint64_t version_ = 0;
+    std::uint64_t generation_ = 0;
     std::string raw_[4];
     bool pastAscii_ = false;
     PreparedTexts prepared_;
