@@ -1,0 +1,82 @@
+// One file's pass: lines are read in the file's encoding, rewritten with the texts in the same
+// form, and written with the ends they had.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/code_page.h"
+#include "engine/engine.h"
+#include "engine/file_layer.h"
+#include "engine/line_reader.h"
+#include "engine/output_sink.h"
+#include "engine/segment_rewrite.h"
+#include "engine/text_forms.h"
+
+namespace engine::detail {
+
+class FilePass {
+public:
+    FilePass(InputFile& input, OutputFile& output, PassHost& host, FileLayer& files,
+             const std::filesystem::path& source);
+
+    PassResult run(int entryIndex, PassStats& stats);
+
+private:
+    // 8-bit text is matched in UTF-8 once it reads as UTF-8, or in a UTF-8 locale.
+    void chooseForm(bool utf8);
+
+    // Most lines hold no start marker. Such a line that still lies in the read block, with its
+    // end, is left where it is and written with its neighbours in one piece; the block is
+    // searched for the next start marker once rather than line by line.
+    bool keptAsItIs(const Line& line, const PreparedTexts& texts);
+
+    void flushRun();
+
+    static void beforeFill(void* context);
+
+    void settle(ByteLineReader& reader, bool& formKnown);
+    void settle(Utf16LineReader&, bool&) {}
+
+    // Before the source shows a byte past ASCII, the form matters only to texts past ASCII;
+    // those settle it by looking ahead in the source.
+    void lookAhead(ByteLineReader& reader, bool& formKnown, const Texts& texts);
+    void lookAhead(Utf16LineReader&, bool&, const Texts&) {}
+
+    template <class Reader>
+    PassResult copyLines(Reader& reader, std::int64_t remaining, std::int64_t done,
+                         PassStats& stats);
+
+    static std::string_view endText(LineEnd end);
+
+    // Rewrites a line into the output, straight or, with `Gather` (UTF-16) or for the host,
+    // gathered first so that it is converted or handed over in one piece. A huge line is never
+    // gathered unless the host wants it whole.
+    template <bool Gather>
+    void writeLine(std::string_view line, const PreparedTexts& texts, LineEnd end);
+
+    InputFile& input_;
+    OutputFile& output_;
+    PassHost& host_;
+    FileLayer& files_;
+    const std::filesystem::path& source_;
+    // Kept for the whole pass, whatever happens to the locale meanwhile.
+    const std::shared_ptr<const CodePage> page_;
+    Blocks blocks_;
+    TextForms forms_;
+    SegmentRewriter rewriter_;
+    const CaseRules* rules_ = &CaseRules::unicode();
+    std::optional<OutputSink> sink_;
+    // Lines kept as they are, still in the block; and the next start marker found there.
+    std::string_view run_;
+    const char* hit_ = nullptr;
+    std::uint64_t hitGeneration_ = 0;
+    bool wantsLines_ = false;
+    std::string rewritten_;
+};
+
+}  // namespace engine::detail
