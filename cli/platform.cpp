@@ -3,9 +3,8 @@
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
-#include <cwchar>
 
-#include "cli/escape.h"
+#include "engine/engine.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -102,38 +101,7 @@ std::string textFromPath(const std::filesystem::path& path) {
 }
 
 std::optional<std::string> textToUtf8(const std::string& text) {
-    if (isUtf8(text)) return text;
-    // Another multi-byte or 8-bit encoding: through wide characters to UTF-8.
-    std::string out;
-    std::mbstate_t state{};
-    const char* at = text.data();
-    const char* const end = at + text.size();
-    while (at < end) {
-        wchar_t wide = 0;
-        const std::size_t used =
-            std::mbrtowc(&wide, at, static_cast<std::size_t>(end - at), &state);
-        if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2)) {
-            return std::nullopt;
-        }
-        const auto cp = static_cast<char32_t>(wide);
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-        at += used == 0 ? 1 : used;  // 0: a NUL character
-    }
-    return out;
+    return engine::localeTextToUtf8(text);
 }
 
 bool isTerminal(std::FILE* stream) {

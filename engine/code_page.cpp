@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 
+#include "engine/engine.h"
 #include "engine/unicode.h"
 
 namespace engine::detail {
@@ -106,3 +107,24 @@ bool CodePage::fromUtf8(std::string_view utf8, std::string& out) const {
 }
 
 }  // namespace engine::detail
+
+namespace engine {
+
+std::optional<std::string> localeTextToUtf8(std::string_view text) {
+    std::string out;
+    std::mbstate_t state{};
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    while (at < end) {
+        wchar_t wide = 0;
+        const std::size_t used = std::mbrtowc(&wide, at, static_cast<std::size_t>(end - at), &state);
+        if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2)) {
+            return std::nullopt;
+        }
+        detail::appendUtf8(out, static_cast<char32_t>(wide));
+        at += used == 0 ? 1 : used;  // 0: a NUL character
+    }
+    return out;
+}
+
+}  // namespace engine

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,10 @@ struct Texts {
     std::string_view replacementText;
     std::uint64_t version = 0;
 };
+
+// `text` in the C library's present locale (as a terminal types it), written in UTF-8 as
+// Texts wants it; nothing when it is no valid text in that locale.
+std::optional<std::string> localeTextToUtf8(std::string_view text);
 
 // How a pass read a file: UTF-16 by its byte-order mark, UTF-8 by its mark or by valid
 // non-ASCII bytes, otherwise the 8-bit code page of the C library's locale.

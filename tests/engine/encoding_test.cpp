@@ -122,6 +122,14 @@ TEST(EncodingTest, ALateByteDecidesTheFormOfEveryLine) {
     std::setlocale(LC_ALL, "C");
 }
 
+// Texts typed in the locale's own bytes reach a pass as UTF-8.
+TEST(EncodingTest, LocaleTextBecomesUtf8) {
+    ASSERT_TRUE(std::setlocale(LC_ALL, kLatin1));
+    EXPECT_EQ(engine::localeTextToUtf8("\xC9t\xE9"), "\xC3\x89t\xC3\xA9");
+    std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(engine::localeTextToUtf8("plain"), "plain");
+}
+
 // A locale switched while a pass yields changes nothing for that pass.
 TEST(EncodingTest, ALocaleSwitchedDuringAPassLeavesItsRulesAlone) {
     ASSERT_TRUE(std::setlocale(LC_ALL, kLatin1));
