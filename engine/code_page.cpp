@@ -119,6 +119,8 @@ std::optional<std::string> localeTextToUtf8(std::string_view text) {
         wchar_t wide = 0;
         const std::size_t used = std::mbrtowc(&wide, at, static_cast<std::size_t>(end - at), &state);
         if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2)) {
+            // A locale that knows only ASCII (such as "C") leaves UTF-8 the best reading.
+            if (detail::readsAsUtf8(text, true)) return std::string(text);
             return std::nullopt;
         }
         detail::appendUtf8(out, static_cast<char32_t>(wide));

@@ -45,7 +45,7 @@ struct Texts {
 };
 
 // `text` in the C library's present locale (as a terminal types it), written in UTF-8 as
-// Texts wants it; nothing when it is no valid text in that locale.
+// Texts wants it; valid UTF-8 that the locale cannot read is taken as it is; otherwise nothing.
 std::optional<std::string> localeTextToUtf8(std::string_view text);
 
 // How a pass read a file: UTF-16 by its byte-order mark, UTF-8 by its mark or by valid

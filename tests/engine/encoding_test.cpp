@@ -128,6 +128,8 @@ TEST(EncodingTest, LocaleTextBecomesUtf8) {
     EXPECT_EQ(engine::localeTextToUtf8("\xC9t\xE9"), "\xC3\x89t\xC3\xA9");
     std::setlocale(LC_ALL, "C");
     EXPECT_EQ(engine::localeTextToUtf8("plain"), "plain");
+    EXPECT_EQ(engine::localeTextToUtf8("\xC3\xA9"), "\xC3\xA9");  // "C" reads no byte past ASCII
+    EXPECT_EQ(engine::localeTextToUtf8("\xE9"), std::nullopt);
 }
 
 // A locale switched while a pass yields changes nothing for that pass.
