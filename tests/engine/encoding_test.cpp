@@ -128,8 +128,10 @@ TEST(EncodingTest, LocaleTextBecomesUtf8) {
     EXPECT_EQ(engine::localeTextToUtf8("\xC9t\xE9"), "\xC3\x89t\xC3\xA9");
     std::setlocale(LC_ALL, "C");
     EXPECT_EQ(engine::localeTextToUtf8("plain"), "plain");
+#ifndef _WIN32  // Windows' "C" locale reads every byte as Latin-1
     EXPECT_EQ(engine::localeTextToUtf8("\xC3\xA9"), "\xC3\xA9");  // "C" reads no byte past ASCII
     EXPECT_EQ(engine::localeTextToUtf8("\xE9"), std::nullopt);
+#endif
 }
 
 // A locale switched while a pass yields changes nothing for that pass.
