@@ -117,7 +117,8 @@ std::optional<std::string> localeTextToUtf8(std::string_view text) {
     const char* const end = at + text.size();
     while (at < end) {
         wchar_t wide = 0;
-        const std::size_t used = std::mbrtowc(&wide, at, static_cast<std::size_t>(end - at), &state);
+        const std::size_t used =
+            std::mbrtowc(&wide, at, static_cast<std::size_t>(end - at), &state);
         if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2)) {
             // A locale that knows only ASCII (such as "C") leaves UTF-8 the best reading.
             if (detail::readsAsUtf8(text, true)) return std::string(text);

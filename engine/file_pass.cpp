@@ -83,34 +83,40 @@ void FilePass::chooseForm(bool utf8) {
     rewriter_.setRules(*rules_);
 }
 
+template <bool Utf16>
 bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
-    const char* const begin = line.text.data();
-    const std::string_view unread = blocks_.unread();
-    // A line that was copied out of the block (it spans two) is not where the block is.
-    if (line.end == LineEnd::none || begin == nullptr || begin + line.bytes != unread.data()) {
-        return false;
-    }
+    const std::string_view raw = line.raw;
+    if (line.end == LineEnd::none || raw.empty()) return false;
     if (texts.active) {
         if (texts.start.text.empty()) return false;
-        if (hit_ == nullptr || hit_ < begin || hitGeneration_ != forms_.generation()) {
-            const std::string_view rest(begin, unread.size() + line.bytes);
-            const std::size_t at = rules_->find(rest, texts.start.text, 0, texts.start.anchor);
-            hit_ = at == CaseRules::npos ? begin + rest.size() : begin + at;
-            hitGeneration_ = forms_.generation();
+        if constexpr (Utf16) {
+            if (rules_->find(line.text, texts.start.text, 0, texts.start.anchor) !=
+                CaseRules::npos) {
+                return false;
+            }
+        } else {
+            // 8-bit lines are the block's own bytes: it is searched once for all of them.
+            const std::string_view unread = blocks_.unread();
+            if (hit_ == nullptr || hit_ < raw.data() || hitGeneration_ != forms_.generation()) {
+                const std::string_view rest(raw.data(), unread.size() + raw.size());
+                const std::size_t at = rules_->find(rest, texts.start.text, 0, texts.start.anchor);
+                hit_ = at == CaseRules::npos ? rest.data() + rest.size() : rest.data() + at;
+                hitGeneration_ = forms_.generation();
+            }
+            if (hit_ < raw.data() + line.text.size()) return false;
         }
-        if (hit_ < begin + line.text.size()) return false;
     }
     if (wantsLines_) host_.lineRewritten(line.text, line.text);
-    if (run_.data() + run_.size() != begin) {
+    if (run_.data() + run_.size() != raw.data()) {
         flushRun();
-        run_ = std::string_view(begin, 0);
+        run_ = std::string_view(raw.data(), 0);
     }
-    run_ = std::string_view(run_.data(), run_.size() + line.bytes);
+    run_ = std::string_view(run_.data(), run_.size() + raw.size());
     return true;
 }
 
 void FilePass::flushRun() {
-    if (!run_.empty()) sink_->append(run_);
+    if (!run_.empty()) sink_->appendRaw(run_);
     run_ = {};
 }
 
@@ -142,7 +148,7 @@ PassResult FilePass::copyLines(Reader& reader, std::int64_t remaining, std::int6
     if (!formKnown) chooseForm(false);
     settle(reader, formKnown);
     wantsLines_ = host_.wantsLines();
-    if constexpr (!utf16) blocks_.beforeFill(&FilePass::beforeFill, this);
+    blocks_.beforeFill(&FilePass::beforeFill, this);
     LineEnd lastEnd = LineEnd::crLf;
     Line line;
     while (remaining > 0) {
@@ -160,12 +166,15 @@ PassResult FilePass::copyLines(Reader& reader, std::int64_t remaining, std::int6
         const LineEnd end = line.end == LineEnd::none ? lastEnd : line.end;
         lastEnd = end;
         if constexpr (utf16) {
-            // Only an odd last byte, after the last line's end, makes a line empty and open.
-            if (!line.text.empty() || line.end != LineEnd::none) {
-                writeLine<true>(line.text, texts, end);
+            if (!keptAsItIs<true>(line, texts)) {
+                flushRun();
+                // Only an odd last byte, after the last line's end, makes a line empty and open.
+                if (!line.text.empty() || line.end != LineEnd::none) {
+                    writeLine<true>(line.text, texts, end);
+                }
+                sink_->appendRaw(reader.trailing());  // carried through as it was
             }
-            sink_->appendRaw(reader.trailing());  // carried through as it was
-        } else if (!keptAsItIs(line, texts)) {
+        } else if (!keptAsItIs<false>(line, texts)) {
             flushRun();
             writeLine<false>(line.text, texts, end);
         }

@@ -33,6 +33,7 @@ private:
     // Most lines hold no start marker. Such a line that still lies in the read block, with its
     // end, is left where it is and written with its neighbours in one piece; the block is
     // searched for the next start marker once rather than line by line.
+    template <bool Utf16>
     bool keptAsItIs(const Line& line, const PreparedTexts& texts);
 
     void flushRun();

@@ -49,6 +49,7 @@ Blocks::Blocks(InputFile& input, std::size_t blockSize)
 bool Blocks::fill() {
     if (atEnd_) return begin_ < end_;
     if (hook_ != nullptr) hook_(hookContext_);
+    ++fills_;
     const std::size_t kept = end_ - begin_;
     if (kept > 0 && begin_ > 0) std::memmove(block_.get(), block_.get() + begin_, kept);
     begin_ = 0;
@@ -89,7 +90,7 @@ bool ByteLineReader::next(Line& line) {
         if (unread.empty()) {
             if (!blocks_.fill()) {
                 if (!started) return false;
-                line = {carried_.view(), LineEnd::none, carried_.size()};
+                line = {carried_.view(), LineEnd::none, carried_.size(), {}};
                 return true;
             }
             unread = blocks_.unread();
@@ -127,6 +128,9 @@ bool ByteLineReader::next(Line& line) {
             line.end = LineEnd::crLf;
         }
         line.bytes = line.text.size() + (line.end == LineEnd::crLf ? 2 : 1);
+        line.raw = started || line.text.data() == carried_.data()
+                       ? std::string_view()
+                       : std::string_view(line.text.data(), line.bytes);
         return true;
     }
 }
@@ -152,6 +156,9 @@ int Utf16LineReader::peekUnit() {
 }
 
 bool Utf16LineReader::next(Line& line) {
+    blocks_.ensure(2);
+    const char* const rawBegin = blocks_.unread().data();
+    const std::uint64_t fills = blocks_.fills();
     text_.clear();
     std::uint64_t units = 0;
     char32_t highSurrogate = 0;
@@ -210,6 +217,8 @@ bool Utf16LineReader::next(Line& line) {
         if (units == 0 && trailing_.empty()) return false;
     }
     line.text = text_.view();
+    line.raw =
+        blocks_.fills() == fills ? std::string_view(rawBegin, line.bytes) : std::string_view();
     return true;
 }
 

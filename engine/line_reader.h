@@ -21,6 +21,9 @@ struct Line {
     std::string_view text;  // valid until the next read
     LineEnd end = LineEnd::none;
     std::uint64_t bytes = 0;  // taken from the source, its end (and a byte-order mark) included
+    // The line and its end as they lie in the read block; empty when they do not lie there in
+    // one piece (a line that spans two blocks).
+    std::string_view raw;
 };
 
 // The source in blocks: the part of the block not yet handed out is [begin, end).
@@ -40,6 +43,8 @@ public:
     bool ensure(std::size_t count) { return end_ - begin_ >= count || topUp(count); }
     std::string_view unread() const { return {block_.get() + begin_, end_ - begin_}; }
     void consume(std::size_t count) { begin_ += count; }
+    // Counts the times the block's contents moved or were replaced.
+    std::uint64_t fills() const { return fills_; }
     // Whether the source has no more bytes beyond the block.
     bool atEnd() const { return atEnd_; }
     bool full() const { return end_ - begin_ == size_; }
@@ -47,6 +52,7 @@ public:
 private:
     bool topUp(std::size_t count);
 
+    std::uint64_t fills_ = 0;
     void (*hook_)(void*) = nullptr;
     void* hookContext_ = nullptr;
     InputFile& input_;

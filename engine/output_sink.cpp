@@ -7,8 +7,16 @@ namespace engine::detail {
 OutputSink::OutputSink(OutputFile& file, OutputForm form) : file_(file), form_(form) {}
 
 void OutputSink::appendRaw(std::string_view bytes) {
-    if (pending_.size() + bytes.size() > kBlock) flush();
-    pending_.append(bytes);
+    if (pending_.size() + bytes.size() <= kBlock) {
+        pending_.append(bytes);
+        return;
+    }
+    flush();
+    if (bytes.size() >= kBlock) {
+        file_.write(bytes.data(), bytes.size());
+    } else {
+        pending_.append(bytes);
+    }
 }
 
 void OutputSink::flush() {
@@ -18,12 +26,7 @@ void OutputSink::flush() {
 
 void OutputSink::appendLarge(std::string_view text) {
     if (form_ == OutputForm::bytes) {
-        flush();
-        if (text.size() >= kBlock) {
-            file_.write(text.data(), text.size());
-        } else {
-            pending_.append(text);
-        }
+        appendRaw(text);
         return;
     }
     // UTF-16 takes up to twice the bytes: convert in pieces that end between two characters.
