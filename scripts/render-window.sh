@@ -15,5 +15,5 @@ if [[ ! -f "$build/CMakeCache.txt" ]]; then
   cmake -S "$root" -B "$build" -DREPLACE_BUILD_BENCH=OFF
 fi
 cmake --build "$build" -j"${JOBS:-2}" --target render_window
-QT_QPA_PLATFORM=offscreen "$build/tests/ui/render_window" "$output"
+QT_QPA_PLATFORM=offscreen "$build/tests/ui/qt/render_window" "$output"
 echo "$output"
