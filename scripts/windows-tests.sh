@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Cross-compiles the engine and its tests for 64-bit Windows with MinGW-w64 and runs them under
-# Wine. Installs the Debian packages it needs when they are missing.
+# Cross-compiles the engine, the window logic and the Win32 window with their tests for 64-bit
+# Windows with MinGW-w64 and runs them under Wine: the engine's and the logic's tests without a
+# display, the Win32 window's on an Xvfb display of their own. Installs the Debian packages it
+# needs when they are missing.
 # Usage: scripts/windows-tests.sh [GoogleTest arguments, e.g. --gtest_filter=Windows*]
 set -euo pipefail
 
@@ -12,10 +14,13 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x8
 dpkg -s wine64 >/dev/null 2>&1 || missing+=(wine64)
 [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
 command -v cmake >/dev/null || missing+=(cmake)
+command -v Xvfb >/dev/null || missing+=(xvfb)
 if [ "${#missing[@]}" -gt 0 ]; then
     echo "windows-tests.sh: installing ${missing[*]}" >&2
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 fi
 
 # The loader is not on the PATH.
@@ -23,12 +28,17 @@ wine_files="$(dpkg -L wine64)"
 wine="$(grep -m1 '/wine64$' <<<"$wine_files")"
 wineserver="$(dirname "$wine")/wineserver"
 
+# Each suite: its program, and whether it needs a display.
+suites=("engine_tests no" "selection_tests no" "window_logic_tests no" "window_win32_tests yes")
+targets=()
+for suite in "${suites[@]}"; do targets+=("${suite%% *}"); done
+
 cmake -S "$root/cmake/windows-tests" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREPLACE_SOURCE_DIR="$root" >/dev/null
-cmake --build "$build" -j2 --target engine_tests
+cmake --build "$build" -j"${JOBS:-2}" --target "${targets[@]}"
 
-# A throwaway prefix, no display, no prompts for Mono or Gecko, no debug chatter.
+# A throwaway prefix, no prompts for Mono or Gecko, no debug chatter.
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -43,11 +53,44 @@ mkdir -p "$drive"
 ln -sfn "$drive" "$WINEPREFIX/dosdevices/r:"
 export REPLACE_TEST_DRIVE=R:
 
+# A display of our own for the window, found free from :90 up; stopped on the way out.
+xvfb_pid=""
+display=""
+cleanup() {
+    "$wineserver" -k 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+start_display() {
+    local n
+    for n in $(seq 90 120); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && { display=":$n"; return 0; }
+            sleep 0.1
+        done
+        kill "$xvfb_pid" 2>/dev/null || true
+    done
+    echo "windows-tests.sh: cannot start Xvfb" >&2
+    return 1
+}
+
 status=0
-"$wine" "$build/engine_tests.exe" --gtest_color=no "$@" || status=$?
+for suite in "${suites[@]}"; do
+    read -r name needs_display <<<"$suite"
+    echo "== $name.exe under Wine"
+    if [ "$needs_display" = yes ]; then
+        [ -n "$display" ] || start_display
+        DISPLAY="$display" "$wine" "$build/$name.exe" --gtest_color=no "$@" || status=1
+    else
+        "$wine" "$build/$name.exe" --gtest_color=no "$@" || status=1
+    fi
+done
 # Let the wine server of this prefix shut down before returning.
 "$wineserver" -w || true
 if [ "$status" -ne 0 ]; then
-    echo "windows-tests.sh: engine tests failed under Wine (exit $status)" >&2
+    echo "windows-tests.sh: tests failed under Wine" >&2
 fi
 exit "$status"
