@@ -44,6 +44,8 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$WINEPREFIX"
+# A wine server left from an earlier run would keep its display; start afresh.
+"$wineserver" -k 2>/dev/null || true
 [ -d "$WINEPREFIX/dosdevices" ] || "$wine" cmd.exe /c exit 0
 
 # Drive R: for the tests that need a drive root they may write to.
@@ -82,7 +84,8 @@ for suite in "${suites[@]}"; do
     read -r name needs_display <<<"$suite"
     echo "== $name.exe under Wine"
     if [ "$needs_display" = yes ]; then
-        [ -n "$display" ] || start_display
+        # The wine server keeps the display it started with: let the one without stop first.
+        [ -n "$display" ] || { "$wineserver" -w || true; start_display; }
         DISPLAY="$display" "$wine" "$build/$name.exe" --gtest_color=no "$@" || status=1
     else
         "$wine" "$build/$name.exe" --gtest_color=no "$@" || status=1
