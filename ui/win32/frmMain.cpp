@@ -164,17 +164,13 @@ void frmMain::onCommand(int id, int code) {
         case cmdStop:
             if (code == BN_CLICKED) logic_.cmdStop_Click();
             break;
-        case txtStart:
-        case txtStop:
-        case txtSearch:
-        case txtReplace:
-            if (code == EN_CHANGE) {
-                const int box = id == txtStart ? 0 : id == txtStop ? 1 : id == txtSearch ? 2 : 3;
-                logic_.textChanged(static_cast<ui::TextBox>(box),
-                                   narrow(windowText(control(static_cast<ControlId>(id)))));
-            }
-            break;
         default:
+            for (int box = 0; box < ui::kTextBoxes; ++box) {
+                if (id == kTextBoxes[box] && code == EN_CHANGE) {
+                    logic_.textChanged(static_cast<ui::TextBox>(box),
+                                       narrow(windowText(control(kTextBoxes[box]))));
+                }
+            }
             break;
     }
 }
