@@ -91,6 +91,19 @@ for suite in "${suites[@]}"; do
         "$wine" "$build/$name.exe" --gtest_color=no "$@" || status=1
     fi
 done
+# The window's layout once more at 144 DPI (150 %), where a pixel is 10 twips, not 15.
+set_dpi() {
+    DISPLAY="$display" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+        /d "$1" /f >/dev/null 2>&1
+    "$wineserver" -w || true
+}
+if [ $# -eq 0 ] && [ -n "$display" ]; then
+    echo "== window_win32_tests.exe at 144 DPI"
+    set_dpi 144
+    DISPLAY="$display" REPLACE_TEST_DPI=144 "$wine" "$build/window_win32_tests.exe" \
+        --gtest_color=no --gtest_filter='Win32Window.Opens*' || status=1
+    set_dpi 96
+fi
 # Let the wine server of this prefix shut down before returning.
 "$wineserver" -w || true
 if [ "$status" -ne 0 ]; then
