@@ -2,7 +2,6 @@
 // files with clicks that arrive while a run yields, throttling, texts and the failure report.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -42,8 +41,10 @@ std::string read(const fs::path& path) {
 
 struct Logic : testing::Test {
     Logic() {
-        static std::atomic<int> made{0};
-        folder = fs::temp_directory_path() / ("logic-test-" + std::to_string(++made));
+        // Named after the test: ctest runs tests side by side, each in a process of its own.
+        folder = fs::temp_directory_path() /
+                 (std::string("logic-test-") +
+                  testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
         window.logic.load();

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,8 +52,10 @@ const std::tuple<ControlId, const wchar_t*, DWORD, const wchar_t*, RECT> kExpect
 
 struct Win32Window : testing::Test {
     Win32Window() {
-        static std::atomic<int> made{0};
-        folder = fs::temp_directory_path() / ("win32-test-" + std::to_string(++made));
+        // Named after the test: ctest runs tests side by side, each in a process of its own.
+        folder = fs::temp_directory_path() /
+                 (std::string("win32-test-") +
+                  testing::UnitTest::GetInstance()->current_test_info()->name());
         removeAll(folder);
         fs::create_directories(folder);
         window.show();
