@@ -52,10 +52,10 @@ const std::tuple<ControlId, const wchar_t*, DWORD, const wchar_t*, RECT> kExpect
 
 struct Win32Window : testing::Test {
     Win32Window() {
-        // Named after the test: ctest runs tests side by side, each in a process of its own.
+        // Short, so that the label shows it whole; the process id keeps runs apart.
+        static int made = 0;
         folder = fs::temp_directory_path() /
-                 (std::string("win32-test-") +
-                  testing::UnitTest::GetInstance()->current_test_info()->name());
+                 ("win32-" + std::to_string(GetCurrentProcessId()) + '-' + std::to_string(++made));
         removeAll(folder);
         fs::create_directories(folder);
         window.show();
