@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Cross-compiles the engine and its tests for 64-bit Windows with MinGW-w64 and runs them under
-# Wine. Installs the Debian packages it needs when they are missing.
+# Cross-compiles the engine, the window logic and the Win32 window with their tests for 64-bit
+# Windows with MinGW-w64 and runs them under Wine: the engine's and the logic's tests without a
+# display, the Win32 window's on an Xvfb display of their own. Installs the Debian packages it
+# needs when they are missing.
 # Usage: scripts/windows-tests.sh [GoogleTest arguments, e.g. --gtest_filter=Windows*]
 set -euo pipefail
 
@@ -12,10 +14,13 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x8
 dpkg -s wine64 >/dev/null 2>&1 || missing+=(wine64)
 [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
 command -v cmake >/dev/null || missing+=(cmake)
+command -v Xvfb >/dev/null || missing+=(xvfb)
 if [ "${#missing[@]}" -gt 0 ]; then
     echo "windows-tests.sh: installing ${missing[*]}" >&2
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 fi
 
 # The loader is not on the PATH.
@@ -23,17 +28,24 @@ wine_files="$(dpkg -L wine64)"
 wine="$(grep -m1 '/wine64$' <<<"$wine_files")"
 wineserver="$(dirname "$wine")/wineserver"
 
+# Each suite: its program, and whether it needs a display.
+suites=("engine_tests no" "selection_tests no" "window_logic_tests no" "window_win32_tests yes")
+targets=()
+for suite in "${suites[@]}"; do targets+=("${suite%% *}"); done
+
 cmake -S "$root/cmake/windows-tests" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREPLACE_SOURCE_DIR="$root" >/dev/null
-cmake --build "$build" -j2 --target engine_tests segment-replace-cli
+cmake --build "$build" -j"${JOBS:-2}" --target "${targets[@]}" segment-replace-cli
 
-# A throwaway prefix, no display, no prompts for Mono or Gecko, no debug chatter.
+# A throwaway prefix, no prompts for Mono or Gecko, no debug chatter.
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$WINEPREFIX"
+# A wine server left from an earlier run would keep its display; start afresh.
+"$wineserver" -k 2>/dev/null || true
 [ -d "$WINEPREFIX/dosdevices" ] || "$wine" cmd.exe /c exit 0
 
 # Drive R: for the tests that need a drive root they may write to.
@@ -43,8 +55,55 @@ mkdir -p "$drive"
 ln -sfn "$drive" "$WINEPREFIX/dosdevices/r:"
 export REPLACE_TEST_DRIVE=R:
 
+# A display of our own for the window, found free from :90 up; stopped on the way out.
+xvfb_pid=""
+display=""
+cleanup() {
+    "$wineserver" -k 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+start_display() {
+    local n
+    for n in $(seq 90 120); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && { display=":$n"; return 0; }
+            sleep 0.1
+        done
+        kill "$xvfb_pid" 2>/dev/null || true
+    done
+    echo "windows-tests.sh: cannot start Xvfb" >&2
+    return 1
+}
+
 status=0
-"$wine" "$build/engine_tests.exe" --gtest_color=no "$@" || status=$?
+for suite in "${suites[@]}"; do
+    read -r name needs_display <<<"$suite"
+    echo "== $name.exe under Wine"
+    if [ "$needs_display" = yes ]; then
+        # The wine server keeps the display it started with: let the one without stop first.
+        [ -n "$display" ] || { "$wineserver" -w || true; start_display; }
+        DISPLAY="$display" "$wine" "$build/$name.exe" --gtest_color=no "$@" || status=1
+    else
+        "$wine" "$build/$name.exe" --gtest_color=no "$@" || status=1
+    fi
+done
+# The window's layout once more at 144 DPI (150 %), where a pixel is 10 twips, not 15.
+set_dpi() {
+    DISPLAY="$display" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+        /d "$1" /f >/dev/null 2>&1
+    "$wineserver" -w || true
+}
+if [ $# -eq 0 ] && [ -n "$display" ]; then
+    echo "== window_win32_tests.exe at 144 DPI"
+    set_dpi 144
+    DISPLAY="$display" REPLACE_TEST_DPI=144 "$wine" "$build/window_win32_tests.exe" \
+        --gtest_color=no --gtest_filter='Win32Window.Opens*' || status=1
+    set_dpi 96
+fi
 
 # The command line: its version, and one small run whose output is compared byte for byte.
 cli_run="$build/cli-run"
@@ -61,6 +120,6 @@ fi
 # Let the wine server of this prefix shut down before returning.
 "$wineserver" -w || true
 if [ "$status" -ne 0 ]; then
-    echo "windows-tests.sh: engine tests failed under Wine (exit $status)" >&2
+    echo "windows-tests.sh: tests failed under Wine" >&2
 fi
 exit "$status"

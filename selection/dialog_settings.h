@@ -1,13 +1,13 @@
 // The Open dialog settings that GetFiles applies, and the meaning of the Flags bits.
 #pragma once
 
-#include <QString>
+#include <string_view>
 
 namespace selection {
 
-inline const QString kOpenFilter = QStringLiteral(
+inline constexpr std::string_view kOpenFilter =
     "All Files (*.*)|*.*|Text Files (*.txt)|*.*.txt|INI Files (*.ini)|*.ini|"
-    "Images (*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif");
+    "Images (*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif";
 inline constexpr int kOpenFilterIndex = 1;
 inline constexpr int kMaxFileSize = 32767;
 

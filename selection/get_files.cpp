@@ -4,20 +4,17 @@
 
 namespace selection {
 
-QString GetFiles(const DialogServices& services, const QString& sTitle) {
-    QString result;
-    QString selection;
+std::string GetFiles(const DialogServices& services, const std::string& sTitle) {
+    std::string result;
+    std::string selection;
     // Declared before the work so that it outlives the message box and is released last.
     std::unique_ptr<OpenDialog> dialog;
     try {
         // No factory, or a factory that hands back nothing, is a dialog that cannot be made.
         if (services.createDialog) dialog = services.createDialog();
-        if (!dialog) {
-            throw DialogFailure(kCannotCreateNumber,
-                                QStringLiteral("Cannot create the Open dialog."));
-        }
+        if (!dialog) throw DialogFailure(kCannotCreateNumber, "Cannot create the Open dialog.");
         dialog->setCancelError(true);
-        dialog->setFilter(kOpenFilter);
+        dialog->setFilter(std::string(kOpenFilter));
         dialog->setFilterIndex(kOpenFilterIndex);
         dialog->setDialogTitle(sTitle);
         dialog->setMaxFileSize(kMaxFileSize);
@@ -30,9 +27,10 @@ QString GetFiles(const DialogServices& services, const QString& sTitle) {
         }
         selection = dialog->fileName();
     } catch (const DialogFailure& failure) {
-        services.showExclamation(QStringLiteral("Open error"),
-                                 failure.description() + QLatin1Char('(') +
-                                     QString::number(failure.number()) + QLatin1Char(')'));
+        if (services.showExclamation) {
+            services.showExclamation(
+                "Open error", failure.description() + '(' + std::to_string(failure.number()) + ')');
+        }
         selection.clear();
     }
     result = selection;

@@ -1,13 +1,11 @@
 // GetFiles: shows the Open dialog with the tool's settings and returns its selection string.
 #pragma once
 
-#include <QString>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "open_dialog.h"
-
-class QWidget;
 
 namespace selection {
 
@@ -16,15 +14,11 @@ struct DialogServices {
     // Makes a new dialog object; may throw DialogFailure.
     std::function<std::unique_ptr<OpenDialog>()> createDialog;
     // A modal message box with an exclamation icon and a single OK button.
-    std::function<void(const QString& title, const QString& text)> showExclamation;
+    std::function<void(const std::string& title, const std::string& text)> showExclamation;
 };
 
-// The Qt dialog and message box, owned by `parent`'s window.
-DialogServices qtDialogServices(QWidget* parent);
-
-// The selection string, or an empty string after a cancel or a failure ("Open error" is shown
-// for a failure other than a cancel).
-QString GetFiles(const DialogServices& services,
-                 const QString& sTitle = QStringLiteral("Open files..."));
+// The selection string (UTF-8), or an empty string after a cancel or a failure ("Open error" is
+// shown for a failure other than a cancel).
+std::string GetFiles(const DialogServices& services, const std::string& sTitle = "Open files...");
 
 }  // namespace selection

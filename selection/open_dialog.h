@@ -1,9 +1,11 @@
 // A thin wrapper around the system's Open dialog: its settings are properties, set one by one,
-// and every failure is thrown as a DialogFailure with a number and a description.
+// and every failure is thrown as a DialogFailure with a number and a description. Texts are
+// UTF-8.
 #pragma once
 
-#include <QString>
 #include <exception>
+#include <string>
+#include <utility>
 
 namespace selection {
 
@@ -14,15 +16,15 @@ inline constexpr int kCannotCreateNumber = 429;
 
 class DialogFailure : public std::exception {
 public:
-    DialogFailure(int number, QString description)
+    DialogFailure(int number, std::string description)
         : number_(number), description_(std::move(description)) {}
     int number() const { return number_; }
-    const QString& description() const { return description_; }
-    const char* what() const noexcept override { return "Open dialog failure"; }
+    const std::string& description() const { return description_; }
+    const char* what() const noexcept override { return description_.c_str(); }
 
 private:
     int number_;
-    QString description_;
+    std::string description_;
 };
 
 class OpenDialog {
@@ -30,10 +32,10 @@ public:
     virtual ~OpenDialog() = default;
     virtual void setCancelError(bool on) = 0;
     // Pairs of a description and a pattern list, all separated by "|".
-    virtual void setFilter(const QString& filter) = 0;
+    virtual void setFilter(const std::string& filter) = 0;
     // 1-based index of the preselected filter pair.
     virtual void setFilterIndex(int index) = 0;
-    virtual void setDialogTitle(const QString& title) = 0;
+    virtual void setDialogTitle(const std::string& title) = 0;
     // Largest selection string, in characters.
     virtual void setMaxFileSize(int size) = 0;
     virtual void setFlags(long flags) = 0;
@@ -41,7 +43,7 @@ public:
     virtual void showOpen() = 0;
     // The selection string: one full path, or the folder followed by NUL and a bare name for each
     // file, or empty.
-    virtual QString fileName() const = 0;
+    virtual std::string fileName() const = 0;
 };
 
 }  // namespace selection

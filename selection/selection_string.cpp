@@ -1,61 +1,45 @@
 #include "selection_string.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <algorithm>
-
-#include "open_dialog.h"
-
 namespace selection {
 
-namespace {
-
-bool isBelow(const QString& folder, const QString& path) {
-    const QString relative = QDir(folder).relativeFilePath(path);
-    return relative != QLatin1String("..") && !relative.startsWith(QLatin1String("../"));
+DialogFailure selectionTooLong(int maxFileSize) {
+    return DialogFailure(kSelectionTooLongNumber, "The selection is longer than " +
+                                                      std::to_string(maxFileSize) +
+                                                      " characters; choose fewer files.");
 }
 
-}  // namespace
-
-QString selectionFolder(const QStringList& chosenPaths) {
-    if (chosenPaths.isEmpty()) return {};
-    QString folder = QFileInfo(chosenPaths.front()).absolutePath();
-    // A dialog returns one folder's files; walk up only if it ever does not.
-    while (!std::all_of(chosenPaths.begin(), chosenPaths.end(),
-                        [&](const QString& path) { return isBelow(folder, path); })) {
-        const QString parent = QFileInfo(folder).path();
-        if (parent == folder) break;
-        folder = parent;
+std::vector<std::string> selectionParts(std::string_view selection) {
+    std::vector<std::string> parts;
+    if (selection.empty()) return parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t nul = selection.find('\0', start);
+        parts.emplace_back(selection.substr(start, nul - start));
+        if (nul == std::string_view::npos) return parts;
+        start = nul + 1;
     }
-    return folder;
 }
 
-QString composeSelection(const QStringList& chosenPaths) {
-    if (chosenPaths.isEmpty()) return {};
-    if (chosenPaths.size() == 1) {
-        return QDir::toNativeSeparators(QFileInfo(chosenPaths.front()).absoluteFilePath());
+std::string composeSelection(const std::string& folder, const std::vector<std::string>& names,
+                             char separator) {
+    if (names.empty()) return {};
+    if (names.size() == 1) {
+        const bool ends = !folder.empty() && folder.back() == separator;
+        return folder + (ends ? "" : std::string(1, separator)) + names.front();
     }
-    const QString folder = selectionFolder(chosenPaths);
-    const QDir dir(folder);
-    QString selection = QDir::toNativeSeparators(folder);
-    for (const QString& path : chosenPaths) {
-        selection += QChar(0);
-        selection += QDir::toNativeSeparators(dir.relativeFilePath(path));
+    std::string selection = folder;
+    for (const std::string& name : names) {
+        selection += '\0';
+        selection += name;
     }
     return selection;
 }
 
-QString acceptSelection(const QStringList& chosenPaths, int maxFileSize) {
-    QString selection = composeSelection(chosenPaths);
-    if (selection.size() > maxFileSize) {
-        throw DialogFailure(kSelectionTooLongNumber,
-                            QStringLiteral("The selection is longer than %1 characters; choose "
-                                           "fewer files.")
-                                .arg(maxFileSize));
-    }
-    // The chosen files exist, so their folder does; later runs open bare names against it.
-    if (!chosenPaths.isEmpty()) QDir::setCurrent(selectionFolder(chosenPaths));
-    return selection;
+std::string selectionFromNulList(std::string_view buffer) {
+    const std::size_t end = buffer.find(std::string_view("\0\0", 2));
+    std::string_view selection = buffer.substr(0, end);
+    // A buffer that holds only its terminator, or one NUL short of the pair.
+    while (!selection.empty() && selection.back() == '\0') selection.remove_suffix(1);
+    return std::string(selection);
 }
 
 }  // namespace selection

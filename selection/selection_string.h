@@ -1,25 +1,31 @@
-// The selection string made from the paths chosen in a file dialog.
+// The rules of the selection string, the text an Open dialog returns: one full path, or a
+// folder followed by a NUL and a bare name for each file, or empty. UTF-8 throughout.
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "open_dialog.h"
 
 namespace selection {
 
 // Reported when the selection string would not fit in MaxFileSize characters; the same number
 // the Windows Common Dialog gives for a file name buffer that is too small.
 inline constexpr int kSelectionTooLongNumber = 20476;
+DialogFailure selectionTooLong(int maxFileSize);
 
-// The folder that holds every chosen path (for one path, its own folder).
-QString selectionFolder(const QStringList& chosenPaths);
+// The pieces between NUL characters; the empty string has no parts at all.
+std::vector<std::string> selectionParts(std::string_view selection);
 
-// One path: that full path. Several: the common folder, then NUL and the name below that folder
-// for each path, in the given order. None: "". Native separators throughout.
-QString composeSelection(const QStringList& chosenPaths);
+// A folder and the names chosen in it as one selection string: the folder, then NUL and each
+// name; a single name gives the one full path `folder` + `separator` + name instead (a folder
+// that already ends in the separator, a drive root, gets none). No names: "".
+std::string composeSelection(const std::string& folder, const std::vector<std::string>& names,
+                             char separator);
 
-// Completes a confirmed choice: composes its selection string, fails with
-// kSelectionTooLongNumber when it is longer than `maxFileSize`, and otherwise moves the current
-// directory to the chosen folder.
-QString acceptSelection(const QStringList& chosenPaths, int maxFileSize);
+// A list of NUL-terminated strings ended by an empty one (the form Windows' Open dialog fills
+// its buffer with) as a selection string: everything before the first two NULs in a row.
+std::string selectionFromNulList(std::string_view buffer);
 
 }  // namespace selection

@@ -1,21 +1,21 @@
 #include "ui/failure_report.h"
 
-#include <QStringList>
 #include <algorithm>
 
-QString failureText(const std::vector<Failure>& failures) {
-    QStringList lines;
-    lines << (failures.size() == 1 ? QStringLiteral("This file could not be processed:")
-                                   : QStringLiteral("These files could not be processed:"));
-    lines << QString();
+namespace ui {
+
+std::string failureText(const std::vector<Failure>& failures) {
+    std::string text = failures.size() == 1 ? "This file could not be processed:\n"
+                                            : "These files could not be processed:\n";
     const auto listed = std::min(failures.size(), std::size_t{kMaxListedFailures});
     for (std::size_t i = 0; i < listed; ++i) {
-        lines << QStringLiteral("%1: %2").arg(failures[i].file, failures[i].reason);
+        text += '\n' + failures[i].file + ": " + failures[i].reason;
     }
     if (const auto more = failures.size() - listed; more > 0) {
-        lines << QString();
-        lines << (more == 1 ? QStringLiteral("1 more file failed.")
-                            : QStringLiteral("%1 more files failed.").arg(more));
+        text += more == 1 ? "\n\n1 more file failed."
+                          : "\n\n" + std::to_string(more) + " more files failed.";
     }
-    return lines.join(QLatin1Char('\n'));
+    return text;
 }
+
+}  // namespace ui

@@ -1,23 +1,16 @@
 #include "ui/path_text.h"
 
-#include <QFile>
+namespace ui {
 
-std::filesystem::path toPath(const QString& text) {
-#ifdef _WIN32
-    return std::filesystem::path(text.toStdWString());
-#else
-    // The file system's own byte encoding of the name, the same one Qt's file classes use.
-    const QByteArray bytes = QFile::encodeName(text);
-    return std::filesystem::path(
-        std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-#endif
+// On Windows the path holds UTF-16 and these convert; elsewhere file names are taken to be
+// UTF-8 bytes, as the window shows them, and pass through unchanged.
+std::filesystem::path toPath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-QString toText(const std::filesystem::path& path) {
-#ifdef _WIN32
-    return QString::fromStdWString(path.native());
-#else
-    const std::string& bytes = path.native();
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-#endif
+std::string toText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
+
+}  // namespace ui

@@ -1,9 +1,13 @@
-// Conversions between the texts the window shows and the paths the engine opens, chosen so that
+// Conversions between the UTF-8 texts the window shows and the paths the engine opens, so that
 // non-ASCII names survive the round trip on every platform.
 #pragma once
 
-#include <QString>
 #include <filesystem>
+#include <string>
 
-std::filesystem::path toPath(const QString& text);
-QString toText(const std::filesystem::path& path);
+namespace ui {
+
+std::filesystem::path toPath(const std::string& utf8);
+std::string toText(const std::filesystem::path& path);
+
+}  // namespace ui

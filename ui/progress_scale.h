@@ -1,4 +1,4 @@
-// Fits the engine's 64-bit progress into the int range of a QProgressBar.
+// Fits the engine's 64-bit progress into the int range that progress bars take.
 #pragma once
 
 #include <cstdint>

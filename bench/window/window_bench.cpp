@@ -17,8 +17,8 @@
 #include "corpus.h"
 #include "engine/engine.h"
 #include "silent_host.h"
-#include "ui/frmMain.h"
 #include "ui/path_text.h"
+#include "ui/qt/frmMain.h"
 
 namespace fs = std::filesystem;
 
@@ -57,11 +57,11 @@ int main(int argc, char* argv[]) {
 
     bench::SilentHost silent(corpus);
     frmMain window(selection::DialogServices{
-        {}, [](const QString&, const QString& text) { fail(text.toStdString()); }});
+        {}, [](const std::string&, const std::string& text) { fail(text); }});
     window.show();
-    window.clearList();
-    window.appendEntry(toText(corpus));
-    window.setReplaceEnabled(true);
+    window.logic().clearList();
+    window.logic().appendEntry(ui::toText(corpus));
+    window.logic().setReplaceEnabled(true);
     auto* replace = window.findChild<QPushButton*>(QStringLiteral("cmdReplace"));
 
     // Alternate the two so that the page cache and the CPU's clock favour neither; keep the best.

@@ -1,50 +1,57 @@
 // A scripted Open dialog and message box that record each call: no real one opens in tests.
 #pragma once
 
-#include <QApplication>
-#include <QStringList>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "selection/get_files.h"
 
 struct Script {
-    Script(QString fail = {}, QString chosen = {}) : failAt(fail), selection(chosen) {}
-    QString failAt;     // the step that throws
-    QString selection;  // what the user chooses; empty: Cancel
+    Script(std::string fail = {}, std::string chosen = {})
+        : failAt(std::move(fail)), selection(std::move(chosen)) {}
+    std::string failAt;     // the step that throws
+    std::string selection;  // what the user chooses; empty: Cancel
     std::function<void()> onShow;
-    QStringList calls;     // "create", "Name=value", "ShowOpen", "FileName", "~" (released)
-    QStringList messages;  // "title|text"
+    std::vector<std::string> calls;     // "create", "Name=value", "ShowOpen", "FileName", "~"
+    std::vector<std::string> messages;  // "title|text"
 
-    void step(const QString& call) {
-        calls << call;
-        if (call.section('=', 0, 0) == failAt) throw selection::DialogFailure(7, "Out of memory");
+    void step(const std::string& call) {
+        calls.push_back(call);
+        if (call.substr(0, call.find('=')) == failAt) {
+            throw selection::DialogFailure(7, "Out of memory");
+        }
         if (call != "ShowOpen") return;
         if (onShow) onShow();
-        if (selection.isEmpty()) throw selection::DialogFailure(selection::kCancelNumber, "");
+        if (selection.empty()) throw selection::DialogFailure(selection::kCancelNumber, "");
+    }
+    std::unique_ptr<selection::OpenDialog> create();
+    void show(const std::string& title, const std::string& text) {
+        messages.push_back(title + '|' + text);
     }
 };
 
 struct ScriptedDialog : selection::OpenDialog {
     explicit ScriptedDialog(Script& script) : s(script) {}
-    ~ScriptedDialog() override { s.calls << "~"; }
+    ~ScriptedDialog() override { s.calls.push_back("~"); }
     void setCancelError(bool on) override { s.step(on ? "CancelError=true" : "CancelError=false"); }
-    void setFilter(const QString& filter) override { s.step("Filter=" + filter); }
-    void setFilterIndex(int index) override { s.step("FilterIndex=" + QString::number(index)); }
-    void setDialogTitle(const QString& title) override { s.step("DialogTitle=" + title); }
-    void setMaxFileSize(int size) override { s.step("MaxFileSize=" + QString::number(size)); }
-    void setFlags(long flags) override { s.step("Flags=" + QString::number(flags)); }
+    void setFilter(const std::string& filter) override { s.step("Filter=" + filter); }
+    void setFilterIndex(int index) override { s.step("FilterIndex=" + std::to_string(index)); }
+    void setDialogTitle(const std::string& title) override { s.step("DialogTitle=" + title); }
+    void setMaxFileSize(int size) override { s.step("MaxFileSize=" + std::to_string(size)); }
+    void setFlags(long flags) override { s.step("Flags=" + std::to_string(flags)); }
     void showOpen() override { s.step("ShowOpen"); }
-    QString fileName() const override { return s.step("FileName"), s.selection; }
+    std::string fileName() const override { return s.step("FileName"), s.selection; }
     Script& s;
 };
 
-inline selection::DialogServices services(Script& s) {
-    return {[&s] { return s.step("create"), std::make_unique<ScriptedDialog>(s); },
-            [&s](const QString& title, const QString& text) { s.messages << title + '|' + text; }};
+inline std::unique_ptr<selection::OpenDialog> Script::create() {
+    step("create");
+    return std::make_unique<ScriptedDialog>(*this);
 }
 
-inline bool ensureQtApp() {  // one per process, never on a real display
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tests", *argv[] = {name, nullptr};
-    return QCoreApplication::instance() != nullptr || new QApplication(argc, argv) != nullptr;
+inline selection::DialogServices services(Script& s) {
+    return {[&s] { return s.create(); },
+            [&s](const std::string& title, const std::string& text) { s.show(title, text); }};
 }

@@ -1,92 +1,76 @@
-// GetFiles and the Add File click over a scripted dialog, and the Qt adapter's length check.
+// GetFiles and the Add File click over a scripted dialog, and the selection-string rules.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QTemporaryDir>
-
 #include "selection/add_file.h"
-#include "selection/file_filter.h"
-#include "selection/qt_open_dialog.h"
 #include "selection/selection_string.h"
 #include "tests/selection/scripted_dialog.h"
 
 using namespace selection;
+using namespace std::string_literals;
+using Strings = std::vector<std::string>;
 
-const QString kFilter = "All Files (*.*)|*.*|Text Files (*.txt)|*.*.txt|INI Files (*.ini)|" +
-                        QString("*.ini|Images (*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif");
-const QStringList kSteps = {"create",        "CancelError=true",          "Filter=" + kFilter,
-                            "FilterIndex=1", "DialogTitle=Open files...", "MaxFileSize=32767",
-                            "Flags=788996"};
+const std::string kFilter =
+    "All Files (*.*)|*.*|Text Files (*.txt)|*.*.txt|INI Files (*.ini)|"
+    "*.ini|Images (*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif";
+const Strings kSteps = {"create",        "CancelError=true",          "Filter=" + kFilter,
+                        "FilterIndex=1", "DialogTitle=Open files...", "MaxFileSize=32767",
+                        "Flags=788996"};
+
+Strings operator+(Strings a, const Strings& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 struct Host : AddFileHost {
-    QStringList log{"old.htm"};  // the list of an earlier selection, then each call
+    Strings log{"old.htm"};  // the list of an earlier selection, then each call
     void clearList() override { log.clear(); }
-    void appendEntry(const QString& entry) override { log << entry; }
-    void setDirectoryText(const QString& text) override { log << "label=" + text; }
-    void setReplaceEnabled(bool on) override { log << (on ? "Replace on" : "Replace off"); }
+    void appendEntry(const std::string& entry) override { log.push_back(entry); }
+    void setDirectoryText(const std::string& text) override { log.push_back("label=" + text); }
+    void setReplaceEnabled(bool on) override { log.push_back(on ? "Replace on" : "Replace off"); }
 };
 
 TEST(AddFile, SetsTheDialogUpInOrderAndFillsListAndLabelForEachOutcome) {
-    const QStringList shown = kSteps + QStringList{"ShowOpen", "FileName", "~"};
-    const QStringList none{"(No files selected)", "Replace off"};  // the label stays
-    const QString error = "Open error|Out of memory(7)";
-    const QString three = QStringLiteral("/d\0c.htm\0a.htm\0b.htm");  // NUL-separated
-    const std::tuple<QString, QString, QStringList, QStringList> cases[] = {
+    const Strings shown = kSteps + Strings{"ShowOpen", "FileName", "~"};
+    const Strings none{"(No files selected)", "Replace off"};  // the label stays
+    const std::string error = "Open error|Out of memory(7)";
+    const std::string three = "/d\0c.htm\0a.htm\0b\xc3\xa9.htm"s;  // NUL-separated, UTF-8
+    const std::tuple<std::string, std::string, Strings, Strings> cases[] = {
         {"", "/d/a.htm", shown, {"label=Single Files selected:", "/d/a.htm", "Replace on"}},
-        {"", three, shown, {"label=/d", "c.htm", "a.htm", "b.htm", "Replace on"}},
+        {"", three, shown, {"label=/d", "c.htm", "a.htm", "b\xc3\xa9.htm", "Replace on"}},
         {"", "", shown, none},  // Cancel
         {"create", "/d/a.htm", {"create", error}, none},
-        {"Filter", "/d/a.htm", kSteps.mid(0, 3) + QStringList{"~", error}, none},
-        {"ShowOpen", "/d/a.htm", kSteps + QStringList{"ShowOpen", "~", error}, none}};
+        {"Filter", "/d/a.htm", Strings(kSteps.begin(), kSteps.begin() + 3) + Strings{"~", error},
+         none},
+        {"ShowOpen", "/d/a.htm", kSteps + Strings{"ShowOpen", "~", error}, none}};
     for (const auto& [failAt, selection, calls, log] : cases) {
         Script script(failAt, selection);
         Host host;
         addFileClick(host, services(script));
-        EXPECT_EQ(script.calls + script.messages, calls);
-        EXPECT_EQ(host.log, log);
+        EXPECT_EQ(script.calls + script.messages, calls) << failAt;
+        EXPECT_EQ(host.log, log) << failAt;
     }
+    Host host;  // no dialog factory at all
+    EXPECT_EQ(GetFiles({}), "");
+    addFileClick(host, {});
+    EXPECT_EQ(host.log, none);
 }
 
-TEST(SelectionText, ComposedFromThePathsWithAllFilesMeaningEveryFileOutsideWindows) {
-    EXPECT_EQ(composeSelection({}), "");
-    EXPECT_EQ(composeSelection({"/d/web/b.htm"}), QDir::toNativeSeparators("/d/web/b.htm"));
-    EXPECT_EQ(composeSelection({"/d/web/b.htm", "/d/web/a b.htm"}),
-              QDir::toNativeSeparators("/d/web") + QStringLiteral("\0b.htm\0a b.htm"));
-    EXPECT_EQ(patternsForPlatform("*.*", PatternRules::other), "*");
-    EXPECT_EQ(patternsForPlatform("*.*", PatternRules::windows), "*.*");
-    EXPECT_EQ(patternsForPlatform("*.*.txt", PatternRules::other), "*.*.txt");
-}
+TEST(SelectionString, SplitComposedAndTakenFromANulList) {
+    const std::tuple<std::string, Strings> splits[] = {
+        {"", {}}, {"C:\\a.htm", {"C:\\a.htm"}}, {"C:\\\0a\0b"s, {"C:\\", "a", "b"}}};
+    for (const auto& [selection, parts] : splits) EXPECT_EQ(selectionParts(selection), parts);
 
-TEST(QtOpenDialog, ACancelIsNoErrorAndAChoicePastMaxFileSizeIsAnOpenError) {
-    ensureQtApp();
-    Script script;
-    std::optional<QStringList> chosen;  // what the user confirms; nothing: Cancel
-    DialogServices qt = services(script);
-    qt.createDialog = [&] {
-        return std::make_unique<QtOpenDialog>(nullptr, [&](auto&) { return chosen; });
-    };
-    EXPECT_EQ(GetFiles(qt), "");
-    chosen = {"/d/" + QString(32763, 'a'), "/d/b"};  // "/d", NUL, name, NUL, "b": 32768
-    EXPECT_EQ(GetFiles(qt), "");
-    (*chosen)[0].chop(1);
-    EXPECT_EQ(GetFiles(qt).size(), 32767);
-    EXPECT_EQ(script.messages, QStringList{"Open error|The selection is longer than 32767 "
-                                           "characters; choose fewer files.(20476)"});
-}
+    EXPECT_EQ(composeSelection("/d", {}, '/'), "");
+    EXPECT_EQ(composeSelection("/d", {"a"}, '/'), "/d/a");
+    EXPECT_EQ(composeSelection("C:\\", {"a"}, '\\'), "C:\\a");  // a drive root
+    EXPECT_EQ(composeSelection("/d", {"a", "b c"}, '/'), "/d\0a\0b c"s);
 
-TEST(QtOpenDialog, AConfirmedChoiceLeavesTheCurrentFolderThere) {
-    ensureQtApp();
-    const QString before = QDir::currentPath();
-    QTemporaryDir folder;
-    Script script;
-    DialogServices qt = services(script);
-    qt.createDialog = [&] {
-        return std::make_unique<QtOpenDialog>(nullptr, [&](auto&) {
-            return std::optional<QStringList>{{folder.filePath("a.htm"), folder.filePath("b.htm")}};
-        });
-    };
-    EXPECT_EQ(GetFiles(qt),
-              QDir::toNativeSeparators(folder.path()) + QChar(0) + "a.htm" + QChar(0) + "b.htm");
-    EXPECT_EQ(QDir::current().canonicalPath(), QDir(folder.path()).canonicalPath());
-    QDir::setCurrent(before);
+    const std::tuple<std::string, std::string> lists[] = {{"\0\0"s, ""},
+                                                          {"\0"s, ""},
+                                                          {"C:\\a.htm\0\0junk"s, "C:\\a.htm"},
+                                                          {"C:\\d\0a\0b\0\0\0"s, "C:\\d\0a\0b"s}};
+    for (const auto& [buffer, selection] : lists)
+        EXPECT_EQ(selectionFromNulList(buffer), selection);
+
+    EXPECT_EQ(selectionTooLong(32767).number(), 20476);
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws the window icon: two text pages, a marked segment on the front one struck through.
 
-Writes a 77 x 65 BMP in 24-bit colour. Run it again after changing the drawing:
-    python3 ui/icon/make_icon.py ui/icon/segment-replace.bmp
+Writes a 77 x 65 BMP in 24-bit colour, and the same image as a Windows icon for the Win32
+program's resources. Run it again after changing the drawing:
+    python3 ui/icon/make_icon.py ui/icon/segment-replace.bmp ui/icon/segment-replace.ico
 """
 import struct
 import sys
@@ -78,5 +79,19 @@ def write_bmp(path, px):
         out.write(header + info + image)
 
 
+def write_ico(path, bmp_path):
+    """One image: the BMP's own header and pixels, twice as tall for the (empty) AND mask."""
+    with open(bmp_path, "rb") as source:
+        dib = bytearray(source.read()[14:])
+    struct.pack_into("<i", dib, 8, HEIGHT * 2)
+    dib += b"\0" * ((WIDTH + 31) // 32 * 4 * HEIGHT)  # every pixel opaque
+    entry = struct.pack("<BBBBHHII", WIDTH, HEIGHT, 0, 0, 1, 24, len(dib), 6 + 16)
+    with open(path, "wb") as out:
+        out.write(struct.pack("<HHH", 0, 1, 1) + entry + dib)
+
+
 if __name__ == "__main__":
-    write_bmp(sys.argv[1] if len(sys.argv) > 1 else "segment-replace.bmp", draw())
+    bmp = sys.argv[1] if len(sys.argv) > 1 else "segment-replace.bmp"
+    write_bmp(bmp, draw())
+    if len(sys.argv) > 2:
+        write_ico(sys.argv[2], bmp)

@@ -2,14 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "tests/selection/scripted_dialog.h"
-#include "ui/frmMain.h"
-#include "ui/progress_scale.h"
+#include "tests/ui/qt/qt_app.h"
+#include "ui/qt/frmMain.h"
 
 const QByteArray kSource =
     "<a href=\"https://www.example.com/\" style=\"text-decoration: underline\">\r\n";
@@ -18,7 +20,7 @@ const std::tuple<const char*, const char*, QRect, QString> kControls[] = {
     {"cmdAdd", "", {8, 8, 73, 25}, "Add File"},  // name, parent ("" for the window), place, text
     {"lblDirectory", "", {8, 40, 585, 17}, "Click Open... and select multiple files"},
     {"lstFile", "", {8, 64, 585, 147}, ""},
-    {"ProgresBar", "", {8, 224, 585, 25}, "0%"},
+    {"ProgresBar", "", {8, 224, 585, 25}, ""},
     {"frmStart", "", {8, 256, 289, 49}, "Start String with"},
     {"txtStart", "frmStart", {8, 16, 273, 21}, R"(<a href="https://www.example.com/)"},
     {"frmStop", "", {304, 256, 289, 49}, "Stop String with"},
@@ -38,7 +40,7 @@ struct Window : testing::Test {
             QFile file(folder.filePath(name));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(kSource) > 0);
         }
-        script.selection = (QStringList{folder.path()} + names).join(QChar(0));
+        script.selection = (QStringList{folder.path()} + names).join(QChar(0)).toStdString();
         QTest::mouseClick(find("cmdAdd"), Qt::LeftButton);
     }
     void replace(std::function<void()> during = {}) {  // at the first yield, as a click would
@@ -65,17 +67,20 @@ TEST_F(Window, OpensWithItsControlsInPlaceOnlyAddFileEnabledAndTheFocusInOrder) 
     for (const auto& [name, parent, place, text] : kControls) {
         const QWidget* w = find(name);
         ASSERT_NE(w, nullptr) << name;
+        const char* property = w->inherits("QGroupBox")      ? "title"
+                               : w->inherits("QProgressBar") ? "textVisible"
+                                                             : "text";
         EXPECT_EQ(std::tuple(w->parentWidget()->objectName(), w->geometry(),
-                             w->property(w->inherits("QGroupBox") ? "title" : "text").toString()),
+                             w->property(property).toString().replace("false", "")),
                   std::tuple(QString(parent), place, text))
             << name;
     }
     EXPECT_EQ(state(), std::tuple("Replace", false, false, 0, 0));
-    window.appendEntry(selection::kNoFilesSelected);
-    EXPECT_FALSE(window.hasChosenFiles());
+    window.logic().appendEntry(std::string(selection::kNoFilesSelected));
+    EXPECT_FALSE(window.logic().hasChosenFiles());
 
-    window.setReplaceEnabled(true);  // so that the run buttons take part in the tab order
-    window.setStopEnabled(true);
+    window.logic().setReplaceEnabled(true);  // so that the run buttons take part in the tab order
+    window.logic().setStopEnabled(true);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QStringList order;
     for (int i = 0; i < 9; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
@@ -97,19 +102,20 @@ TEST_F(Window, ARunWritesEachOutputBesideItsSourceAndShowsFailuresOnceAtTheEnd) 
         QFile file(folder.filePath(output));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == rewritten) << output;
     }
-    ASSERT_EQ(script.messages.size(), 1);
-    EXPECT_TRUE(script.messages[0].startsWith("Replace error|"));
-    EXPECT_TRUE(script.messages[0].contains(folder.filePath("gone1.htm: ")));
-    EXPECT_TRUE(script.messages[0].endsWith("\n2 more files failed."));
+    ASSERT_EQ(script.messages.size(), 1u);
+    const QString message = QString::fromStdString(script.messages[0]);
+    EXPECT_TRUE(message.startsWith("Replace error|"));
+    EXPECT_TRUE(message.contains(folder.filePath("gone1.htm: ")));
+    EXPECT_TRUE(message.endsWith("\n2 more files failed."));
 }
 
 TEST_F(Window, StopAddFileAndClosingEachEndARunAtItsNextYieldBeforeTheSecondFile) {
     choose({"a.htm", "b.htm", "c.htm"}, 3);
     replace([&] { QTest::mouseClick(find("cmdStop"), Qt::LeftButton); });
-    script.selection = (QStringList{folder.path(), "c.htm", "b.htm"}).join(QChar(0));
+    script.selection = (QStringList{folder.path(), "c.htm", "b.htm"}).join(QChar(0)).toStdString();
     script.onShow = [&] { EXPECT_FALSE(find("cmdStop")->isEnabled()) << "the run goes on"; };
     replace([&] { QTest::mouseClick(find("cmdAdd"), Qt::LeftButton); });
-    EXPECT_EQ(window.entryText(0), "c.htm");
+    EXPECT_EQ(window.logic().entryText(0), "c.htm");
     bool closedAtOnce = true;
     replace([&] { window.close(), closedAtOnce = !window.isVisible(); });
     EXPECT_FALSE(closedAtOnce);
@@ -117,7 +123,14 @@ TEST_F(Window, StopAddFileAndClosingEachEndARunAtItsNextYieldBeforeTheSecondFile
     EXPECT_FALSE(QFile::exists(folder.filePath("b_new.htm")));
 }
 
-TEST(BarRange, KeepsIntRangesAndScalesWiderOnesInProportion) {
-    EXPECT_EQ(barRange(0, INT32_MAX, 7).max, INT32_MAX);
-    EXPECT_EQ(barRange(-INT64_MAX, INT64_MAX, INT64_MAX / 2).value, kScaledBarMax * 3 / 4);
+TEST_F(Window, ALongFolderIsShortenedInTheMiddleAndWholeInItsTooltipAndForTheRun) {
+    const QString longFolder = "/" + QString("segment/").repeated(40) + "end";
+    script.selection = (QStringList{longFolder, "a.htm", "b.htm"}).join(QChar(0)).toStdString();
+    QTest::mouseClick(find("cmdAdd"), Qt::LeftButton);
+    const auto* label = window.findChild<QLabel*>("lblDirectory");
+    EXPECT_TRUE(label->text().startsWith("/segment/") && label->text().endsWith("/end"));
+    EXPECT_TRUE(label->text().contains(QChar(0x2026)));
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+    EXPECT_EQ(std::tuple(label->toolTip(), window.logic().directoryText()),
+              std::tuple(longFolder, std::filesystem::path(longFolder.toStdString())));
 }

@@ -1,6 +1,6 @@
-#include "file_filter.h"
+#include "ui/qt/file_filter.h"
 
-namespace selection {
+namespace qtview {
 
 QList<FilterPair> parseFilter(const QString& filter) {
     QList<FilterPair> pairs;
@@ -29,4 +29,4 @@ QStringList qtNameFilters(const QString& filter, PatternRules rules) {
     return nameFilters;
 }
 
-}  // namespace selection
+}  // namespace qtview

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace selection {
+namespace qtview {
 
 struct FilterPair {
     QString description;
@@ -35,4 +35,4 @@ QString patternsForPlatform(const QString& patterns, PatternRules rules);
 // appears.
 QStringList qtNameFilters(const QString& filter, PatternRules rules);
 
-}  // namespace selection
+}  // namespace qtview

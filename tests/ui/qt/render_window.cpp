@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <QPixmap>
 
-#include "ui/frmMain.h"
+#include "ui/qt/frmMain.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -1,0 +1,136 @@
+// The system's own Open dialog (GetOpenFileNameW) driven from a second thread that checks its
+// settings and types into it like a user: one file, several, a cancel and a buffer too small.
+// <windows.h> comes before the other Windows headers.
+// clang-format off
+#include <windows.h>
+#include <cderr.h>
+#include <commdlg.h>
+#include <dlgs.h>
+// clang-format on
+
+#include "ui/win32/open_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "selection/dialog_settings.h"
+#include "tests/selection/scripted_dialog.h"
+#include "tests/ui/win32/win32_test_support.h"
+#include "ui/path_text.h"
+
+namespace fs = std::filesystem;
+using namespace win32view;
+using namespace std::string_literals;
+
+// Waits for the dialog titled "Open files...", notes what it offers, types `typed` into its file
+// name box and presses OK, or Cancel when nothing is typed.
+struct DialogDriver {
+    explicit DialogDriver(std::wstring typed)
+        : thread([this, typed] {
+              HWND dialog = nullptr;
+              for (int i = 0; i < 400 && dialog == nullptr; ++i, Sleep(50)) {
+                  dialog = FindWindowW(L"#32770", L"Open files...");
+              }
+              if (dialog == nullptr) return;
+              found = true;
+              const HWND filter = GetDlgItem(dialog, cmb1);
+              const auto count = SendMessageW(filter, CB_GETCOUNT, 0, 0);
+              for (LRESULT i = 0; i < count; ++i) {
+                  wchar_t item[256] = {};
+                  SendMessageW(filter, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+                  filters.push_back(narrow(item));
+              }
+              selectedFilter = static_cast<int>(SendMessageW(filter, CB_GETCURSEL, 0, 0));
+              const HWND readOnly = GetDlgItem(dialog, chx1);
+              readOnlyShown = readOnly != nullptr && IsWindowVisible(readOnly);
+              HWND name = GetDlgItem(dialog, cmb13);
+              if (name == nullptr) name = GetDlgItem(dialog, edt1);
+              SetWindowTextW(name, typed.c_str());
+              const int button = typed.empty() ? IDCANCEL : IDOK;
+              PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+          }) {}
+    ~DialogDriver() { thread.join(); }
+
+    bool found = false;
+    std::vector<std::string> filters;
+    int selectedFilter = -1;
+    bool readOnlyShown = true;
+    std::thread thread;
+};
+
+struct SystemDialog : testing::Test {
+    SystemDialog() {
+        folder = fs::temp_directory_path() / "open-dialog-test";
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        for (const char* name : {"a.htm", "b b.htm"}) std::ofstream(folder / name) << "x\r\n";
+    }
+    ~SystemDialog() override {
+        fs::current_path(fs::temp_directory_path());
+        fs::remove_all(folder);
+    }
+    void click(ControlId id) { SendMessageW(window.control(id), BM_CLICK, 0, 0); }
+    std::wstring typed(const char* name) { return (folder / name).wstring(); }
+
+    fs::path folder;
+    Script script;  // only its message box: the dialog is the system's
+    frmMain window{selection::DialogServices{
+        nullptr, [this](const std::string& t, const std::string& m) { script.show(t, m); }}};
+};
+
+TEST_F(SystemDialog, OneFileIsItsFullPathWithTheSettingsShownAndTheFolderMadeCurrent) {
+    fs::current_path(fs::temp_directory_path());
+    {
+        DialogDriver driver(typed("a.htm"));
+        click(cmdAdd);
+        ASSERT_TRUE(driver.found);
+        driver.thread.join();
+        driver.thread = std::thread([] {});
+        EXPECT_EQ(driver.filters,
+                  (std::vector<std::string>{"All Files (*.*)", "Text Files (*.txt)",
+                                            "INI Files (*.ini)", "Images (*.bmp;*.jpg;*.gif)"}));
+        EXPECT_EQ(driver.selectedFilter, 0);
+        EXPECT_FALSE(driver.readOnlyShown);
+    }
+    EXPECT_EQ(listEntry(window.control(lstFile), 0), ui::toText(folder / "a.htm"));
+    EXPECT_EQ(text(window.control(lblDirectory)), "Single Files selected:");
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), folder));
+    EXPECT_TRUE(script.messages.empty());
+}
+
+TEST_F(SystemDialog, SeveralFilesAreTheFolderAndTheirNames) {
+    fs::current_path(folder);  // where the dialog opens
+    {
+        DialogDriver driver(L"\"a.htm\" \"b b.htm\"");
+        click(cmdAdd);
+    }
+    EXPECT_EQ(std::tuple(text(window.control(lblDirectory)), listEntry(window.control(lstFile), 0),
+                         listEntry(window.control(lstFile), 1)),
+              std::tuple(ui::toText(folder), "a.htm"s, "b b.htm"s));
+    EXPECT_TRUE(IsWindowEnabled(window.control(cmdReplace)));
+}
+
+TEST_F(SystemDialog, ACancelIsNoFailureAndABufferTooSmallIsTheOpenErrorOfATooLongSelection) {
+    const std::tuple<std::wstring, int> cases[] = {{L"", selection::kCancelNumber},
+                                                   {typed("a.htm"), 20476}};
+    for (const auto& [typed, number] : cases) {
+        Win32OpenDialog dialog(window.handle());
+        dialog.setCancelError(true);
+        dialog.setFilter(std::string(selection::kOpenFilter));
+        dialog.setDialogTitle("Open files...");
+        dialog.setMaxFileSize(8);
+        dialog.setFlags(selection::kOpenFlags);
+        DialogDriver driver(typed);
+        try {
+            dialog.showOpen();
+            ADD_FAILURE() << "no failure";
+        } catch (const selection::DialogFailure& failure) {
+            EXPECT_EQ(failure.number(), number);
+        }
+    }
+    EXPECT_EQ(dialogFailure(CDERR_DIALOGFAILURE, 10).number(), 0xFFFF);
+}

@@ -1,0 +1,260 @@
+// The window's behaviour over fake controls: initial state, Add File, real runs over temporary
+// files with clicks that arrive while a run yields, throttling, texts and the failure report.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/ui/fake_controls.h"
+#include "ui/elide.h"
+#include "ui/path_text.h"
+#include "ui/progress_scale.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+using Strings = std::vector<std::string>;
+
+Strings operator+(Strings a, const Strings& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+const std::string kLine =
+    R"(<a href="https://www.example.com/" style="text-decoration: underline">)";
+const std::string kRewritten =
+    R"(<a href="https://www.example.com/" style="text-decoration: underline line-through">)";
+
+std::string repeatLine(const std::string& line, int lines) {
+    std::string text;
+    for (int i = 0; i < lines; ++i) text += line + "\r\n";
+    return text;
+}
+
+std::string read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct Logic : testing::Test {
+    Logic() {
+        // Named after the test: ctest runs tests side by side, each in a process of its own.
+        folder = fs::temp_directory_path() /
+                 (std::string("logic-test-") +
+                  testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        window.logic.load();
+        window.log.clear();
+    }
+    ~Logic() override { fs::remove_all(folder); }
+    // Writes each named file with `lines` lines (names past `written` are left missing) and
+    // chooses them all, as the dialog would.
+    void choose(const Strings& names, int lines = 1, std::size_t written = ~0u) {
+        choose(window, names, lines, written);
+    }
+    void choose(FakeControls& w, const Strings& names, int lines, std::size_t written = ~0u) {
+        w.script.selection = ui::toText(folder);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (i < written) {
+                std::ofstream(folder / ui::toPath(names[i]), std::ios::binary)
+                    << repeatLine(kLine, lines);
+            }
+            w.script.selection += '\0' + names[i];
+        }
+        // A dialog gives one chosen file as its full path.
+        if (names.size() == 1) w.script.selection = ui::toText(folder / ui::toPath(names[0]));
+        w.logic.cmdAdd_Click();
+        w.log.clear();
+        w.script.calls.clear();
+    }
+    std::string output(const std::string& name) { return read(folder / ui::toPath(name)); }
+
+    FakeControls window;
+    fs::path folder;
+};
+
+TEST_F(Logic, LoadsTheInitialStateAndKeepsTheTextsAsUtf8WithAVersion) {
+    FakeControls fresh;
+    fresh.logic.load();
+    EXPECT_EQ(fresh.log, (Strings{"label=Click Open... and select multiple files",
+                                  R"(text0=<a href="https://www.example.com/)",
+                                  R"(text1=style="text-decoration: underline">)", "text2=underline",
+                                  "text3=underline line-through", "Replace off", "Stop off"}));
+    const engine::Texts loaded = fresh.logic.currentTexts();
+    EXPECT_EQ(loaded.searchText, "underline");
+    EXPECT_EQ(fresh.logic.bStop, false);
+    fresh.logic.textChanged(ui::TextBox::replace, "\xc3\xbc");
+    fresh.logic.textChanged(ui::TextBox::stop, R"(style="text-decoration: underline">)");
+    const engine::Texts changed = fresh.logic.currentTexts();
+    EXPECT_EQ(std::tuple(changed.replacementText, changed.version),
+              std::tuple("\xc3\xbc", loaded.version + 1));
+    EXPECT_GE(loaded.version, 1u);
+}
+
+TEST_F(Logic, AddFileMirrorsTheListAndNeverTakesThePlaceholderForAFile) {
+    const std::tuple<std::string, Strings, int, bool> cases[] = {
+        {"/d/\xc3\xa9.htm",
+         {"label=Single Files selected:", "entry=/d/\xc3\xa9.htm", "Replace on"},
+         1,
+         true},
+        {"/d\0a\0b"s, {"label=/d", "entry=a", "entry=b", "Replace on"}, 2, true},
+        {"", {"entry=(No files selected)", "Replace off"}, 1, false}};
+    for (const auto& [selection, log, count, chosen] : cases) {
+        window.log.clear();
+        window.script.selection = selection;
+        window.logic.cmdAdd_Click();
+        EXPECT_EQ(window.log, Strings{"clear"} + log);
+        EXPECT_EQ(std::tuple(window.logic.entryCount(), window.logic.hasChosenFiles()),
+                  std::tuple(count, chosen));
+    }
+    EXPECT_EQ(window.logic.directoryText(), ui::toPath("/d"));  // the cancel left the label
+    window.logic.cmdReplace_Click();  // on the placeholder: nothing is opened, nothing reported
+    EXPECT_TRUE(window.script.messages.empty());
+}
+
+TEST_F(Logic, ARunWritesEveryOutputBesideItsSourceAndReportsFailuresOnceAtTheEnd) {
+    Strings names{"a.htm", "b \xc3\xa9.htm"};
+    for (int i = 1; i <= 22; ++i) names.push_back("gone" + std::to_string(i) + ".htm");
+    choose(names, 3, 2);
+    window.logic.cmdReplace_Click();
+    EXPECT_EQ(output("a_new.htm"), repeatLine(kRewritten, 3));
+    EXPECT_EQ(output("b \xc3\xa9_new.htm"), repeatLine(kRewritten, 3));
+    EXPECT_EQ(Strings(window.log.begin(), window.log.begin() + 6),
+              (Strings{"caption=Waiting ...", "Replace off", "Stop on", "select=0", "bar=0,218,0",
+                       "events"}));  // 3 lines of 70 bytes and CR LF, + 2
+    EXPECT_EQ(Strings(window.log.end() - 4, window.log.end()),
+              (Strings{"caption=Replace", "Replace on", "Stop off", "select=-1"}));
+    ASSERT_EQ(window.script.messages.size(), 1u);
+    const std::string& message = window.script.messages[0];
+    EXPECT_EQ(message.rfind("Replace error|These files could not be processed:\n\n" +
+                                ui::toText(folder / "gone1.htm") + ": ",
+                            0),
+              0u);
+    EXPECT_TRUE(message.ends_with("\n\n2 more files failed.")) << message;
+    EXPECT_EQ(std::tuple(window.logic.running(), window.logic.bStop), std::tuple(false, false));
+}
+
+TEST_F(Logic, EventsSelectionAndBarAreHandledAtMostOncePerFrameAndAtNewInput) {
+    // lines per file, files, clock step per reading, input waiting at every file start;
+    // processEvents calls, selections shown, bar repaints
+    const std::tuple<int, int, std::chrono::milliseconds, bool, long, long, long> cases[] = {
+        {1000, 1, 0ms, false, 1, 2, 1},     // a frozen clock: only the run's first yield
+        {1000, 1, 16ms, false, 16, 2, 17},  // one clock reading per 64 lines, each a new frame
+        {1000, 1, 1ms, false, 2, 2, 3},     // fifteen readings make a frame: line 961
+        {1, 40, 0ms, false, 1, 2, 1},       // per-file work is throttled too
+        {1, 40, 16ms, false, 40, 41, 1},    // a frame between files: each file shows
+        {1, 40, 0ms, true, 40, 41, 1}};     // waiting input is handled at a file's first yield
+    for (const auto& [lines, files, tick, input, events, selects, bars] : cases) {
+        FakeControls fresh;
+        fresh.logic.load();
+        Strings names;
+        for (int i = 0; i < files; ++i) names.push_back(std::to_string(i) + ".htm");
+        choose(fresh, names, lines);
+        fresh.tick = tick;
+        if (input) fresh.onEvents = [&](int) { fresh.queued.push_back([] {}); };
+        fresh.logic.cmdReplace_Click();
+        EXPECT_EQ(std::tuple(fresh.count("events"), fresh.count("select="), fresh.count("bar=")),
+                  std::tuple(events, selects, bars))
+            << lines << " lines, " << files << " files, " << tick.count() << " ms";
+    }
+}
+
+TEST_F(Logic, StopAddFileAndCloseEachEndTheRunAtTheNextHandledInput) {
+    const Strings names{"a.htm", "b.htm", "c.htm"};
+    choose(names, 2);
+    // Stop clicked while the first file's first line waits: a, b and c get no full output.
+    window.onEvents = [&](int) { window.logic.cmdStop_Click(); };
+    window.logic.cmdReplace_Click();
+    EXPECT_EQ(std::tuple(output("a_new.htm"), fs::exists(folder / "b_new.htm")),
+              std::tuple("", false));
+    EXPECT_EQ(window.count("select=0"), 1);
+    EXPECT_EQ(window.count("select=-1"), 0) << "the stopped entry stays selected";
+
+    // Stop clicked during the first file but handled only at the second file's first yield.
+    window.log.clear();
+    window.onEvents = [&](int n) {
+        if (n == 1) window.queued.push_back([&] { window.logic.cmdStop_Click(); });
+    };
+    window.events = 0;
+    window.logic.cmdReplace_Click();
+    EXPECT_EQ(
+        std::tuple(output("a_new.htm"), output("b_new.htm"), fs::exists(folder / "c_new.htm")),
+        std::tuple(repeatLine(kRewritten, 2), "", false));
+    EXPECT_EQ(std::tuple(window.count("select=1"), window.count("select=-1")), std::tuple(1, 0));
+    EXPECT_EQ(window.logic.bStop, false);
+
+    // Add File during a run: the run stops, then the dialog opens on an idle window.
+    window.script.selection = ui::toText(folder) + "\0c.htm\0b.htm"s;
+    window.script.onShow = [&] { EXPECT_FALSE(window.logic.running()); };
+    window.onEvents = [&](int) { window.logic.cmdAdd_Click(); };
+    window.logic.cmdReplace_Click();
+    EXPECT_EQ(window.logic.entryText(0), "c.htm");
+    EXPECT_EQ(window.script.calls.back(), "~");
+
+    // Closing during a run: refused at once, the run stops, and the window closes after it.
+    window.onEvents = [&](int) { EXPECT_FALSE(window.logic.queryClose()); };
+    fs::remove(folder / "b_new.htm");
+    window.logic.cmdReplace_Click();
+    EXPECT_EQ(window.log.back(), "close");
+    EXPECT_FALSE(fs::exists(folder / "b_new.htm"));
+    EXPECT_TRUE(window.logic.queryClose());
+}
+
+TEST_F(Logic, ATextEditedWhileARunYieldsAppliesToTheLinesThatFollow) {
+    choose({"a.htm", "b.htm"}, 2);
+    window.onEvents = [&](int) { window.logic.textChanged(ui::TextBox::replace, "\xc3\xbc"); };
+    window.logic.cmdReplace_Click();
+    const std::string edited = R"(<a href="https://www.example.com/" style="text-decoration: )"
+                               "\xc3\xbc\">";
+    EXPECT_EQ(output("b_new.htm"), repeatLine(edited, 2));
+}
+
+TEST(FailureText, OneFileOrMoreAndAtMostTwentyListed) {
+    const std::tuple<int, std::string> cases[] = {
+        {1, "This file could not be processed:\n\nf1: Permission denied"},
+        {2, "These files could not be processed:\n\nf1: Permission denied\nf2: Permission denied"},
+        {21, "\nf20: Permission denied\n\n1 more file failed."}};
+    for (const auto& [count, tail] : cases) {
+        std::vector<ui::Failure> failures;
+        for (int i = 1; i <= count; ++i)
+            failures.push_back({"f" + std::to_string(i), "Permission denied"});
+        EXPECT_TRUE(ui::failureText(failures).ends_with(tail)) << ui::failureText(failures);
+    }
+}
+
+TEST(ElideMiddle, KeepsWhatFitsAndCutsTheMiddleAtCharacterBoundaries) {
+    const auto atMost = [](std::size_t n) {  // fits when it has at most n characters
+        return [n](const std::string& text) {
+            std::size_t characters = 0;
+            for (char c : text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+            return characters <= n;
+        };
+    };
+    const std::tuple<std::string, std::size_t, std::string> cases[] = {
+        {"C:\\site", 7, "C:\\site"},
+        {"C:\\web\\site\\pages", 9,
+         "C:\\w\xe2\x80\xa6"
+         "ages"},
+        {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", 4,
+         "\xc3\xa9\xe2\x80\xa6\xc3\xa9\xc3\xa9"},
+        {"abcdef", 0, "\xe2\x80\xa6"}};
+    for (const auto& [text, width, shown] : cases) {
+        EXPECT_EQ(ui::elideMiddle(text, atMost(width)), shown) << text;
+    }
+}
+
+TEST(PathText, NonAsciiNamesSurviveTheRoundTrip) {
+    const std::string name = "d\xc3\xa9j\xc3\xa0 \xe6\x96\x87/\xf0\x9f\x93\x84.htm";
+    EXPECT_EQ(ui::toText(ui::toPath(name)), name);
+    EXPECT_EQ(ui::toText(ui::toPath(name).filename()), "\xf0\x9f\x93\x84.htm");
+}
+
+TEST(BarRange, KeepsIntRangesAndScalesWiderOnesInProportion) {
+    EXPECT_EQ(barRange(0, INT32_MAX, 7).max, INT32_MAX);
+    EXPECT_EQ(barRange(-INT64_MAX, INT64_MAX, INT64_MAX / 2).value, kScaledBarMax * 3 / 4);
+    EXPECT_EQ(barRange(0, 10, 11).value, 10);
+}

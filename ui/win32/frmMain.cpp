@@ -1,0 +1,289 @@
+#include "ui/win32/frmMain.h"
+
+#include <commctrl.h>
+
+#include "ui/elide.h"
+#include "ui/win32/open_dialog.h"
+#include "ui/win32/resource.h"
+#include "ui/win32/text.h"
+
+using namespace win32view;
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"SegmentReplaceMain";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+int systemDpi() {
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+void registerClass(HINSTANCE instance, WNDPROC proc) {
+    WNDCLASSEXW windowClass{};
+    if (GetClassInfoExW(instance, kClassName, &windowClass)) return;
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExW(&windowClass);
+}
+
+std::wstring windowText(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+constexpr ControlId kTextBoxes[] = {txtStart, txtStop, txtSearch, txtReplace};
+
+}  // namespace
+
+frmMain::frmMain(selection::DialogServices services) : services_(std::move(services)) {
+    const INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS |
+                                                                        ICC_STANDARD_CLASSES |
+                                                                        ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&common);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    registerClass(instance, &frmMain::windowProc);
+
+    const int dpi = systemDpi();
+    RECT frame{0, 0, pixels(kClientWidth, dpi), pixels(kClientHeight, dpi)};
+    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+    hwnd_ = CreateWindowExW(0, kClassName, L"Replace by Marbeck", kWindowStyle, CW_USEDEFAULT,
+                            CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                            nullptr, nullptr, instance, this);
+
+    icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_SEGMENT_REPLACE),
+                                          IMAGE_ICON, 0, 0, 0));  // its own 77 x 65
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_SEGMENT_REPLACE),
+                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+
+    createControls();
+    logic_.load();
+}
+
+frmMain::~frmMain() {
+    if (IsWindow(hwnd_)) {
+        quitOnDestroy = false;
+        DestroyWindow(hwnd_);
+    }
+    if (icon_ != nullptr) DestroyIcon(icon_);
+    if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+}
+
+void frmMain::createControls() {
+    const int dpi = systemDpi();
+    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+    for (const ControlSpec& spec : kControls) {
+        const HWND child = CreateWindowExW(spec.exStyle, spec.windowClass, spec.text, spec.style,
+                                           pixels(spec.left, dpi), pixels(spec.top, dpi),
+                                           pixels(spec.width, dpi), pixels(spec.height, dpi), hwnd_,
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                           GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(child, WM_SETFONT, font, FALSE);
+    }
+    SendMessageW(control(ProgresBar), PBM_SETRANGE32, 0, 100);
+    SendMessageW(control(ProgresBar), PBM_SETPOS, 0, 0);
+
+    // The label's whole text shows as its tooltip when the label shows it shortened.
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control(lblDirectory));
+    tool.lpszText = tip_.data();
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, pixels(kClientWidth, dpi));
+}
+
+void frmMain::show(int showCommand) {
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    SetFocus(control(lstFile));
+}
+
+LRESULT CALLBACK frmMain::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* window =
+            static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        window->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+    }
+    auto* window = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (window == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return window->handle(message, wParam, lParam);
+}
+
+LRESULT frmMain::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            onCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_CLOSE:
+            if (logic_.queryClose()) DestroyWindow(hwnd_);
+            return 0;
+        case WM_ACTIVATE:
+            // Coming back to the window puts the focus back where it was, as a dialog does.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                focus_ = GetFocus();
+            } else if (focus_ != nullptr && IsChild(hwnd_, focus_)) {
+                SetFocus(focus_);
+                return 0;
+            }
+            break;
+        case WM_DESTROY:
+            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+            if (quitOnDestroy) PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void frmMain::onCommand(int id, int code) {
+    switch (id) {
+        case cmdAdd:
+            if (code == BN_CLICKED) logic_.cmdAdd_Click();
+            break;
+        case cmdReplace:
+            if (code == BN_CLICKED) logic_.cmdReplace_Click();
+            break;
+        case cmdStop:
+            if (code == BN_CLICKED) logic_.cmdStop_Click();
+            break;
+        default:
+            for (int box = 0; box < ui::kTextBoxes; ++box) {
+                if (id == kTextBoxes[box] && code == EN_CHANGE) {
+                    logic_.textChanged(static_cast<ui::TextBox>(box),
+                                       narrow(windowText(control(kTextBoxes[box]))));
+                }
+            }
+            break;
+    }
+}
+
+void frmMain::dispatch(MSG& msg) {
+    // Dialog keys go to the top-level window the message is for.
+    const HWND top = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (top != nullptr && IsDialogMessageW(top, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+int frmMain::messageLoop() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) dispatch(msg);
+    return static_cast<int>(msg.wParam);
+}
+
+void frmMain::showDirectory() {
+    const HWND label = control(lblDirectory);
+    RECT area;
+    GetClientRect(label, &area);
+    const HDC dc = GetDC(label);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    const std::string shown = ui::elideMiddle(narrow(directory_), [&](const std::string& text) {
+        const std::wstring wide = widen(text);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+        return size.cx <= area.right - area.left;
+    });
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    SetWindowTextW(label, widen(shown).c_str());
+
+    tip_ = shown == narrow(directory_) ? std::wstring() : directory_;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(label);
+    tool.lpszText = tip_.data();
+    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void frmMain::setReplaceCaption(const std::string& caption) {
+    SetWindowTextW(control(cmdReplace), widen(caption).c_str());
+}
+
+void frmMain::setReplaceEnabled(bool enabled) {
+    EnableWindow(control(cmdReplace), enabled);
+}
+
+void frmMain::setStopEnabled(bool enabled) {
+    EnableWindow(control(cmdStop), enabled);
+}
+
+void frmMain::clearList() {
+    SendMessageW(control(lstFile), LB_RESETCONTENT, 0, 0);
+}
+
+void frmMain::appendEntry(const std::string& entry) {
+    const std::wstring text = widen(entry);
+    SendMessageW(control(lstFile), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void frmMain::showSelectedEntry(int index) {
+    // Selecting scrolls the entry into view; -1 clears the selection.
+    SendMessageW(control(lstFile), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void frmMain::setDirectoryText(const std::string& text) {
+    directory_ = widen(text);
+    showDirectory();
+}
+
+void frmMain::setText(ui::TextBox box, const std::string& text) {
+    SetWindowTextW(control(kTextBoxes[static_cast<int>(box)]), widen(text).c_str());
+}
+
+void frmMain::setProgress(int min, int max, int value) {
+    const HWND bar = control(ProgresBar);
+    PBRANGE range{};
+    SendMessageW(bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    if (range.iLow != min || range.iHigh != max) SendMessageW(bar, PBM_SETRANGE32, min, max);
+    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+}
+
+void frmMain::processEvents() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Not ours to end here: leave it for the message loop.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        dispatch(msg);
+    }
+}
+
+bool frmMain::inputWaiting() {
+    return HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE)) != 0;
+}
+
+void frmMain::showExclamation(const std::string& title, const std::string& text) {
+    if (services_.showExclamation) return services_.showExclamation(title, text);
+    MessageBoxW(hwnd_, widen(text).c_str(), widen(title).c_str(), MB_ICONEXCLAMATION | MB_OK);
+}
+
+std::unique_ptr<selection::OpenDialog> frmMain::createOpenDialog() {
+    if (services_.createDialog) return services_.createDialog();
+    return std::make_unique<Win32OpenDialog>(hwnd_);
+}
+
+void frmMain::closeWindow() {
+    DestroyWindow(hwnd_);
+}

@@ -1,0 +1,12 @@
+// UTF-8, as the window logic keeps its texts, to and from the UTF-16 of the W functions.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace win32view {
+
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view utf16);
+
+}  // namespace win32view

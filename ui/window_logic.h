@@ -1,0 +1,110 @@
+// The window's behaviour without a toolkit: the click handlers, the run/stop/close state, the
+// throttled yield and bar, the failure report and the initial texts. It is the host that the
+// replace run and the Add File click work through, and it drives a view through Controls.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/default_texts.h"
+#include "engine/engine.h"
+#include "selection/add_file.h"
+#include "ui/controls.h"
+#include "ui/failure_report.h"
+
+namespace ui {
+
+// The texts the window opens with.
+inline constexpr std::string_view kInitialDirectory = "Click Open... and select multiple files";
+inline constexpr std::array<std::string_view, kTextBoxes> kInitialTexts = {
+    engine::kDefaultStart, engine::kDefaultStop, engine::kDefaultSearch,
+    engine::kDefaultReplacement};
+
+// Events are handled, and the bar repainted, at most this often during a run.
+inline constexpr auto kFrame = std::chrono::milliseconds(15);
+
+class WindowLogic final : public engine::RunHost, public selection::AddFileHost {
+public:
+    using Clock = std::chrono::steady_clock;
+    explicit WindowLogic(Controls& controls, std::function<Clock::time_point()> now = Clock::now);
+
+    // The initial state, set when the window is loaded.
+    void load();
+    void cmdAdd_Click();
+    void cmdReplace_Click();
+    void cmdStop_Click();
+    // Whether the window may close now. During a run it stops the run instead, and the window is
+    // closed through Controls once the run has returned.
+    bool queryClose();
+    // A text box changed; the engine reads the texts for every line, so they are kept ready.
+    void textChanged(TextBox box, std::string utf8);
+
+    bool running() const { return running_; }
+    bool bStop = false;
+
+    // What the pass needs.
+    void selectEntry(int index, bool on) override;
+    void setProgressValue(std::int64_t value) override;
+    void setProgressMin(std::int64_t value) override;
+    void setProgressMax(std::int64_t value) override;
+    void yield() override;
+    bool stopRequested() const override { return bStop; }
+    engine::Texts currentTexts() const override;
+    void reportFailure(const std::filesystem::path& file, const std::string& reason) override;
+
+    // What the run needs; setReplaceEnabled serves the Add File click as well.
+    void setReplaceCaption(std::string_view caption) override;
+    void setReplaceEnabled(bool enabled) override;
+    void setStopEnabled(bool enabled) override;
+    void setStopFlag(bool stop) override { bStop = stop; }
+    bool hasChosenFiles() const override;
+    int entryCount() const override;
+    std::filesystem::path entryText(int index) const override;
+    std::filesystem::path directoryText() const override;
+
+    // What the Add File click needs.
+    void clearList() override;
+    void appendEntry(const std::string& entry) override;
+    void setDirectoryText(const std::string& text) override;
+
+private:
+    // Hands the selection and the bar to the view where they differ from what it shows.
+    void paint();
+    void processEvents();
+
+    Controls& controls_;
+    std::function<Clock::time_point()> now_;
+    selection::DialogServices services_;
+
+    // Mirrors of what the list and the label hold, read by the run without asking the view.
+    std::vector<std::string> entries_;
+    std::string directory_;
+    std::array<std::string, kTextBoxes> texts_;
+    std::uint64_t textsVersion_ = 1;
+
+    // The selection and progress as the engine set them, and as the view last showed them.
+    int selected_ = -1;
+    int shownSelected_ = -1;
+    std::int64_t progressMin_ = 0;
+    std::int64_t progressMax_ = 100;
+    std::int64_t progressValue_ = 0;
+    std::array<int, 3> shownBar_{0, 100, 0};
+
+    Clock::time_point lastEvents_{};
+    bool eventsDue_ = true;  // the run's first yield
+    bool fileStarted_ = false;
+    // Yields left, and the progress at the last look, before the clock is read again.
+    int yieldsToClock_ = 0;
+    std::int64_t progressAtClock_ = 0;
+
+    bool running_ = false;
+    bool closeAfterRun_ = false;
+    bool addAfterRun_ = false;
+    std::vector<Failure> failures_;
+};
+
+}  // namespace ui
