@@ -1,5 +1,6 @@
 #include "engine/code_page.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <clocale>
@@ -54,6 +55,8 @@ CodePage::CodePage() {
         if (std::mbrtowc(&wide, &byte, 1, &state) == 1)
             characters_[c] = static_cast<char32_t>(wide);
     }
+    asciiOnly_ = std::all_of(characters_.begin() + 0x80, characters_.end(),
+                             [](char32_t c) { return c == 0; });
 }
 
 std::shared_ptr<const CodePage> CodePage::current() {

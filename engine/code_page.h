@@ -19,6 +19,8 @@ public:
 
     // A UTF-8 locale: its text is UTF-8, with letter case by code point.
     bool isUtf8() const { return kind_ == Kind::utf8; }
+    // A single-byte locale without any character past ASCII (such as "C" with glibc).
+    bool asciiOnly() const { return asciiOnly_; }
     const CaseRules& rules() const;
     // Appends `utf8` written in this code page; false when a character has no form here.
     bool fromUtf8(std::string_view utf8, std::string& out) const;
@@ -28,6 +30,7 @@ private:
     CodePage();
 
     Kind kind_ = Kind::singleByte;
+    bool asciiOnly_ = false;
     std::unique_ptr<CaseRules> rules_;
     // For each byte of a single-byte locale, the character it stands for (0: none).
     std::array<char32_t, 256> characters_{};

@@ -13,9 +13,9 @@ bool startsWith(std::string_view bytes, std::string_view prefix) {
     return bytes.substr(0, prefix.size()) == prefix;
 }
 
-// Whether the bytes of `source` from its first one past ASCII read as UTF-8; false for a
-// source that is all ASCII, where it makes no difference.
-bool scanForUtf8(FileLayer& files, const std::filesystem::path& source) {
+// Whether the bytes of `source` from its first one past ASCII read as UTF-8; nothing for a
+// source that is all ASCII.
+std::optional<bool> scanForUtf8(FileLayer& files, const std::filesystem::path& source) {
     const std::unique_ptr<InputFile> input = files.openInput(source);
     Blocks blocks(*input, kBlock);
     while (blocks.fill()) {
@@ -27,7 +27,7 @@ bool scanForUtf8(FileLayer& files, const std::filesystem::path& source) {
         }
         return judgeUtf8(blocks, at);
     }
-    return false;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -135,7 +135,8 @@ void FilePass::settle(ByteLineReader& reader, bool& formKnown) {
 
 void FilePass::lookAhead(ByteLineReader& reader, bool& formKnown, const Texts& texts) {
     if (formKnown || !forms_.pastAscii() || page_->isUtf8()) return;
-    reader.decide(scanForUtf8(files_, source_));
+    // A source all in ASCII is written as UTF-8 where the locale has no letters past ASCII.
+    reader.decide(scanForUtf8(files_, source_).value_or(page_->asciiOnly()));
     settle(reader, formKnown);
     forms_.update(texts);
 }

@@ -71,6 +71,12 @@ const EncodingCase kCases[] = {
     {kLatin1, "<a b \xE9>", {"<a", ">", "b", "\xE2\x86\x92"}, "<a b \xE9>\r\n",  // no arrow here
      TextEncoding::codePage},
     {kUtf8, "<a \xC9t\xE9>", kAccent, "<a \xC9t\xE9>\r\n", TextEncoding::codePage},
+    // An ASCII file takes a replacement past ASCII in the code page, or in UTF-8 where the
+    // locale has no such letters.
+    {kLatin1, "<a b>", {"<a", ">", "b", "\xC3\xBC"}, "<a \xFC>\r\n", TextEncoding::codePage},
+#ifndef _WIN32
+    {"C", "<a b>", {"<a", ">", "b", "\xC3\xBC"}, "<a \xC3\xBC>\r\n", TextEncoding::utf8},
+#endif
 };
 // clang-format on
 

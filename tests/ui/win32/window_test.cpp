@@ -25,9 +25,10 @@ namespace fs = std::filesystem;
 using namespace win32view;
 using namespace std::string_literals;
 
+// UTF-8 by its "é", so that a text typed past ASCII is written in UTF-8 too.
 const std::string kLine =
-    R"(<a href="https://www.example.com/" style="text-decoration: underline">)"
-    "\r\n";
+    R"(<a href="https://www.example.com/" style="text-decoration: underline">caf)"
+    "\xc3\xa9\r\n";
 
 // name, class, style kind, text, left, top, width, height in twips of the client area
 const std::tuple<ControlId, const wchar_t*, DWORD, const wchar_t*, RECT> kExpected[] = {
@@ -162,7 +163,7 @@ TEST_F(Win32Window, AddFileFillsListAndLabelAndARunWritesEveryOutputWithTheEntry
     EXPECT_EQ(state(), std::tuple("Replace", true, false, 0, -1));
     const std::string rewritten = R"(<a href="https://www.example.com/" style="text-decoration: )"
                                   "\xc3\xbc"
-                                  "ber\">\r\n";
+                                  "ber\">caf\xc3\xa9\r\n";
     EXPECT_EQ(output("a_new.htm"), rewritten + rewritten);
     EXPECT_EQ(output("\xc3\xa9t\xc3\xa9_new.htm"), rewritten + rewritten);
     EXPECT_TRUE(script.messages.empty());
