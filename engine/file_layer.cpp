@@ -56,11 +56,29 @@ std::FILE* createExclusive(const fs::path& path) {
     return file;
 }
 
+#ifdef _WIN32
+// The system's words for an error, in UTF-8 like every other text the hosts get.
+std::string windowsMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0) return "Error " + std::to_string(error);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string message(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), message.data(), size, nullptr,
+                        nullptr);
+    LocalFree(text);
+    return message;
+}
+#endif
+
 // Moves `from` over `to`, replacing a file that is there.
 void replaceFile(const fs::path& from, const fs::path& to) {
 #ifdef _WIN32
     if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        throw FileError(to, std::system_category().message(static_cast<int>(GetLastError())));
+        throw FileError(to, windowsMessage(GetLastError()));
     }
 #else
     std::error_code error;
