@@ -83,12 +83,12 @@ frmMain::~frmMain() {
 void frmMain::createControls() {
     const int dpi = systemDpi();
     const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
-    for (const ControlSpec& spec : kControls) {
-        const HWND child = CreateWindowExW(spec.exStyle, spec.windowClass, spec.text, spec.style,
-                                           pixels(spec.left, dpi), pixels(spec.top, dpi),
-                                           pixels(spec.width, dpi), pixels(spec.height, dpi), hwnd_,
-                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                           GetModuleHandleW(nullptr), nullptr);
+    for (const ControlLayout& layout : kControls) {
+        const HWND child = CreateWindowExW(
+            layout.exStyle, layout.windowClass, layout.text, layout.style, pixels(layout.left, dpi),
+            pixels(layout.top, dpi), pixels(layout.width, dpi), pixels(layout.height, dpi), hwnd_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), GetModuleHandleW(nullptr),
+            nullptr);
         SendMessageW(child, WM_SETFONT, font, FALSE);
     }
     SendMessageW(control(ProgresBar), PBM_SETRANGE32, 0, 100);

@@ -25,7 +25,7 @@ enum ControlId : int {
     ProgresBar
 };
 
-struct ControlSpec {
+struct ControlLayout {
     ControlId id;
     const wchar_t* name;
     const wchar_t* windowClass;
@@ -49,7 +49,7 @@ constexpr DWORD kFrame = kChild | BS_GROUPBOX;
 constexpr DWORD kTextBox = kChild | WS_TABSTOP | ES_AUTOHSCROLL;
 
 // Created in this order, so that the z-order is the tab order and each frame lies below its box.
-inline constexpr std::array<ControlSpec, 14> kControls{{
+inline constexpr std::array<ControlLayout, 14> kControls{{
     {lstFile, L"lstFile", L"ListBox", L"",
      kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY, WS_EX_CLIENTEDGE, 120,
      960, 8775, 2205},
