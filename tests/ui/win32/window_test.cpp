@@ -103,7 +103,9 @@ struct Win32Window : testing::Test {
 
 TEST_F(Win32Window, OpensWithEveryControlInItsTwipsPlaceOnlyAddFileEnabledAndTheFocusInTheList) {
     const int dpi = screenDpi();
-    if (const char* wanted = std::getenv("REPLACE_TEST_DPI")) EXPECT_EQ(dpi, std::atoi(wanted));
+    if (const char* wanted = std::getenv("REPLACE_TEST_DPI")) {
+        EXPECT_EQ(dpi, std::atoi(wanted));
+    }
     EXPECT_EQ(text(window.handle()), "Replace by Marbeck");
     RECT client;
     GetClientRect(window.handle(), &client);
