@@ -9,19 +9,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-win"
 
-missing=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64)
-dpkg -s wine64 >/dev/null 2>&1 || missing+=(wine64)
-[ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
-command -v cmake >/dev/null || missing+=(cmake)
-command -v Xvfb >/dev/null || missing+=(xvfb)
-if [ "${#missing[@]}" -gt 0 ]; then
-    echo "windows-tests.sh: installing ${missing[*]}" >&2
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+"$root/scripts/install-deps.sh" windows-test
 
 # The loader is not on the PATH.
 wine_files="$(dpkg -L wine64)"
