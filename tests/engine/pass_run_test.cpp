@@ -72,21 +72,6 @@ TEST(PassTest, CopiesEveryByteCountsProgressAndStops) {
     }
 }
 
-// What a pass reports having done: segments are counted whether or not they change.
-TEST(PassTest, CountsLinesSegmentsAndReplacements) {
-    for (const auto& [search, replacements] :
-         {std::pair{"b", 1}, std::pair{"", 0}, std::pair{"x", 0}}) {
-        TestFiles files;
-        files.files["c.htm"] = "<a b> <a c>\r\n<a>\r\n\r\n<a";
-        Host host;
-        host.texts[2] = search;
-        engine::pass("c.htm", "c.htm", 0, host, files);
-        EXPECT_EQ(std::tuple(host.stats.lines, host.stats.segments, host.stats.replacements),
-                  std::tuple(4, 3, replacements))
-            << search;
-    }
-}
-
 TEST(PassTest, SizePastTwoGibibytesIsCountedIn64Bits) {
     TestFiles files;
     files.files["huge"] = std::string((1 << 20) - 1, 'x') + '\r';
@@ -206,28 +191,6 @@ TEST(RunTest, EveryOutputOfALongListIsCheckedAgainstEveryChosenFile) {
         EXPECT_EQ(readFile(folder / ("f" + i + "_new.htm")), "<a i>\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()),
               2 * kFiles);
-}
-
-// Passes on several threads at once, each with its own host, give what one thread gives.
-TEST(RunTest, PassesOnSeveralThreadsAtOnceAgree) {
-    const TempFolder folder;
-    std::vector<std::future<void>> workers;
-    for (int t = 0; t < 4; ++t) {
-        workers.push_back(std::async(std::launch::async, [&folder, t] {
-            for (int i = 0; i < 40; ++i) {
-                const fs::path source =
-                    folder / ("t" + std::to_string(t) + "_" + std::to_string(i) + ".htm");
-                writeFile(source,
-                          t % 2 ? std::string("\xFF\xFE<\0a\0 \0b\0>\0", 12) : "<a \xC3\x89 b>\n");
-                Host host;
-                host.texts[2] = t % 2 ? "B" : "\xC3\xA9 B";
-                engine::pass(source, source, 0, host);
-                EXPECT_EQ(readFile(engine::outputPath(source)),
-                          t % 2 ? std::string("\xFF\xFE<\0a\0 \0i\0>\0\r\0\n\0", 16) : "<a i>\n");
-            }
-        }));
-    }
-    for (auto& worker : workers) worker.get();
 }
 
 #ifndef _WIN32
