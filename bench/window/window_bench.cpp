@@ -112,8 +112,11 @@ int main(int argc, char* argv[]) {
     }
     Timing engineBest, windowBest;
     for (int i = 0; i < repeats; ++i) {
-        time(engineBest, outputs, [&] { engine::run(silent); });
-        time(windowBest, outputs, [&] { replace->click(); });
+        // Each goes first in turn: the file system's state after a run favours neither.
+        const auto engineRun = [&] { time(engineBest, outputs, [&] { engine::run(silent); }); };
+        const auto windowRun = [&] { time(windowBest, outputs, [&] { replace->click(); }); };
+        if (i % 2 == 0) engineRun(), windowRun();
+        if (i % 2 != 0) windowRun(), engineRun();
     }
 
     // The kernel's part (creating and moving files) is the same work for both and varies from
