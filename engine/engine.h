@@ -16,6 +16,9 @@ namespace engine {
 // 1-based byte position within a line; 0 means "not found".
 using Position = std::int64_t;
 
+// find, replaceFirst and rewrite work on text in the C library's present locale (its bytes,
+// with its letter case); a pass decides each file's encoding for itself.
+
 // Position of the first case-insensitive occurrence of `needle` that starts at or after `from`,
 // or 0. An empty haystack, or a `from` past its end, gives 0; an empty needle gives `from` itself.
 Position find(std::string_view haystack, std::string_view needle, Position from);
@@ -133,8 +136,9 @@ private:
 std::string overwriteReason(const std::filesystem::path& output);
 
 // Copies `source` into outputPath(outputBase), rewriting every line with the host's texts.
-// A file failure is reported to the host and leaves no partial output; the pass then counts
-// as completed, so that a run goes on with the next entry.
+// Whatever fails in the work on the file (reading, writing, memory) is reported to the host
+// and leaves no partial output; the pass then counts as completed, so that a run goes on with
+// the next entry. What the host itself throws is passed on.
 PassResult pass(const std::filesystem::path& source, const std::filesystem::path& outputBase,
                 int entryIndex, PassHost& host);
 PassResult pass(const std::filesystem::path& source, const std::filesystem::path& outputBase,

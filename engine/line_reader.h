@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "engine/byte_buffer.h"
 #include "engine/file_layer.h"
