@@ -37,13 +37,13 @@ FileResult passFile(const RunSettings& settings, const engine::ChosenFiles& chos
         result.reason = reason;
         return result;
     };
-    if (chosen.contains(output)) return fail(source, engine::overwriteReason(output));
 
     FileHost host(settings.texts, stop, progress);
     if (settings.diffContext >= 0) host.keepDiff(settings.diffContext, settings.utf8Terminal);
     engine::PassResult passed = engine::PassResult::completed;
     try {
-        passed = engine::pass(source, source, static_cast<int>(index), host, *settings.fileLayer);
+        passed = engine::pass(source, source, static_cast<int>(index), host, *settings.fileLayer,
+                              chosen);
     } catch (const std::exception& error) {  // out of memory, say: this file fails, not the run
         host.reportFailure(source, error.what());
     }

@@ -143,6 +143,10 @@ PassResult pass(const std::filesystem::path& source, const std::filesystem::path
                 int entryIndex, PassHost& host);
 PassResult pass(const std::filesystem::path& source, const std::filesystem::path& outputBase,
                 int entryIndex, PassHost& host, FileLayer& files);
+// The same, with the output checked against every file in `chosen` (which should hold the
+// source) rather than against the source alone: what a run over many files does.
+PassResult pass(const std::filesystem::path& source, const std::filesystem::path& outputBase,
+                int entryIndex, PassHost& host, FileLayer& files, const ChosenFiles& chosen);
 
 // One press of Replace: a pass over every chosen file, in list order, until done or stopped.
 void run(RunHost& host);

@@ -40,8 +40,13 @@ PassResult pass(const fs::path& source, const fs::path& outputBase, int entryInd
 
 PassResult pass(const fs::path& source, const fs::path& outputBase, int entryIndex, PassHost& host,
                 FileLayer& files) {
+    return pass(source, outputBase, entryIndex, host, files, ChosenFiles({source}));
+}
+
+PassResult pass(const fs::path& source, const fs::path& outputBase, int entryIndex, PassHost& host,
+                FileLayer& files, const ChosenFiles& chosen) {
     const fs::path output = outputPath(outputBase);
-    if (ChosenFiles({source}).contains(output)) {
+    if (chosen.contains(output)) {
         host.reportFailure(source, overwriteReason(output));
         return PassResult::completed;
     }

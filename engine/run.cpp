@@ -77,12 +77,9 @@ void run(RunHost& host, FileLayer& files) {
 
     for (int i = 0; i < passes; ++i) {
         const Entry& entry = entries[static_cast<std::size_t>(i)];
-        const fs::path output = outputPath(entry.outputBase);
-        if (chosen.contains(output)) {
-            host.reportFailure(entry.source, overwriteReason(output));
-            continue;
+        if (pass(entry.source, entry.outputBase, i, host, files, chosen) == PassResult::stopped) {
+            break;
         }
-        if (pass(entry.source, entry.outputBase, i, host, files) == PassResult::stopped) break;
     }
 }
 
