@@ -33,6 +33,9 @@ public:
     virtual std::uint64_t size() const = 0;
     // Reads up to `capacity` bytes; 0 at the end of the file. Throws FileError.
     virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
+    // Reads up to `capacity` bytes from `offset` on, through the same open file, without moving
+    // where read() goes on: a look ahead that sees the very file being read. Throws FileError.
+    virtual std::size_t readAt(std::uint64_t offset, char* buffer, std::size_t capacity) = 0;
 };
 
 // An output being written under a short temporary name (a dot, "sr" and random letters) in the

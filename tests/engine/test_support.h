@@ -99,6 +99,13 @@ struct TestFiles : engine::FileLayer {
             at += n;
             return n;
         }
+        std::size_t readAt(std::uint64_t offset, char* out, std::size_t capacity) override {
+            const std::uint64_t kept = at;
+            at = offset;
+            const std::size_t n = offset < total ? read(out, capacity) : 0;
+            at = kept;
+            return n;
+        }
     };
     struct Output : engine::OutputFile {
         Output(TestFiles& o, fs::path p, std::unique_ptr<engine::OutputFile> r)
