@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program and opens its window.
+# Installs what is missing, builds the window and the command line, and opens the window.
+# With REPLACE_BUILD_ONLY=1 it stops after the build (what `cmake --install` then installs).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" run
 cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release \
   -DREPLACE_BUILD_TESTS=OFF -DREPLACE_BUILD_BENCH=OFF
-cmake --build "$root/build/release" -j"${JOBS:-2}" --target segment-replace
+cmake --build "$root/build/release" -j"${JOBS:-2}"
+[ "${REPLACE_BUILD_ONLY:-0}" = 1 ] && exit 0
 exec "$root/build/release/app/segment-replace" "$@"
