@@ -12,6 +12,7 @@
 #include "cli/progress.h"
 #include "cli/report.h"
 #include "cli/run_files.h"
+#include "engine/engine.h"
 
 namespace {
 
@@ -77,6 +78,11 @@ int main(int argc, char** argv) {
             const std::optional<std::string> text = cli::textToUtf8(*typed[i].second);
             if (!text) throw cli::UsageError(std::string(typed[i].first) + " is not valid text");
             texts[i] = *text;
+        }
+        if (options.codePage && !engine::setCodePage(*options.codePage)) {
+            throw cli::UsageError("unknown code page '" + *options.codePage +
+                                  "' (known: 874 and 1250 to 1258, also as cp1252 or "
+                                  "windows-1252)");
         }
         files = chosenFiles(options);
     } catch (const cli::UsageError& error) {

@@ -91,6 +91,8 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             flag(options.nulSeparated);
         } else if (name == "--jobs" || name == "-j") {
             options.jobs = parseCount(name, reader.value(name, inlineValue), 1);
+        } else if (name == "--code-page") {
+            options.codePage = reader.value(name, inlineValue);
         } else if (name == "--quiet" || name == "-q") {
             flag(options.quiet);
         } else if (name == "--json") {
@@ -140,6 +142,10 @@ std::string helpText() {
            "      --files-from LIST  read file names from LIST, one a line ('-': standard input)\n"
            "  -0, --null          names in LIST end with a NUL byte instead (find -print0)\n"
            "  -j, --jobs N        files processed at once (default: the number of cores)\n"
+           "      --code-page NAME  the Windows code page of 8-bit files that are not UTF-8:\n"
+           "                      874 or 1250 to 1258, also as cp1252 or windows-1252\n"
+           "                      (default: the locale's; under a UTF-8 locale the one\n"
+           "                      Windows uses for its language, 1252 for English)\n"
            "\n"
            "  -h, --help          show this text\n"
            "      --version       show the version\n"

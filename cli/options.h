@@ -1,6 +1,7 @@
 // The command line of segment-replace-cli: what it asks for, and its usage and help texts.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,8 +31,9 @@ struct Options {
     bool json = false;
     unsigned jobs = 0;  // 0: one per core
     bool nulSeparated = false;
-    std::vector<std::string> lists;  // --files-from, in order; "-" is standard input
-    std::vector<std::string> files;  // FILE arguments, in order
+    std::optional<std::string> codePage;  // --code-page as given
+    std::vector<std::string> lists;       // --files-from, in order; "-" is standard input
+    std::vector<std::string> files;       // FILE arguments, in order
 };
 
 // A command line that cannot be run; what() says why in a few words.

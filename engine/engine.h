@@ -51,8 +51,16 @@ struct Texts {
 // Texts wants it; valid UTF-8 that the locale cannot read is taken as it is; otherwise nothing.
 std::optional<std::string> localeTextToUtf8(std::string_view text);
 
+// Names the code page of 8-bit files that are not UTF-8, instead of the locale's: a Windows
+// code page by its number, as "1252", "cp1252" or "windows-1252" (in any letter case). An empty
+// name goes back to the locale's. False, changing nothing, for a name not known. Passes under
+// way keep the page they began with.
+bool setCodePage(std::string_view name);
+
 // How a pass read a file: UTF-16 by its byte-order mark, UTF-8 by its mark or by valid
-// non-ASCII bytes, otherwise the 8-bit code page of the C library's locale.
+// non-ASCII bytes, otherwise an 8-bit code page: the one named with setCodePage(), else the
+// C library's locale's or, under a UTF-8 locale, the Windows code page of its language
+// (Windows-1252 for English and the other Western languages, and for "C").
 enum class TextEncoding { codePage, utf8, utf16le, utf16be };
 
 // What a pass did to one file.

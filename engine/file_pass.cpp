@@ -77,9 +77,9 @@ PassResult FilePass::run(int entryIndex, PassStats& stats) {
 }
 
 void FilePass::chooseForm(bool utf8) {
-    const bool asUtf8 = utf8 || page_->isUtf8();
-    forms_.setCodePage(asUtf8 ? nullptr : page_.get());
-    rules_ = asUtf8 ? &CaseRules::unicode() : &page_->rules();
+    const CodePage* page = utf8 ? nullptr : &page_->eightBit();
+    forms_.setCodePage(page);
+    rules_ = page != nullptr ? &page->rules() : &CaseRules::unicode();
     rewriter_.setRules(*rules_);
 }
 
@@ -134,9 +134,11 @@ void FilePass::settle(ByteLineReader& reader, bool& formKnown) {
 }
 
 void FilePass::lookAhead(ByteLineReader& reader, bool& formKnown, const Texts& texts) {
-    if (formKnown || !forms_.pastAscii() || page_->isUtf8()) return;
-    // A source all in ASCII is written as UTF-8 where the locale has no letters past ASCII.
-    reader.decide(scanForUtf8(files_, source_).value_or(page_->asciiOnly()));
+    if (formKnown || !forms_.pastAscii()) return;
+    // A source all in ASCII is written as UTF-8 in a UTF-8 locale, or where the 8-bit code page
+    // has no letters past ASCII.
+    reader.decide(
+        scanForUtf8(files_, source_).value_or(page_->isUtf8() || page_->eightBit().asciiOnly()));
     settle(reader, formKnown);
     forms_.update(texts);
 }

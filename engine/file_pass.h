@@ -27,7 +27,7 @@ public:
     PassResult run(int entryIndex, PassStats& stats);
 
 private:
-    // 8-bit text is matched in UTF-8 once it reads as UTF-8, or in a UTF-8 locale.
+    // 8-bit text is matched in UTF-8 once it reads as UTF-8, otherwise in the 8-bit code page.
     void chooseForm(bool utf8);
 
     // Most lines hold no start marker. Such a line that still lies in the read block, with its

@@ -35,9 +35,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The letter-case tests use a single-byte locale next to the UTF-8 one.
-if [ "$1" = test ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.iso88591$'; then
+# The letter-case and encoding tests use a single-byte locale and a Cyrillic UTF-8 one next to
+# C.UTF-8.
+if [ "$1" = test ]; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo localedef -i de_DE -f ISO-8859-1 de_DE.ISO-8859-1
+  for wanted_locale in de_DE.ISO-8859-1 ru_RU.UTF-8; do
+    listed=$(echo "$wanted_locale" | tr 'A-Z' 'a-z' | tr -d '-')  # as locale -a lists it
+    locale -a 2>/dev/null | grep -qix "$listed" ||
+      $sudo localedef -i "${wanted_locale%%.*}" -f "${wanted_locale#*.}" "$wanted_locale"
+  done
 fi

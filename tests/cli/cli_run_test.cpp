@@ -106,6 +106,14 @@ const RunCase kRuns[] = {
      {{"-x_new.htm", "<b y> <B y>\r\n"}},
      "-x_new.htm: 1 line, 2 segments, 2 replacements\n"
      "1 file: 1 done, 0 failed; 1 line, 2 segments, 2 replacements\n"},
+    {"a code page named for 8-bit files",
+     {{"a.htm", "<b \xA3>\r\n"}},  // "\xC5\x81" in Windows-1250
+     {"--start", "<b", "--stop", ">", "--search", "\xC5\x82", "--replace", "\xC5\x9B",
+      "--code-page", "1250", "a.htm"},
+     0,
+     {{"a_new.htm", "<b \x9C>\r\n"}},
+     "a_new.htm: 1 line, 1 segment, 1 replacement\n"
+     "1 file: 1 done, 0 failed; 1 line, 1 segment, 1 replacement\n"},
     {"a dry run writes nothing",
      {{"a.htm", kShort}, {"b.htm", kPage}},
      {"--dry-run", "a.htm", "b.htm", "nofile.htm"},
@@ -184,6 +192,7 @@ TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
         {"-U3x", "a.htm"},
         {"--dry-run=yes", "a.htm"},
         {"--files-from", "no-such-list"},
+        {"--code-page", "utf-8", "a.htm"},
     };
     for (const auto& arguments : kUsageErrors) {
         SCOPED_TRACE(PrintToString(arguments));
@@ -202,9 +211,9 @@ TEST(CliRunTest, HelpNamesEveryOptionAndVersionItsNumber) {
     TempFolder folder;
     const Outcome help = runCli({"--help"}, folder.path());
     EXPECT_EQ(help.status, 0);
-    for (const char* option :
-         {"--start", "--stop", "--search", "--replace", "--dry-run", "--diff", "-U", "--files-from",
-          "-0", "--jobs", "--quiet", "--json", "--help", "--version", "www.example.com"}) {
+    for (const char* option : {"--start", "--stop", "--search", "--replace", "--dry-run", "--diff",
+                               "-U", "--files-from", "-0", "--jobs", "--code-page", "--quiet",
+                               "--json", "--help", "--version", "www.example.com"}) {
         EXPECT_THAT(help.out, HasSubstr(option));
     }
     const Outcome version = runCli({"--version", "a.htm"}, folder.path());

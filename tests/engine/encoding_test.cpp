@@ -3,6 +3,7 @@
 
 #include <clocale>
 
+#include "engine/code_page.h"
 #include "test_support.h"
 
 namespace {
@@ -38,9 +39,11 @@ struct EncodingCase {
 #ifdef _WIN32
 const char* const kLatin1 = ".1252";  // Windows' Western code page: "é" is E9 and "É" C9 there too
 const char* const kUtf8 = nullptr;    // not every C runtime on Windows has UTF-8 locales
+const char* const kRussian = nullptr;
 #else
 const char* const kLatin1 = "de_DE.ISO-8859-1";
 const char* const kUtf8 = "C.UTF-8";
+const char* const kRussian = "ru_RU.UTF-8";
 #endif
 const std::vector<std::string> kAnchor = {"<a", ">", "b", "i"};
 const std::vector<std::string> kSummer = {"<a", ">", "\xC3\xA9t\xC3\xA9", "hiver"};  // "été"
@@ -70,10 +73,18 @@ const EncodingCase kCases[] = {
      TextEncoding::codePage},
     {kLatin1, "<a b \xE9>", {"<a", ">", "b", "\xE2\x86\x92"}, "<a b \xE9>\r\n",  // no arrow here
      TextEncoding::codePage},
-    {kUtf8, "<a \xC9t\xE9>", kAccent, "<a \xC9t\xE9>\r\n", TextEncoding::codePage},
-    // An ASCII file takes a replacement past ASCII in the code page, or in UTF-8 where the
-    // locale has no such letters.
+    // Under a UTF-8 locale, in the Windows code page of its language (1252 for "C", 1251 for
+    // Russian): "\xC3\xBC\xE2\x80\x93" is FC 96 in 1252, and "\xD0\x96" has no form there.
+    {kUtf8, "<a \xC9t\xE9>", kAccent, "<a et\xE9>\r\n", TextEncoding::codePage},
+    {kUtf8, "<p style=\"x\">Caf\xE9</p>", {"<p", ">", "x", "\xC3\xBC\xE2\x80\x93"},
+     "<p style=\"\xFC\x96\">Caf\xE9</p>\r\n", TextEncoding::codePage},
+    {kUtf8, "<a b \xE9>", {"<a", ">", "b", "\xD0\x96"}, "<a b \xE9>\r\n", TextEncoding::codePage},
+    {kRussian, "<a \xC6>", {"<a", ">", "\xD0\xB6", "\xD1\x8F"}, "<a \xFF>\r\n",  // Ж ~ ж, я
+     TextEncoding::codePage},
+    // An ASCII file takes a replacement past ASCII in the code page, or in UTF-8 under a UTF-8
+    // locale or where the locale has no such letters.
     {kLatin1, "<a b>", {"<a", ">", "b", "\xC3\xBC"}, "<a \xFC>\r\n", TextEncoding::codePage},
+    {kUtf8, "<a b>", {"<a", ">", "b", "\xC3\xBC"}, "<a \xC3\xBC>\r\n", TextEncoding::utf8},
 #ifndef _WIN32
     {"C", "<a b>", {"<a", ">", "b", "\xC3\xBC"}, "<a \xC3\xBC>\r\n", TextEncoding::utf8},
 #endif
@@ -126,6 +137,26 @@ TEST(EncodingTest, ALateByteDecidesTheFormOfEveryLine) {
         EXPECT_TRUE(files.files.at("late_new.txt") == expected + tail + "\r\n") << tail;
     }
     std::setlocale(LC_ALL, "C");
+}
+
+// The Windows code page of a UTF-8 locale's language; 0 where no single-byte page fits.
+TEST(EncodingTest, AUtf8LocaleTakesTheCodePageOfItsLanguage) {
+    const std::pair<const char*, int> kLocales[] = {
+        {"C.UTF-8", 1252},     {"de_DE.UTF-8", 1252},       {"pl_PL.utf8", 1250},
+        {"sr_RS.UTF-8", 1251}, {"sr_RS.UTF-8@latin", 1250}, {"el_GR.UTF-8", 1253},
+        {"tr_TR.UTF-8", 1254}, {"lt_LT.UTF-8", 1257},       {"th_TH.UTF-8", 874},
+        {"ja_JP.UTF-8", 0},    {"zz_ZZ.UTF-8", 0}};
+    for (const auto& [name, page] : kLocales)
+        EXPECT_EQ(engine::detail::CodePage::windowsPageOf(name), page) << name;
+}
+
+// A code page named instead of the locale's goes by its number, with "cp" or "windows-" or not.
+TEST(EncodingTest, ACodePageIsNamedByItsWindowsNumber) {
+    const std::pair<const char*, bool> kNames[] = {
+        {"1250", true},  {"cp1251", true}, {"Windows-874", true}, {"CP1258", true}, {"1249", false},
+        {"1259", false}, {"utf-8", false}, {"cp", false},         {"1252x", false}};
+    for (const auto& [name, known] : kNames) EXPECT_EQ(engine::setCodePage(name), known) << name;
+    engine::setCodePage("");  // the locale's again
 }
 
 // Texts typed in the locale's own bytes reach a pass as UTF-8.
