@@ -146,6 +146,10 @@ TEST_F(Win32Window, OpensWithEveryControlInItsTwipsPlaceOnlyAddFileEnabledAndThe
         for (std::size_t i = 0; i < order.size(); ++i) {
             seen.push_back(static_cast<ControlId>(GetDlgCtrlID(GetFocus())));
             pressTab(back);
+            for (ControlId button : {cmdAdd, cmdReplace, cmdStop}) {
+                EXPECT_EQ(GetWindowLongPtrW(at(button), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON)
+                    << button << " made the default button by Tab";
+            }
         }
         EXPECT_EQ(seen, back ? std::vector<ControlId>(order.rbegin(), order.rend()) : order);
     }
@@ -163,6 +167,7 @@ TEST_F(Win32Window, AddFileFillsListAndLabelAndARunWritesEveryOutputWithTheEntry
     replace([&] { busy = state(); });
     EXPECT_EQ(busy, std::tuple("Waiting ...", false, true, 0, 0));
     EXPECT_EQ(state(), std::tuple("Replace", true, false, 0, -1));
+    EXPECT_EQ(GetFocus(), at(lstFile)) << "the clicked Replace, disabled, passed the focus on";
     const std::string rewritten = R"(<a href="https://www.example.com/" style="text-decoration: )"
                                   "\xc3\xbc"
                                   "ber\">caf\xc3\xa9\r\n";
@@ -183,6 +188,7 @@ TEST_F(Win32Window, StopAndClosingDuringARunEndItBeforeTheSecondFile) {
     EXPECT_EQ(std::tuple(output("a_new.htm"), fs::exists(folder / "b_new.htm")),
               std::tuple(""s, false));
     EXPECT_EQ(state(), std::tuple("Replace", true, false, 0, 0)) << "the stopped entry stays";
+    EXPECT_EQ(GetFocus(), at(lstFile)) << "the clicked Stop, disabled, passed the focus on";
 
     fs::remove(folder / "a_new.htm");
     bool closedAtOnce = true;
