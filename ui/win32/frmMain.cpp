@@ -145,6 +145,14 @@ LRESULT frmMain::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             if (logic_.queryClose()) DestroyWindow(hwnd_);
             return 0;
+        case WM_QUERYENDSESSION:
+            // Not during a run: it stops, closing its files, and the window closes after it,
+            // which lets the session end.
+            return logic_.queryClose();
+        case WM_ENDSESSION:
+            // The session ends anyway: a run stops at its next line, if given the time.
+            if (wParam) logic_.queryClose();
+            return 0;
         case WM_ACTIVATE:
             // Coming back to the window puts the focus back where it was, as a dialog does.
             if (LOWORD(wParam) == WA_INACTIVE) {
