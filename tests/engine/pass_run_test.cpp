@@ -6,7 +6,9 @@
 
 #include "test_support.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -214,13 +216,29 @@ TEST(RunTest, TheLongestLegalOutputNamesAreWritten) {
 }
 #endif
 
-// How a.htm fails: gone, a folder, a FIFO, or its output at one step; and the report expected.
+#ifdef _WIN32
+// What FormatMessageW says about `error`, as a reason.
+std::string systemReason(DWORD error) {
+    wchar_t text[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, 512, nullptr);
+    char utf8[2048] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    return engine::readableReason(utf8);
+}
+#endif
+
+// How a.htm fails: gone, a folder, a FIFO, held open by another program that shares it with
+// nobody, or its output at one step; and the report expected.
 // clang-format off
 const std::pair<std::string, std::string> kFaults[] = {
-    {"gone", "a.htm: No such file"}, {"folder", "a.htm: Is a directory"},
-#ifndef _WIN32
-    {"fifo", "a.htm: Not a regular file"},
+#ifdef _WIN32
+    {"gone", "a.htm: " + systemReason(ERROR_FILE_NOT_FOUND)},
+    {"locked", "a.htm: " + systemReason(ERROR_SHARING_VIOLATION)},
+#else
+    {"gone", "a.htm: No such file"}, {"fifo", "a.htm: Not a regular file"},
 #endif
+    {"folder", "a.htm: Is a directory"},
     {"create", "a_new.htm: Permission denied"}, {"write", "a_new.htm: No space left"},
     {"oom", "a.htm: Not enough memory for a line of 2.1 GB"},
     {"commit", "a_new.htm: Input/output error"},
@@ -248,12 +266,21 @@ TEST(RunTest, AFileFailureLosesNothingAndTheRunGoesOn) {
         Host host;
         host.entries = {"a.htm", "b.htm"};
         host.directory = folder.path;
+#ifdef _WIN32
+        const HANDLE lock = fault == "locked"
+                                ? CreateFileW((folder / "a.htm").c_str(), GENERIC_READ, 0, nullptr,
+                                              OPEN_EXISTING, 0, nullptr)
+                                : INVALID_HANDLE_VALUE;
+#endif
         auto running = std::async(std::launch::async, [&] { engine::run(host, files); });
         if (running.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
             ADD_FAILURE() << "the run waits for a writer of a.htm";
             std::ofstream{folder / "a.htm"};  // here comes one
         }
         running.get();
+#ifdef _WIN32
+        if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+#endif
         EXPECT_TRUE(contents(folder) == expected) << fault;  // EXPECT_EQ would diff 3 MiB texts
         EXPECT_EQ(files.opened.at(0), folder / "a.htm") << "the source is opened first";
         EXPECT_THAT(host.failures, ElementsAre(StartsWith(report)));

@@ -42,6 +42,16 @@ std::wstring windowText(HWND hwnd) {
 
 constexpr ControlId kTextBoxes[] = {txtStart, txtStop, txtSearch, txtReplace};
 
+// The dialog keys make a push button that gets the focus the default one, by BM_SETSTYLE. This
+// window has no default button, so its push buttons turn that into the plain style.
+LRESULT CALLBACK plainButton(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR) {
+    if (message == BM_SETSTYLE && (wParam & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+        wParam = (wParam & ~WPARAM{BS_TYPEMASK}) | BS_PUSHBUTTON;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 }  // namespace
 
 frmMain::frmMain(selection::DialogServices services) : services_(std::move(services)) {
@@ -90,6 +100,7 @@ void frmMain::createControls() {
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), GetModuleHandleW(nullptr),
             nullptr);
         SendMessageW(child, WM_SETFONT, font, FALSE);
+        if (layout.style == kButton) SetWindowSubclass(child, &plainButton, 0, 0);
     }
     SendMessageW(control(ProgresBar), PBM_SETRANGE32, 0, 100);
     SendMessageW(control(ProgresBar), PBM_SETPOS, 0, 0);
@@ -133,6 +144,14 @@ LRESULT frmMain::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CLOSE:
             if (logic_.queryClose()) DestroyWindow(hwnd_);
+            return 0;
+        case WM_QUERYENDSESSION:
+            // Not during a run: it stops, closing its files, and the window closes after it,
+            // which lets the session end.
+            return logic_.queryClose();
+        case WM_ENDSESSION:
+            // The session ends anyway: a run stops at its next line, if given the time.
+            if (wParam) logic_.queryClose();
             return 0;
         case WM_ACTIVATE:
             // Coming back to the window puts the focus back where it was, as a dialog does.
@@ -220,11 +239,23 @@ void frmMain::setReplaceCaption(const std::string& caption) {
 }
 
 void frmMain::setReplaceEnabled(bool enabled) {
-    EnableWindow(control(cmdReplace), enabled);
+    enable(cmdReplace, enabled);
 }
 
 void frmMain::setStopEnabled(bool enabled) {
-    EnableWindow(control(cmdStop), enabled);
+    enable(cmdStop, enabled);
+}
+
+void frmMain::enable(ControlId id, bool enabled) {
+    const HWND button = control(id);
+    if (!enabled) {
+        // A disabled control would keep the focus from every other: it goes on to the next
+        // enabled one in tab order, as in a dialog, also when kept for the window's return.
+        const HWND next = GetNextDlgTabItem(hwnd_, button, FALSE);
+        if (GetFocus() == button) SetFocus(next);
+        if (focus_ == button) focus_ = next;
+    }
+    EnableWindow(button, enabled);
 }
 
 void frmMain::clearList() {

@@ -40,6 +40,7 @@ private:
     void createControls();
     void onCommand(int id, int code);
     void showDirectory();
+    void enable(win32view::ControlId id, bool enabled);
 
     // Controls
     void setReplaceCaption(const std::string& caption) override;

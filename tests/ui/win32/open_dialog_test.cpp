@@ -115,14 +115,23 @@ TEST_F(SystemDialog, SeveralFilesAreTheFolderAndTheirNames) {
 }
 
 TEST_F(SystemDialog, ACancelIsNoFailureAndABufferTooSmallIsTheOpenErrorOfATooLongSelection) {
-    const std::tuple<std::wstring, int> cases[] = {{L"", selection::kCancelNumber},
-                                                   {typed("a.htm"), 20476}};
-    for (const auto& [typed, number] : cases) {
+    // 400 names of 100 characters overrun the largest buffer; some dialogs write past it.
+    std::wstring many;
+    for (int i = 0; i < 400; ++i) {
+        const std::wstring name = std::to_wstring(1000 + i) + std::wstring(92, L'n') + L".htm";
+        std::ofstream(folder / name) << "x\r\n";
+        many += L'"' + name + L"\" ";
+    }
+    fs::current_path(folder);
+    const std::tuple<std::wstring, int, int> cases[] = {{L"", selection::kCancelNumber, 8},
+                                                        {typed("a.htm"), 20476, 8},
+                                                        {many, 20476, selection::kMaxFileSize}};
+    for (const auto& [typed, number, size] : cases) {
         Win32OpenDialog dialog(window.handle());
         dialog.setCancelError(true);
         dialog.setFilter(std::string(selection::kOpenFilter));
         dialog.setDialogTitle("Open files...");
-        dialog.setMaxFileSize(8);
+        dialog.setMaxFileSize(size);
         dialog.setFlags(selection::kOpenFlags);
         DialogDriver driver(typed);
         try {

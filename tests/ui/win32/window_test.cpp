@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 
 #include "tests/selection/scripted_dialog.h"
@@ -146,6 +147,10 @@ TEST_F(Win32Window, OpensWithEveryControlInItsTwipsPlaceOnlyAddFileEnabledAndThe
         for (std::size_t i = 0; i < order.size(); ++i) {
             seen.push_back(static_cast<ControlId>(GetDlgCtrlID(GetFocus())));
             pressTab(back);
+            for (ControlId button : {cmdAdd, cmdReplace, cmdStop}) {
+                EXPECT_EQ(GetWindowLongPtrW(at(button), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON)
+                    << button << " made the default button by Tab";
+            }
         }
         EXPECT_EQ(seen, back ? std::vector<ControlId>(order.rbegin(), order.rend()) : order);
     }
@@ -163,6 +168,7 @@ TEST_F(Win32Window, AddFileFillsListAndLabelAndARunWritesEveryOutputWithTheEntry
     replace([&] { busy = state(); });
     EXPECT_EQ(busy, std::tuple("Waiting ...", false, true, 0, 0));
     EXPECT_EQ(state(), std::tuple("Replace", true, false, 0, -1));
+    EXPECT_EQ(GetFocus(), at(lstFile)) << "the clicked Replace, disabled, passed the focus on";
     const std::string rewritten = R"(<a href="https://www.example.com/" style="text-decoration: )"
                                   "\xc3\xbc"
                                   "ber\">caf\xc3\xa9\r\n";
@@ -177,23 +183,41 @@ TEST_F(Win32Window, AddFileFillsListAndLabelAndARunWritesEveryOutputWithTheEntry
     EXPECT_EQ(state(), std::tuple("Replace", false, false, 0, -1));
 }
 
-TEST_F(Win32Window, StopAndClosingDuringARunEndItBeforeTheSecondFile) {
+TEST_F(Win32Window, StopClosingAndTheSessionsEndDuringARunEndItBeforeTheSecondFile) {
     choose({"a.htm", "b.htm"});
+    // The folder's names, the outputs removed for the next run.
+    const auto names = [&] {
+        std::set<std::string> found;
+        for (const auto& entry : fs::directory_iterator(folder))
+            found.insert(ui::toText(entry.path().filename()));
+        for (const char* output : {"a_new.htm", "b_new.htm"}) fs::remove(folder / output);
+        return found;
+    };
+    const std::set<std::string> stopped{"a.htm", "a_new.htm", "b.htm"};  // no temporary file
     replace([&] { click(cmdStop); });
-    EXPECT_EQ(std::tuple(output("a_new.htm"), fs::exists(folder / "b_new.htm")),
-              std::tuple(""s, false));
+    EXPECT_EQ(output("a_new.htm"), "");
+    EXPECT_EQ(names(), stopped);
     EXPECT_EQ(state(), std::tuple("Replace", true, false, 0, 0)) << "the stopped entry stays";
+    EXPECT_EQ(GetFocus(), at(lstFile)) << "the clicked Stop, disabled, passed the focus on";
 
-    fs::remove(folder / "a_new.htm");
-    bool closedAtOnce = true;
-    replace([&] {
-        PostMessageW(window.handle(), WM_CLOSE, 0, 0);
-        pump();
-        closedAtOnce = !IsWindow(window.handle());
-    });
-    EXPECT_FALSE(closedAtOnce);
-    EXPECT_FALSE(IsWindow(window.handle()));
-    EXPECT_FALSE(fs::exists(folder / "b_new.htm"));
+    // A close, the question whether the session may end, and its end: not yet, says the window;
+    // it stops the run and closes once the run has closed its files.
+    for (const auto& [message, ending] :
+         {std::pair<UINT, WPARAM>{WM_CLOSE, 0}, {WM_QUERYENDSESSION, 0}, {WM_ENDSESSION, TRUE}}) {
+        frmMain closing{services(script)};
+        closing.show();
+        SendMessageW(closing.control(cmdAdd), BM_CLICK, 0, 0);
+        LRESULT answer = -1;
+        bool closedAtOnce = true;
+        postTask([&] {
+            answer = SendMessageW(closing.handle(), message, ending, 0);
+            closedAtOnce = !IsWindow(closing.handle());
+        });
+        SendMessageW(closing.control(cmdReplace), BM_CLICK, 0, 0);
+        EXPECT_EQ(std::tuple(answer, closedAtOnce, IsWindow(closing.handle()) != 0, names()),
+                  std::tuple(0, false, false, stopped))
+            << message;
+    }
 }
 
 TEST_F(Win32Window, ALongFolderIsShortenedInTheMiddleWithItsWholePathAsTooltipAndForTheRun) {
