@@ -51,9 +51,10 @@ struct Texts {
 // Texts wants it; valid UTF-8 that the locale cannot read is taken as it is; otherwise nothing.
 std::optional<std::string> localeTextToUtf8(std::string_view text);
 
-// How a pass read a file: UTF-16 by its byte-order mark, UTF-8 by its mark or by valid
-// non-ASCII bytes, otherwise the 8-bit code page of the C library's locale.
-enum class TextEncoding { codePage, utf8, utf16le, utf16be };
+// How a pass read a file: UTF-32 or UTF-16 by its byte-order mark, UTF-16 also by NUL high
+// bytes without one, UTF-8 by its mark or by valid non-ASCII bytes, otherwise the 8-bit code
+// page of the C library's locale.
+enum class TextEncoding { codePage, utf8, utf16le, utf16be, utf32le, utf32be };
 
 // What a pass did to one file.
 struct PassStats {
