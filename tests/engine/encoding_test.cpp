@@ -72,9 +72,12 @@ const EncodingCase kCases[] = {
     {"C", le(u"<a b>\n") + "\x01", kAnchor, le(u"<a i>\n") + "\x01", TextEncoding::utf16le},
     {"C", le(u"<a b>") + "\x01", kAnchor, le(u"<a i>\r\n") + "\x01", TextEncoding::utf16le},
     // UTF-32 by its mark: units that are no character kept, an incomplete last unit carried.
-    {"C", le(U"x <a b>\r\n<A B>\ny"), kAnchor, le(U"x <a i>\r\n<A i>\ny\n"), TextEncoding::utf32le},
-    {"C", be(U"<a \xD800\x110000\xFFFFFFFF \u00c9T\u00c9>\U0001F600") + "\x01\x02\x03", kSummer,
-     be(U"<a \xD800\x110000\xFFFFFFFF hiver>\U0001F600\r\n") + "\x01\x02\x03", TextEncoding::utf32be},
+    {"C", le(U"x <a b>\r\n<A B>\ny"), kAnchor, le(U"x <a i>\r\n<A i>\ny\n"),
+     TextEncoding::utf32le},
+    {"C", be(U"<a \xD800\x110000\xFFFFFFFF \u00c9T\u00c9>\U0001F600") + "\x01\x02\x03",
+     kSummer,
+     be(U"<a \xD800\x110000\xFFFFFFFF hiver>\U0001F600\r\n") + "\x01\x02\x03",
+     TextEncoding::utf32be},
     // UTF-16 without a mark where the sample shows it; where it does not, a last line that is
     // the second byte of a unit is given no end.
     {"C", bare(u"A\r\nB\r\n", false), kAnchor, bare(u"A\r\nB\r\n", false), TextEncoding::utf16le},
