@@ -1,8 +1,10 @@
 // Times a whole file pass over a generated corpus against a plain read/write copy of the same
-// file, the same text in UTF-16 and, where perl is installed, an equivalent perl rewrite;
+// file, the same text in UTF-16 and UTF-32 and, where perl is installed, an equivalent perl
+// rewrite;
 // reports peak memory as well.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -27,8 +29,9 @@ struct Setup {
     fs::path copy = folder / "copy.htm";
     fs::path perlOutput = folder / "perl.htm";
     fs::path utf16 = folder / "corpus16.htm";  // the same text in UTF-16
+    fs::path utf32 = folder / "corpus32.htm";  // and in UTF-32
     std::uint64_t bytes = 0;
-    std::vector<double> passSeconds, copySeconds, perlSeconds, utf16Seconds;
+    std::vector<double> passSeconds, copySeconds, perlSeconds, utf16Seconds, utf32Seconds;
 };
 
 Setup& setup() {
@@ -66,17 +69,27 @@ void BM_Utf16Pass(benchmark::State& state) {
              [&] { engine::pass(setup().utf16, setup().utf16, 0, host); });
 }
 
-// The corpus as little-endian UTF-16 with its mark: one code unit per byte, all ASCII.
-void writeUtf16(const fs::path& from, const fs::path& to) {
-    if (fs::exists(to) && fs::file_size(to) == 2 * fs::file_size(from) + 2) return;
+void BM_Utf32Pass(benchmark::State& state) {
+    bench::SilentHost host(setup().utf32);
+    timeEach(state, setup().utf32Seconds, engine::outputPath(setup().utf32),
+             [&] { engine::pass(setup().utf32, setup().utf32, 0, host); });
+}
+
+// The corpus as little-endian UTF-16 or UTF-32 with its mark: one code unit of `size` bytes per
+// byte, all ASCII.
+void writeUnits(const fs::path& from, const fs::path& to, std::size_t size) {
+    if (fs::exists(to) && fs::file_size(to) == size * (fs::file_size(from) + 1)) return;
     std::ifstream in(from, std::ios::binary);
     std::ofstream out(to, std::ios::binary);
-    out.write("\xFF\xFE", 2);
-    std::vector<char> block(std::size_t{1} << 20), wide(2 * block.size());
+    out.write("\xFF\xFE\0\0", static_cast<std::streamsize>(size));
+    std::vector<char> block(std::size_t{1} << 20), wide(size * block.size());
     while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
         const auto n = static_cast<std::size_t>(in.gcount());
-        for (std::size_t i = 0; i < n; ++i) wide[2 * i] = block[i], wide[2 * i + 1] = 0;
-        out.write(wide.data(), static_cast<std::streamsize>(2 * n));
+        for (std::size_t i = 0; i < n; ++i) {
+            wide[size * i] = block[i];
+            std::fill_n(&wide[size * i + 1], size - 1, '\0');
+        }
+        out.write(wide.data(), static_cast<std::streamsize>(size * n));
     }
 }
 
@@ -132,8 +145,13 @@ int main(int argc, char** argv) {
         ->Iterations(3)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
-    writeUtf16(s.corpus, s.utf16);
+    writeUnits(s.corpus, s.utf16, 2);
     benchmark::RegisterBenchmark("Utf16Pass", BM_Utf16Pass)
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    writeUnits(s.corpus, s.utf32, 4);
+    benchmark::RegisterBenchmark("Utf32Pass", BM_Utf32Pass)
         ->Iterations(3)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
@@ -163,6 +181,11 @@ int main(int argc, char** argv) {
             "UTF-16 pass:  %8.3f s  the same characters, utf16/pass = %.2fx (target <= 2x)\n",
             utf16, utf16 / pass);
     }
+    if (!s.utf32Seconds.empty()) {
+        const double utf32 = best(s.utf32Seconds);
+        std::printf("UTF-32 pass:  %8.3f s  the same characters, utf32/pass = %.2fx\n", utf32,
+                    utf32 / pass);
+    }
     if (havePerl && !s.perlSeconds.empty()) {
         const double perl = best(s.perlSeconds);
         std::printf("perl rewrite: %8.3f s  %7.1f MB/s  perl/pass = %.1fx (target >= 10x)\n", perl,
@@ -173,8 +196,8 @@ int main(int argc, char** argv) {
     }
     std::printf("peak memory: %ld kB before the timed runs, %ld kB after\n", peakBefore,
                 bench::peakKilobytes());
-    for (const fs::path& p :
-         {s.copy, s.perlOutput, engine::outputPath(s.corpus), engine::outputPath(s.utf16)}) {
+    for (const fs::path& p : {s.copy, s.perlOutput, engine::outputPath(s.corpus),
+                              engine::outputPath(s.utf16), engine::outputPath(s.utf32)}) {
         std::error_code ignored;
         fs::remove(p, ignored);
     }

@@ -17,6 +17,10 @@ const char* encodingName(engine::TextEncoding encoding) {
             return "utf-16le";
         case engine::TextEncoding::utf16be:
             return "utf-16be";
+        case engine::TextEncoding::utf32le:
+            return "utf-32le";
+        case engine::TextEncoding::utf32be:
+            return "utf-32be";
         case engine::TextEncoding::codePage:
             break;
     }

@@ -1,9 +1,10 @@
 // A growable run of bytes on malloc and realloc: a huge line grows in place where the system
 // can (glibc moves large blocks by remapping pages), so it is held once rather than copied into
-// a new buffer of twice its size. Running out of memory throws OutOfMemory with the size asked.
+// a new buffer of twice its size. Running out of memory throws std::bad_alloc.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -11,14 +12,17 @@
 
 namespace engine::detail {
 
+// Memory ran out over a line: `line` bytes of it had been read, its end too when `whole`.
 class OutOfMemory : public std::bad_alloc {
 public:
-    explicit OutOfMemory(std::size_t requested) : requested_(requested) {}
-    std::size_t requested() const { return requested_; }
+    OutOfMemory(std::uint64_t line, bool whole) : line_(line), whole_(whole) {}
+    std::uint64_t line() const { return line_; }
+    bool whole() const { return whole_; }
     const char* what() const noexcept override { return "Not enough memory"; }
 
 private:
-    std::size_t requested_;
+    std::uint64_t line_;
+    bool whole_;
 };
 
 class ByteBuffer {
@@ -49,7 +53,7 @@ private:
         // Half again what is needed: few moves, and pages never written cost no memory.
         const std::size_t capacity = needed + needed / 2 + 64;
         void* grown = std::realloc(data_, capacity);
-        if (grown == nullptr) throw OutOfMemory(needed);
+        if (grown == nullptr) throw std::bad_alloc();
         data_ = static_cast<char*>(grown);
         capacity_ = capacity;
     }

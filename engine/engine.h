@@ -57,11 +57,12 @@ std::optional<std::string> localeTextToUtf8(std::string_view text);
 // way keep the page they began with.
 bool setCodePage(std::string_view name);
 
-// How a pass read a file: UTF-16 by its byte-order mark, UTF-8 by its mark or by valid
-// non-ASCII bytes, otherwise an 8-bit code page: the one named with setCodePage(), else the
-// C library's locale's or, under a UTF-8 locale, the Windows code page of its language
-// (Windows-1252 for English and the other Western languages, and for "C").
-enum class TextEncoding { codePage, utf8, utf16le, utf16be };
+// How a pass read a file: UTF-32 or UTF-16 by its byte-order mark, UTF-16 also by NUL high
+// bytes without one, UTF-8 by its mark or by valid non-ASCII bytes, otherwise an 8-bit code
+// page: the one named with setCodePage(), else the C library's locale's or, under a UTF-8
+// locale, the Windows code page of its language (Windows-1252 for English and the other Western
+// languages, and for "C").
+enum class TextEncoding { codePage, utf8, utf16le, utf16be, utf32le, utf32be };
 
 // What a pass did to one file.
 struct PassStats {

@@ -1,5 +1,7 @@
 #include "engine/file_pass.h"
 
+#include <algorithm>
+#include <new>
 #include <type_traits>
 
 #include "engine/unicode.h"
@@ -9,36 +11,52 @@ namespace {
 
 constexpr std::size_t kBlock = std::size_t{1} << 20;
 
-bool startsWith(std::string_view bytes, std::string_view prefix) {
-    return bytes.substr(0, prefix.size()) == prefix;
+struct Mark {
+    std::string_view bytes;
+    TextEncoding encoding;
+};
+
+// UTF-32 LE's mark begins like UTF-16 LE's, so it is looked for first.
+constexpr Mark kMarks[] = {
+    {{"\xFF\xFE\0\0", 4}, TextEncoding::utf32le}, {{"\0\0\xFE\xFF", 4}, TextEncoding::utf32be},
+    {"\xFF\xFE", TextEncoding::utf16le},          {"\xFE\xFF", TextEncoding::utf16be},
+    {"\xEF\xBB\xBF", TextEncoding::utf8},
+};
+
+// UTF-16 without a mark, where the start of a source shows it unmistakably: a NUL in the high
+// byte of every unit and in no low one (no 8-bit text looks like that). An incomplete last unit
+// is left out.
+std::optional<TextEncoding> unmarkedUtf16(std::string_view head) {
+    const std::size_t units = std::min(head.size(), kUtf8Sample) / 2;
+    if (units == 0 || (head[0] == '\0') == (head[1] == '\0')) return std::nullopt;
+    const std::size_t high = head[0] == '\0' ? 0 : 1;
+    for (std::size_t i = 0; i < units; ++i) {
+        if (head[2 * i + high] != '\0' || head[2 * i + 1 - high] == '\0') return std::nullopt;
+    }
+    return high == 0 ? TextEncoding::utf16be : TextEncoding::utf16le;
 }
 
-// Whether the bytes of `source` from its first one past ASCII read as UTF-8; nothing for a
-// source that is all ASCII.
-std::optional<bool> scanForUtf8(FileLayer& files, const std::filesystem::path& source) {
-    const std::unique_ptr<InputFile> input = files.openInput(source);
-    Blocks blocks(*input, kBlock);
-    while (blocks.fill()) {
-        const std::string_view unread = blocks.unread();
-        const std::size_t at = firstPastAscii(unread);
-        if (at == std::string_view::npos) {
-            blocks.consume(unread.size());
-            continue;
-        }
-        return judgeUtf8(blocks, at);
+OutputForm formOf(TextEncoding encoding) {
+    switch (encoding) {
+        case TextEncoding::utf16le:
+            return OutputForm::utf16le;
+        case TextEncoding::utf16be:
+            return OutputForm::utf16be;
+        case TextEncoding::utf32le:
+            return OutputForm::utf32le;
+        case TextEncoding::utf32be:
+            return OutputForm::utf32be;
+        default:
+            return OutputForm::bytes;
     }
-    return std::nullopt;
 }
 
 }  // namespace
 
-FilePass::FilePass(InputFile& input, OutputFile& output, PassHost& host, FileLayer& files,
-                   const std::filesystem::path& source)
+FilePass::FilePass(InputFile& input, OutputFile& output, PassHost& host)
     : input_(input),
       output_(output),
       host_(host),
-      files_(files),
-      source_(source),
       page_(CodePage::current()),
       blocks_(input, kBlock),
       rewriter_(CaseRules::unicode()) {}
@@ -50,23 +68,37 @@ PassResult FilePass::run(int entryIndex, PassStats& stats) {
     host_.setProgressMin(0);
     host_.setProgressMax(remaining + 2);
 
-    blocks_.ensure(3);  // room for a byte-order mark
+    blocks_.ensure(kUtf8Sample);  // a byte-order mark, or the sample that shows UTF-16 without
     const std::string_view head = blocks_.unread();
+    std::size_t mark = 0;
+    std::optional<TextEncoding> encoding;
+    for (const Mark& m : kMarks) {
+        if (head.substr(0, m.bytes.size()) == m.bytes) {
+            mark = m.bytes.size();
+            encoding = m.encoding;
+            break;
+        }
+    }
+    if (!encoding) encoding = unmarkedUtf16(head);
+    sink_.emplace(output_, formOf(encoding.value_or(TextEncoding::codePage)));
+    // The same mark, counted at once.
+    sink_->appendRaw(head.substr(0, mark));
+    blocks_.consume(mark);
+    host_.setProgressValue(static_cast<std::int64_t>(mark));
+    const auto done = static_cast<std::int64_t>(mark);
     PassResult result;
-    if (startsWith(head, "\xFF\xFE") || startsWith(head, "\xFE\xFF")) {
-        const bool bigEndian = head[0] == '\xFE';
-        stats.encoding = bigEndian ? TextEncoding::utf16be : TextEncoding::utf16le;
-        sink_.emplace(output_, bigEndian ? OutputForm::utf16be : OutputForm::utf16le);
-        sink_->appendRaw(head.substr(0, 2));  // the same mark, counted at once
-        host_.setProgressValue(2);
-        Utf16LineReader reader(blocks_, bigEndian);
+    if (encoding && encoding != TextEncoding::utf8) {
+        const bool utf32 = encoding == TextEncoding::utf32le || encoding == TextEncoding::utf32be;
+        const bool bigEndian =
+            encoding == TextEncoding::utf16be || encoding == TextEncoding::utf32be;
+        UnitLineReader reader(blocks_, utf32 ? 4 : 2, bigEndian);
         forms_.setCodePage(nullptr);
-        result = copyLines(reader, remaining - 2, 2, stats);
+        result = copyLines(reader, remaining - done, done, stats);
+        stats.encoding = *encoding;
     } else {
-        sink_.emplace(output_, OutputForm::bytes);
         ByteLineReader reader(blocks_, true);
-        if (startsWith(head, "\xEF\xBB\xBF")) reader.decide(true);
-        result = copyLines(reader, remaining, 0, stats);
+        if (encoding) reader.decide(true);
+        result = copyLines(reader, remaining - done, done, stats);
         stats.encoding = reader.utf8() ? TextEncoding::utf8 : TextEncoding::codePage;
     }
     stats.segments = rewriter_.segments;
@@ -83,13 +115,13 @@ void FilePass::chooseForm(bool utf8) {
     rewriter_.setRules(*rules_);
 }
 
-template <bool Utf16>
+template <bool Wide>
 bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
     const std::string_view raw = line.raw;
     if (line.end == LineEnd::none || raw.empty()) return false;
     if (texts.active) {
         if (texts.start.text.empty()) return false;
-        if constexpr (Utf16) {
+        if constexpr (Wide) {
             if (rules_->find(line.text, texts.start.text, 0, texts.start.anchor) !=
                 CaseRules::npos) {
                 return false;
@@ -137,8 +169,7 @@ void FilePass::lookAhead(ByteLineReader& reader, bool& formKnown, const Texts& t
     if (formKnown || !forms_.pastAscii()) return;
     // A source all in ASCII is written as UTF-8 in a UTF-8 locale, or where the 8-bit code page
     // has no letters past ASCII.
-    reader.decide(
-        scanForUtf8(files_, source_).value_or(page_->isUtf8() || page_->eightBit().asciiOnly()));
+    reader.decide(judgeAhead(blocks_).value_or(page_->isUtf8() || page_->eightBit().asciiOnly()));
     settle(reader, formKnown);
     forms_.update(texts);
 }
@@ -146,50 +177,62 @@ void FilePass::lookAhead(ByteLineReader& reader, bool& formKnown, const Texts& t
 template <class Reader>
 PassResult FilePass::copyLines(Reader& reader, std::int64_t remaining, std::int64_t done,
                                PassStats& stats) {
-    constexpr bool utf16 = std::is_same_v<Reader, Utf16LineReader>;
-    bool formKnown = utf16;
+    constexpr bool wide = std::is_same_v<Reader, UnitLineReader>;
+    bool formKnown = wide;
     if (!formKnown) chooseForm(false);
     settle(reader, formKnown);
     wantsLines_ = host_.wantsLines();
     blocks_.beforeFill(&FilePass::beforeFill, this);
     LineEnd lastEnd = LineEnd::crLf;
     Line line;
-    while (remaining > 0) {
-        host_.yield();
-        if (host_.stopRequested()) {
-            flushRun();
-            return PassResult::stopped;
-        }
-        // A source that shrank since it was measured ends early rather than invent lines.
-        if (!reader.next(line)) break;
-        settle(reader, formKnown);
-        const Texts current = host_.currentTexts();
-        const PreparedTexts& texts = forms_.update(current);
-        lookAhead(reader, formKnown, current);
-        const LineEnd end = line.end == LineEnd::none ? lastEnd : line.end;
-        lastEnd = end;
-        if constexpr (utf16) {
-            if (!keptAsItIs<true>(line, texts)) {
+    bool read = false;  // whether `line` is being worked on, rather than read
+    try {
+        while (remaining > 0) {
+            host_.yield();
+            if (host_.stopRequested()) {
                 flushRun();
-                // Only an odd last byte, after the last line's end, makes a line empty and open.
-                if (!line.text.empty() || line.end != LineEnd::none) {
-                    writeLine<true>(line.text, texts, end);
-                }
-                sink_->appendRaw(reader.trailing());  // carried through as it was
+                return PassResult::stopped;
             }
-        } else if (!keptAsItIs<false>(line, texts)) {
-            flushRun();
-            writeLine<false>(line.text, texts, end);
+            // A source that shrank since it was measured ends early rather than invent lines.
+            read = false;
+            if (!reader.next(line)) break;
+            read = true;
+            settle(reader, formKnown);
+            const Texts current = host_.currentTexts();
+            const PreparedTexts& texts = forms_.update(current);
+            lookAhead(reader, formKnown, current);
+            const LineEnd end = line.end == LineEnd::none ? lastEnd : line.end;
+            lastEnd = end;
+            if constexpr (wide) {
+                if (!keptAsItIs<true>(line, texts)) {
+                    flushRun();
+                    // Only an incomplete unit after the last line's end makes a line empty and
+                    // open.
+                    if (!line.text.empty() || line.end != LineEnd::none) {
+                        writeLine<true>(line.text, texts, endText(end));
+                    }
+                    sink_->appendRaw(reader.trailing());  // carried through as it was
+                }
+            } else if (!keptAsItIs<false>(line, texts)) {
+                flushRun();
+                // A last line that is a lone NUL at an odd offset is the second byte of a UTF-16
+                // unit: an end after it would leave half a unit.
+                const bool halfUnit = line.end == LineEnd::none && done % 2 == 1 &&
+                                      line.text == std::string_view("", 1);
+                writeLine<false>(line.text, texts, halfUnit ? "" : endText(end));
+            }
+            ++stats.lines;
+            // A last line without an end counts two bytes for the end it is given.
+            const auto accounted =
+                static_cast<std::int64_t>(line.bytes) + (line.end == LineEnd::none ? 2 : 0);
+            done += accounted;
+            remaining -= accounted;
+            host_.setProgressValue(done);
         }
-        ++stats.lines;
-        // A last line without an end counts two bytes for the end it is given.
-        const auto accounted =
-            static_cast<std::int64_t>(line.bytes) + (line.end == LineEnd::none ? 2 : 0);
-        done += accounted;
-        remaining -= accounted;
-        host_.setProgressValue(done);
+        flushRun();
+    } catch (const std::bad_alloc&) {
+        throw OutOfMemory(read ? line.bytes : reader.taken(), read);
     }
-    flushRun();
     return PassResult::completed;
 }
 
@@ -205,16 +248,16 @@ std::string_view FilePass::endText(LineEnd end) {
 }
 
 template <bool Gather>
-void FilePass::writeLine(std::string_view line, const PreparedTexts& texts, LineEnd end) {
+void FilePass::writeLine(std::string_view line, const PreparedTexts& texts, std::string_view end) {
     if (!wantsLines_ && (!Gather || line.size() >= kBlock)) {
         rewriter_.append(line, texts, *sink_);
-        sink_->append(endText(end));
+        sink_->append(end);
         return;
     }
     rewritten_.clear();
     rewriter_.append(line, texts, rewritten_);
     if (wantsLines_) host_.lineRewritten(line, rewritten_);
-    rewritten_.append(endText(end));
+    rewritten_.append(end);
     sink_->append(rewritten_);
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,8 +20,7 @@ namespace engine::detail {
 
 class FilePass {
 public:
-    FilePass(InputFile& input, OutputFile& output, PassHost& host, FileLayer& files,
-             const std::filesystem::path& source);
+    FilePass(InputFile& input, OutputFile& output, PassHost& host);
 
     PassResult run(int entryIndex, PassStats& stats);
 
@@ -33,7 +31,7 @@ private:
     // Most lines hold no start marker. Such a line that still lies in the read block, with its
     // end, is left where it is and written with its neighbours in one piece; the block is
     // searched for the next start marker once rather than line by line.
-    template <bool Utf16>
+    template <bool Wide>
     bool keptAsItIs(const Line& line, const PreparedTexts& texts);
 
     void flushRun();
@@ -41,30 +39,29 @@ private:
     static void beforeFill(void* context);
 
     void settle(ByteLineReader& reader, bool& formKnown);
-    void settle(Utf16LineReader&, bool&) {}
+    void settle(UnitLineReader&, bool&) {}
 
     // Before the source shows a byte past ASCII, the form matters only to texts past ASCII;
-    // those settle it by looking ahead in the source.
+    // those settle it by looking ahead in the file being read.
     void lookAhead(ByteLineReader& reader, bool& formKnown, const Texts& texts);
-    void lookAhead(Utf16LineReader&, bool&, const Texts&) {}
+    void lookAhead(UnitLineReader&, bool&, const Texts&) {}
 
+    // Running out of memory throws OutOfMemory naming the line read or written.
     template <class Reader>
     PassResult copyLines(Reader& reader, std::int64_t remaining, std::int64_t done,
                          PassStats& stats);
 
     static std::string_view endText(LineEnd end);
 
-    // Rewrites a line into the output, straight or, with `Gather` (UTF-16) or for the host,
-    // gathered first so that it is converted or handed over in one piece. A huge line is never
-    // gathered unless the host wants it whole.
+    // Rewrites a line into the output and ends it with `end`, straight or, with `Gather`
+    // (UTF-16, UTF-32) or for the host, gathered first so that it is converted or handed over
+    // in one piece. A huge line is never gathered unless the host wants it whole.
     template <bool Gather>
-    void writeLine(std::string_view line, const PreparedTexts& texts, LineEnd end);
+    void writeLine(std::string_view line, const PreparedTexts& texts, std::string_view end);
 
     InputFile& input_;
     OutputFile& output_;
     PassHost& host_;
-    FileLayer& files_;
-    const std::filesystem::path& source_;
     // Kept for the whole pass, whatever happens to the locale meanwhile.
     const std::shared_ptr<const CodePage> page_;
     Blocks blocks_;

@@ -37,6 +37,44 @@ std::size_t copyPlainUnits(const unsigned char* p, std::size_t count, char* out)
     return i;
 }
 
+// The same for 32-bit code units.
+template <bool BigEndian>
+std::size_t copyPlainUnits32(const unsigned char* p, std::size_t count, char* out) {
+    std::size_t i = 0;
+#ifdef ENGINE_HAVE_SSE2
+    // Units loaded as little-endian words: a big-endian unit has its value in the top byte.
+    const auto word = [](std::uint32_t v) {
+        if (BigEndian) v = v << 24 | (v & 0xFF00u) << 8 | (v >> 8 & 0xFF00u) | v >> 24;
+        return _mm_set1_epi32(static_cast<int>(v));
+    };
+    const __m128i pastAscii = word(0xFFFFFF80u), cr = word('\r'), lf = word('\n');
+    const __m128i zero = _mm_setzero_si128();
+    const auto plain = [&](__m128i units) {
+        const __m128i ends = _mm_or_si128(_mm_cmpeq_epi32(units, cr), _mm_cmpeq_epi32(units, lf));
+        return _mm_andnot_si128(ends, _mm_cmpeq_epi32(_mm_and_si128(units, pastAscii), zero));
+    };
+    for (; i + 8 <= count; i += 8) {
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i + 16));
+        if (_mm_movemask_epi8(_mm_and_si128(plain(a), plain(b))) != 0xFFFF) break;
+        if (BigEndian) a = _mm_srli_epi32(a, 24), b = _mm_srli_epi32(b, 24);
+        const __m128i halves = _mm_packs_epi32(a, b);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(halves, halves));
+    }
+#endif
+    for (; i < count; ++i) {
+        const unsigned char* u = p + 4 * i;
+        const std::uint32_t unit =
+            BigEndian ? (std::uint32_t{u[0]} << 24 | u[1] << 16 | u[2] << 8 | u[3])
+                      : (std::uint32_t{u[3]} << 24 | u[2] << 16 | u[1] << 8 | u[0]);
+        if (unit >= 0x80 || unit == '\r' || unit == '\n') break;
+        out[i] = static_cast<char>(unit);
+    }
+    return i;
+}
+
+constexpr std::size_t kLookAheadPiece = std::size_t{1} << 20;
+
 }  // namespace
 
 Blocks::Blocks(InputFile& input, std::size_t blockSize)
@@ -57,6 +95,7 @@ bool Blocks::fill() {
     if (kept == size_) return true;
     const std::size_t read = input_.read(block_.get() + kept, size_ - kept);
     end_ += read;
+    read_ += read;
     if (read == 0) atEnd_ = true;
     return end_ > 0;
 }
@@ -64,6 +103,25 @@ bool Blocks::fill() {
 bool Blocks::topUp(std::size_t count) {
     while (end_ - begin_ < count && !atEnd_ && !full()) fill();
     return end_ - begin_ >= count;
+}
+
+std::string_view Blocks::peek(std::uint64_t at, std::size_t count, std::string& scratch) {
+    const std::size_t unread = end_ - begin_;
+    if (at <= unread && count <= unread - at) return {block_.get() + begin_ + at, count};
+    if (scratch.size() < count) scratch.resize(count);
+    std::size_t got = 0;
+    if (at < unread) {
+        got = unread - static_cast<std::size_t>(at);
+        std::memcpy(scratch.data(), block_.get() + begin_ + at, got);
+    }
+    std::uint64_t offset = read_ + (at > unread ? at - unread : 0);
+    while (got < count && !atEnd_) {
+        const std::size_t n = input_.readAt(offset, scratch.data() + got, count - got);
+        if (n == 0) break;
+        got += n;
+        offset += n;
+    }
+    return {scratch.data(), got};
 }
 
 ByteLineReader::ByteLineReader(Blocks& blocks, bool watchForUtf8)
@@ -74,11 +132,22 @@ void ByteLineReader::decide(bool utf8) {
     utf8_ = utf8;
 }
 
-bool judgeUtf8(Blocks& blocks, std::size_t at) {
-    blocks.ensure(at + kUtf8Sample);
-    const std::string_view rest = blocks.unread().substr(at);
-    const std::string_view sample = rest.substr(0, kUtf8Sample);
-    return readsAsUtf8(sample, blocks.atEnd() && sample.size() == rest.size());
+bool judgeUtf8(Blocks& blocks, std::uint64_t at) {
+    // A byte more than the sample tells whether the sample reaches the end of the source.
+    std::string scratch;
+    const std::string_view sample = blocks.peek(at, kUtf8Sample + 1, scratch);
+    return readsAsUtf8(sample.substr(0, kUtf8Sample), sample.size() <= kUtf8Sample);
+}
+
+std::optional<bool> judgeAhead(Blocks& blocks) {
+    std::string scratch;
+    for (std::uint64_t at = 0;;) {
+        const std::string_view piece = blocks.peek(at, kLookAheadPiece, scratch);
+        const std::size_t hit = firstPastAscii(piece);
+        if (hit != std::string_view::npos) return judgeUtf8(blocks, at + hit);
+        if (piece.size() < kLookAheadPiece) return std::nullopt;
+        at += piece.size();
+    }
 }
 
 bool ByteLineReader::next(Line& line) {
@@ -99,8 +168,7 @@ bool ByteLineReader::next(Line& line) {
         const auto at = static_cast<std::size_t>(
             findLineEnd(data + scanned, data + unread.size(), !decided_) - data);
         if (at < unread.size() && unread[at] != '\r' && unread[at] != '\n') {
-            // The source's first byte past ASCII. Nothing handed out points into the block,
-            // so judging may top it up.
+            // The source's first byte past ASCII.
             decide(judgeUtf8(blocks_, at));
             scanned = at + 1;
             continue;
@@ -135,57 +203,57 @@ bool ByteLineReader::next(Line& line) {
     }
 }
 
-Utf16LineReader::Utf16LineReader(Blocks& blocks, bool bigEndian)
-    : blocks_(blocks), bigEndian_(bigEndian) {
-    blocks_.ensure(2);
-    blocks_.consume(2);  // the byte-order mark, which the caller has seen and counted
-}
+UnitLineReader::UnitLineReader(Blocks& blocks, std::size_t unitSize, bool bigEndian)
+    : blocks_(blocks),
+      unitSize_(unitSize),
+      bigEndian_(bigEndian),
+      copyPlain_(unitSize == 4 ? (bigEndian ? &copyPlainUnits32<true> : &copyPlainUnits32<false>)
+                               : (bigEndian ? &copyPlainUnits<true> : &copyPlainUnits<false>)) {}
 
-void Utf16LineReader::put(char32_t cp) {
+void UnitLineReader::put(char32_t cp) {
     scratch_.clear();
     appendUtf8(scratch_, cp);
     text_.append(scratch_);
 }
 
-int Utf16LineReader::peekUnit() {
-    if (!blocks_.ensure(2)) return -1;
-    const std::string_view unread = blocks_.unread();
-    const auto first = static_cast<unsigned char>(unread[0]);
-    const auto second = static_cast<unsigned char>(unread[1]);
-    return bigEndian_ ? (first << 8 | second) : (second << 8 | first);
+std::uint64_t UnitLineReader::peekUnit() {
+    if (!blocks_.ensure(unitSize_)) return kNoUnit;
+    const auto* p = reinterpret_cast<const unsigned char*>(blocks_.unread().data());
+    std::uint64_t unit = 0;
+    for (std::size_t i = 0; i < unitSize_; ++i)
+        unit = unit << 8 | p[bigEndian_ ? i : unitSize_ - 1 - i];
+    return unit;
 }
 
-bool Utf16LineReader::next(Line& line) {
-    blocks_.ensure(2);
+bool UnitLineReader::next(Line& line) {
+    blocks_.ensure(unitSize_);
     const char* const rawBegin = blocks_.unread().data();
     const std::uint64_t fills = blocks_.fills();
     text_.clear();
-    std::uint64_t units = 0;
+    units_ = 0;
     char32_t highSurrogate = 0;
     line.end = LineEnd::none;
     for (;;) {
         // Plain units are converted in a tight loop over the block.
-        std::string_view unread = blocks_.unread();
-        const auto* p = reinterpret_cast<const unsigned char*>(unread.data());
-        const std::size_t count = unread.size() / 2;
-        std::size_t i = 0;
         if (highSurrogate == 0) {
+            const std::string_view unread = blocks_.unread();
+            const std::size_t count = unread.size() / unitSize_;
             char* const out = text_.room(count);
-            i = bigEndian_ ? copyPlainUnits<true>(p, count, out)
-                           : copyPlainUnits<false>(p, count, out);
+            const std::size_t i =
+                copyPlain_(reinterpret_cast<const unsigned char*>(unread.data()), count, out);
             text_.grow(i);
-            units += i;
-            blocks_.consume(2 * i);
+            units_ += i;
+            blocks_.consume(unitSize_ * i);
         }
-        const int unit = peekUnit();
-        if (unit < 0) break;
-        blocks_.consume(2);
+        const std::uint64_t unit = peekUnit();
+        if (unit == kNoUnit) break;
+        blocks_.consume(unitSize_);
         if (highSurrogate != 0) {
             if (unit >= 0xDC00 && unit <= 0xDFFF) {
                 put(0x10000 + ((highSurrogate - 0xD800) << 10) +
                     static_cast<char32_t>(unit - 0xDC00));
                 highSurrogate = 0;
-                ++units;
+                ++units_;
                 continue;
             }
             put(highSurrogate);  // unpaired: kept as it is
@@ -194,27 +262,29 @@ bool Utf16LineReader::next(Line& line) {
         if (unit == '\r' || unit == '\n') {
             line.end = unit == '\n' ? LineEnd::lf : LineEnd::cr;
             if (unit == '\r' && peekUnit() == '\n') {
-                blocks_.consume(2);
+                blocks_.consume(unitSize_);
                 line.end = LineEnd::crLf;
             }
             break;
         }
-        ++units;
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
+        ++units_;
+        // UTF-32 has no pairs: a surrogate there stands alone.
+        if (unitSize_ == 2 && unit >= 0xD800 && unit <= 0xDBFF) {
             highSurrogate = static_cast<char32_t>(unit);
         } else {
             put(static_cast<char32_t>(unit));
         }
     }
     if (highSurrogate != 0) put(highSurrogate);
-    line.bytes = 2 * units + (line.end == LineEnd::crLf ? 4 : line.end == LineEnd::none ? 0 : 2);
+    const std::size_t endUnits = line.end == LineEnd::crLf ? 2 : line.end == LineEnd::none ? 0 : 1;
+    line.bytes = unitSize_ * (units_ + endUnits);
     trailing_.clear();
     if (line.end == LineEnd::none) {
-        // An odd byte after the last code unit goes with the last line.
+        // An incomplete unit after the last one goes with the last line.
         trailing_.assign(blocks_.unread());
         blocks_.consume(trailing_.size());
         line.bytes += trailing_.size();
-        if (units == 0 && trailing_.empty()) return false;
+        if (units_ == 0 && trailing_.empty()) return false;
     }
     line.text = text_.view();
     line.raw =

@@ -1,11 +1,12 @@
 // Splits a source into lines, reading it in large blocks: a line ends at CR LF, a lone CR or
-// an LF. Bytes are read as 8-bit text (which includes UTF-8), or as UTF-16 code units that are
-// handed out in the generalised UTF-8 of unicode.h.
+// an LF. Bytes are read as 8-bit text (which includes UTF-8), or as UTF-16 or UTF-32 code units
+// that are handed out in the generalised UTF-8 of unicode.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,10 @@ public:
     // Whether the source has no more bytes beyond the block.
     bool atEnd() const { return atEnd_; }
     bool full() const { return end_ - begin_ == size_; }
+    // `count` bytes of the source from the unread byte `at` on, fewer only at its end: in the
+    // block where they lie there, otherwise copied to `scratch`, the part past the block read
+    // ahead through the same file. The block stays as it is.
+    std::string_view peek(std::uint64_t at, std::size_t count, std::string& scratch);
 
 private:
     bool topUp(std::size_t count);
@@ -59,12 +64,17 @@ private:
     std::unique_ptr<char[]> block_;  // not cleared: only what was read is ever looked at
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
+    std::uint64_t read_ = 0;  // where the file's next read begins
     bool atEnd_ = false;
 };
 
-// Whether the bytes from `at` in the unread part of `blocks`, the first byte past ASCII, read
-// as UTF-8: judged on up to kUtf8Sample bytes, topping the block up as needed.
-bool judgeUtf8(Blocks& blocks, std::size_t at);
+// Whether the source from the unread byte `at` on, its first byte past ASCII, reads as UTF-8:
+// judged on kUtf8Sample bytes from there, or the rest of the source.
+bool judgeUtf8(Blocks& blocks, std::uint64_t at);
+
+// The same judgement for the first byte past ASCII in what is still unread, looked for ahead
+// through the file; nothing when the rest of the source is all ASCII.
+std::optional<bool> judgeAhead(Blocks& blocks);
 
 // 8-bit lines. While undecided it also looks for the source's first byte past ASCII, and judges
 // whether the bytes from there on read as UTF-8.
@@ -77,6 +87,8 @@ public:
     bool utf8() const { return utf8_; }
     // Settles the question without looking further (the caller has judged the source).
     void decide(bool utf8);
+    // Bytes of the line being read taken so far.
+    std::uint64_t taken() const { return carried_.size(); }
 
 private:
     bool fill();
@@ -87,22 +99,29 @@ private:
     bool utf8_ = false;
 };
 
-// UTF-16 lines after the byte-order mark. An odd byte at the end of the source follows the last
-// line, which may then be empty and have no end.
-class Utf16LineReader {
+// Lines of UTF-16 or UTF-32 code units (`unitSize` 2 or 4), after any byte-order mark. An
+// incomplete last unit follows the last line, which may then be empty and have no end.
+class UnitLineReader {
 public:
-    Utf16LineReader(Blocks& blocks, bool bigEndian);
+    UnitLineReader(Blocks& blocks, std::size_t unitSize, bool bigEndian);
     bool next(Line& line);
-    // The odd byte that followed the line just read, if any.
+    // The bytes of an incomplete unit that followed the line just read, if any.
     std::string_view trailing() const { return trailing_; }
+    // Bytes of the line being read taken so far.
+    std::uint64_t taken() const { return units_ * unitSize_; }
 
 private:
-    // The next code unit, or -1 at the end of the source.
-    int peekUnit();
+    static constexpr std::uint64_t kNoUnit = std::uint64_t{1} << 32;
+    // The next code unit, or kNoUnit at the end of the source.
+    std::uint64_t peekUnit();
     void put(char32_t cp);
 
     Blocks& blocks_;
+    std::size_t unitSize_;
     bool bigEndian_;
+    // Copies the plain units (ASCII, no line end) at the front of a run; returns their count.
+    std::size_t (*copyPlain_)(const unsigned char* units, std::size_t count, char* out);
+    std::uint64_t units_ = 0;
     ByteBuffer text_;
     std::string scratch_;
     std::string trailing_;

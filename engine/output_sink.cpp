@@ -29,16 +29,24 @@ void OutputSink::appendLarge(std::string_view text) {
         appendRaw(text);
         return;
     }
-    // UTF-16 takes up to twice the bytes: convert in pieces that end between two characters.
+    // Each byte of the text becomes at most one code unit: convert in pieces that end between
+    // two characters.
+    const bool wide = form_ == OutputForm::utf32le || form_ == OutputForm::utf32be;
+    const bool bigEndian = form_ == OutputForm::utf16be || form_ == OutputForm::utf32be;
+    const std::size_t most = kBlock / (wide ? 4 : 2);
     while (!text.empty()) {
-        std::size_t piece = std::min(text.size(), kBlock / 2);
+        std::size_t piece = std::min(text.size(), most);
         while (piece < text.size() && piece > 0 &&
                (static_cast<unsigned char>(text[piece]) & 0xC0u) == 0x80u) {
             --piece;
         }
-        if (piece == 0) piece = std::min(text.size(), kBlock / 2);
-        if (pending_.size() + 2 * piece > kBlock) flush();
-        appendUtf16(pending_, text.substr(0, piece), form_ == OutputForm::utf16be);
+        if (piece == 0) piece = std::min(text.size(), most);
+        if (pending_.size() + (wide ? 4 : 2) * piece > kBlock) flush();
+        if (wide) {
+            appendUtf32(pending_, text.substr(0, piece), bigEndian);
+        } else {
+            appendUtf16(pending_, text.substr(0, piece), bigEndian);
+        }
         text.remove_prefix(piece);
     }
 }

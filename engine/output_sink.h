@@ -1,5 +1,5 @@
 // The output of a pass: gathered into blocks and written in large pieces, huge pieces straight
-// from where they lie; converted to UTF-16 on the way for a UTF-16 file.
+// from where they lie; converted to UTF-16 or UTF-32 on the way for such a file.
 #pragma once
 
 #include <string>
@@ -9,7 +9,7 @@
 
 namespace engine::detail {
 
-enum class OutputForm { bytes, utf16le, utf16be };
+enum class OutputForm { bytes, utf16le, utf16be, utf32le, utf32be };
 
 class OutputSink {
 public:

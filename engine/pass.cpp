@@ -16,7 +16,7 @@ namespace engine {
 namespace {
 
 // "2.1 GB", "350 MB", "12 kB", "200 bytes".
-std::string sizeInWords(std::size_t bytes) {
+std::string sizeInWords(std::uint64_t bytes) {
     const auto value = static_cast<double>(bytes);
     char text[32];
     if (value >= 1e9) {
@@ -26,7 +26,7 @@ std::string sizeInWords(std::size_t bytes) {
     } else if (value >= 1e3) {
         std::snprintf(text, sizeof text, "%.0f kB", value / 1e3);
     } else {
-        std::snprintf(text, sizeof text, "%zu bytes", bytes);
+        return std::to_string(bytes) + " bytes";
     }
     return text;
 }
@@ -65,14 +65,15 @@ PassResult pass(const fs::path& source, const fs::path& outputBase, int entryInd
         const std::unique_ptr<OutputFile> out = files.createOutput(output);
         copying = true;
         PassStats stats;
-        result = detail::FilePass(*input, *out, host, files, source).run(entryIndex, stats);
+        result = detail::FilePass(*input, *out, host).run(entryIndex, stats);
         copying = false;
         out->commit();
         host.fileDone(stats);
     } catch (const FileError& error) {
         failed(error.path(), error.what());
     } catch (const detail::OutOfMemory& error) {
-        failed(source, "Not enough memory for a line of " + sizeInWords(error.requested()));
+        failed(source, std::string("Not enough memory for a line of ") +
+                           (error.whole() ? "" : "more than ") + sizeInWords(error.line()));
     } catch (const std::bad_alloc&) {
         failed(source, "Not enough memory");
     } catch (const std::length_error&) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "engine/byte_scan.h"
 
@@ -68,6 +69,25 @@ char* putUnit(char* out, char32_t unit, bool bigEndian) {
     return out + 2;
 }
 
+char* putUnit32(char* out, char32_t unit, bool bigEndian) {
+    for (int i = 0; i < 4; ++i) out[bigEndian ? 3 - i : i] = static_cast<char>(unit >> 8 * i);
+    return out + 4;
+}
+
+// Decodes the private form of a value past U+10FFFF at `at`; its length, or 0 if there is none.
+std::size_t decodeBeyondUnicode(std::string_view s, std::size_t at, char32_t& cp) {
+    if (s[at] != '\xFE' || s.size() - at < 7) return 0;
+    std::uint64_t value = 0;
+    for (std::size_t i = 1; i < 7; ++i) {
+        const auto next = static_cast<unsigned char>(s[at + i]);
+        if ((next & 0xC0u) != 0x80u) return 0;
+        value = value << 6 | (next & 0x3Fu);
+    }
+    if (value <= 0x10FFFF || value > 0xFFFFFFFF) return 0;
+    cp = static_cast<char32_t>(value);
+    return 7;
+}
+
 }  // namespace
 
 std::size_t decodeUtf8(std::string_view s, std::size_t at, char32_t& cp) {
@@ -88,6 +108,10 @@ void appendUtf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0xE0 | (cp >> 12));
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp > 0x10FFFF) {
+        out += '\xFE';
+        for (int shift = 30; shift >= 0; shift -= 6)
+            out += static_cast<char>(0x80 | ((cp >> shift) & 0x3F));
     } else {
         out += static_cast<char>(0xF0 | (cp >> 18));
         out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
@@ -174,6 +198,54 @@ void appendUtf16(std::string& out, std::string_view text, bool bigEndian) {
         } else {
             put = putUnit(put, cp, bigEndian);
         }
+        at += length;
+    }
+    out.resize(static_cast<std::size_t>(put - out.data()));
+}
+
+// Writes the ASCII bytes at the front of text[at...] as 32-bit code units, sixteen at a time.
+[[gnu::always_inline]] inline void putAsciiRun32(std::string_view text, std::size_t& at, char*& put,
+                                                 bool bigEndian) {
+#ifdef ENGINE_HAVE_SSE2
+    const __m128i zero = _mm_setzero_si128();
+    for (; at + 16 <= text.size(); at += 16, put += 64) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        if (_mm_movemask_epi8(chunk) != 0) return;
+        const __m128i halves[2] = {
+            bigEndian ? _mm_unpacklo_epi8(zero, chunk) : _mm_unpacklo_epi8(chunk, zero),
+            bigEndian ? _mm_unpackhi_epi8(zero, chunk) : _mm_unpackhi_epi8(chunk, zero)};
+        for (int i = 0; i < 2; ++i) {
+            const __m128i low = bigEndian ? _mm_unpacklo_epi16(zero, halves[i])
+                                          : _mm_unpacklo_epi16(halves[i], zero);
+            const __m128i high = bigEndian ? _mm_unpackhi_epi16(zero, halves[i])
+                                           : _mm_unpackhi_epi16(halves[i], zero);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 32 * i), low);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 32 * i + 16), high);
+        }
+    }
+#else
+    (void)text, (void)at, (void)put, (void)bigEndian;
+#endif
+}
+
+void appendUtf32(std::string& out, std::string_view text, bool bigEndian) {
+    // Every code unit comes from at least one byte of the text.
+    const std::size_t before = out.size();
+    out.resize(before + 4 * text.size());
+    char* put = out.data() + before;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        putAsciiRun32(text, at, put, bigEndian);
+        if (at == text.size()) break;
+        const auto byte = static_cast<unsigned char>(text[at]);
+        char32_t cp = byte;
+        std::size_t length = byte < 0x80 ? 1 : decodeWtf8(text, at, cp);
+        if (length == 0) length = decodeBeyondUnicode(text, at, cp);
+        if (length == 0) {  // not made by a pass; kept as a unit of its own
+            cp = byte;
+            length = 1;
+        }
+        put = putUnit32(put, cp, bigEndian);
         at += length;
     }
     out.resize(static_cast<std::size_t>(put - out.data()));

@@ -18,6 +18,7 @@ const std::string kStruck =
 const std::string kPage = "x\r\n" + kLink + "\r\ny\r\n";
 const std::string kStruckPage = "x\r\n" + kStruck + "\r\ny\r\n";
 const std::string kShort = "<b x> <B X>\r\n";  // rewritten by the texts of kTexts
+const std::string kUtf32("\xFF\xFE\0\0a\0\0\0\n\0\0\0b\0\0\0", 16);  // "a", "b"
 const std::vector<std::string> kTexts = {"--start",  "<b", "--stop",    ">",
                                          "--search", "x",  "--replace", "y"};
 
@@ -130,18 +131,20 @@ const RunCase kRuns[] = {
      {{"a_new.htm", "<b y> <B y>\r\n"}},
      "nofile.htm: failed: No such file or directory\n"},
     {"json on standard output",
-     {{"a.htm", kShort}},
-     with(kTexts, {"--json", "a.htm", "no\"file"}),
+     {{"a.htm", kShort}, {"w.htm", kUtf32}},
+     with(kTexts, {"--json", "a.htm", "w.htm", "no\"file"}),
      1,
-     {{"a_new.htm", "<b y> <B y>\r\n"}},
+     {{"a_new.htm", "<b y> <B y>\r\n"}, {"w_new.htm", kUtf32 + std::string("\n\0\0\0", 4)}},
      "",
      "{\"dryRun\": false, \"files\": [\n"
      "  {\"source\": \"a.htm\", \"output\": \"a_new.htm\", \"status\": \"done\", "
      "\"encoding\": \"code page\", \"lines\": 1, \"segments\": 2, \"replacements\": 2},\n"
+     "  {\"source\": \"w.htm\", \"output\": \"w_new.htm\", \"status\": \"done\", "
+     "\"encoding\": \"utf-32le\", \"lines\": 2, \"segments\": 0, \"replacements\": 0},\n"
      "  {\"source\": \"no\\\"file\", \"output\": \"no\\\"file_new\", \"status\": \"failed\", "
      "\"file\": \"no\\\"file\", \"reason\": \"No such file or directory\"}\n"
-     "], \"total\": {\"files\": 2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
-     "\"lines\": 1, \"segments\": 2, \"replacements\": 2}}\n"},
+     "], \"total\": {\"files\": 3, \"done\": 2, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
+     "\"lines\": 3, \"segments\": 2, \"replacements\": 2}}\n"},
     {"json, quiet: the failed files only",
      {{"a.htm", kShort}},
      with(kTexts, {"--json", "-q", "a.htm", "nofile"}),

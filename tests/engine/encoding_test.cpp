@@ -11,21 +11,33 @@ namespace {
 using namespace engine_test;
 using engine::TextEncoding;
 
-// UTF-16 with its byte-order mark; char16_t literals may hold unpaired surrogates.
-std::string utf16(std::u16string_view text, bool bigEndian, bool mark = true) {
-    std::string bytes = !mark ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : text) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-    }
+// Code units in either byte order, after their byte-order mark unless `mark` is false. The
+// literals may hold unpaired surrogates and (char32_t) values past U+10FFFF.
+template <class Unit>
+std::string units(std::basic_string_view<Unit> text, bool bigEndian, bool mark = true) {
+    constexpr int size = sizeof(Unit);
+    std::string bytes = size == 2 ? "\xFE\xFF" : std::string("\0\0\xFE\xFF", 4);
+    if (!bigEndian) bytes.assign(bytes.rbegin(), bytes.rend());
+    if (!mark) bytes.clear();
+    for (const Unit unit : text)
+        for (int i = 0; i < size; ++i)
+            bytes += static_cast<char>(unit >> 8 * (bigEndian ? size - 1 - i : i));
     return bytes;
 }
 std::string le(std::u16string_view text) {
-    return utf16(text, false);
+    return units(text, false);
 }
 std::string be(std::u16string_view text) {
-    return utf16(text, true);
+    return units(text, true);
+}
+std::string le(std::u32string_view text) {
+    return units(text, false);
+}
+std::string be(std::u32string_view text) {
+    return units(text, true);
+}
+std::string bare(std::u16string_view text, bool bigEndian) {
+    return units(text, bigEndian, false);
 }
 
 struct EncodingCase {
@@ -48,6 +60,7 @@ const char* const kRussian = "ru_RU.UTF-8";
 const std::vector<std::string> kAnchor = {"<a", ">", "b", "i"};
 const std::vector<std::string> kSummer = {"<a", ">", "\xC3\xA9t\xC3\xA9", "hiver"};  // "été"
 const std::vector<std::string> kAccent = {"<a", ">", "\xC3\xA9", "e"};               // "é"
+const std::string kLong((1u << 20) - 2, 'x');  // to the end of a full read block
 
 // clang-format off
 const EncodingCase kCases[] = {
@@ -61,7 +74,25 @@ const EncodingCase kCases[] = {
      le(u"<a \xD800 b x>\xDC00\r\n"), TextEncoding::utf16le},         // lone surrogates kept
     {"C", le(u"<a b>\n") + "\x01", kAnchor, le(u"<a i>\n") + "\x01", TextEncoding::utf16le},
     {"C", le(u"<a b>") + "\x01", kAnchor, le(u"<a i>\r\n") + "\x01", TextEncoding::utf16le},
+    // UTF-32 by its mark: units that are no character kept, an incomplete last unit carried.
+    {"C", le(U"x <a b>\r\n<A B>\ny"), kAnchor, le(U"x <a i>\r\n<A i>\ny\n"),
+     TextEncoding::utf32le},
+    {"C", be(U"<a \xD800\x110000\xFFFFFFFF \u00c9T\u00c9>\U0001F600") + "\x01\x02\x03",
+     kSummer,
+     be(U"<a \xD800\x110000\xFFFFFFFF hiver>\U0001F600\r\n") + "\x01\x02\x03",
+     TextEncoding::utf32be},
+    // UTF-16 without a mark where the sample shows it; where it does not, a last line that is
+    // the second byte of a unit is given no end.
+    {"C", bare(u"A\r\nB\r\n", false), kAnchor, bare(u"A\r\nB\r\n", false), TextEncoding::utf16le},
+    {"C", bare(u"<a b>\ny\u00e9", true) + "\x01", kAnchor, bare(u"<a i>\ny\u00e9\n", true) + "\x01",
+     TextEncoding::utf16be},
+    {"C", bare(u"\u0416\r\n", false), kAnchor, bare(u"\u0416\r\n", false), TextEncoding::codePage},
+    // A file that is only a mark comes out as it went in.
     {"C", "\xFF\xFE", kAnchor, "\xFF\xFE", TextEncoding::utf16le},
+    {"C", "\xFE\xFF", kAnchor, "\xFE\xFF", TextEncoding::utf16be},
+    {"C", le(U""), kAnchor, le(U""), TextEncoding::utf32le},
+    {"C", be(U""), kAnchor, be(U""), TextEncoding::utf32be},
+    {"C", "\xEF\xBB\xBF", kAnchor, "\xEF\xBB\xBF", TextEncoding::utf8},
     // UTF-8 by its mark or its bytes, whatever the locale.
     {kLatin1, "<a \xC3\x89T\xC3\x89>\n", kSummer, "<a hiver>\n", TextEncoding::utf8},
     {kLatin1, "\xEF\xBB\xBF<a \xC3\x89t\xC3\xA9>", kSummer, "\xEF\xBB\xBF<a hiver>\r\n",
@@ -81,6 +112,8 @@ const EncodingCase kCases[] = {
     {kUtf8, "<a b \xE9>", {"<a", ">", "b", "\xD0\x96"}, "<a b \xE9>\r\n", TextEncoding::codePage},
     {kRussian, "<a \xC6>", {"<a", ">", "\xD0\xB6", "\xD1\x8F"}, "<a \xFF>\r\n",  // Ж ~ ж, я
      TextEncoding::codePage},
+    // The sample runs 64 KiB from the first byte past ASCII, past the end of the read block.
+    {"C", kLong + "\xC3\xA9 \xE9", kAnchor, kLong + "\xC3\xA9 \xE9\r\n", TextEncoding::codePage},
     // An ASCII file takes a replacement past ASCII in the code page, or in UTF-8 under a UTF-8
     // locale or where the locale has no such letters.
     {kLatin1, "<a b>", {"<a", ">", "b", "\xC3\xBC"}, "<a \xFC>\r\n", TextEncoding::codePage},
@@ -125,12 +158,19 @@ TEST(EncodingTest, ALateByteDecidesTheFormOfEveryLine) {
     std::string ascii;
     while (ascii.size() < (3u << 20) / 2) ascii += "<a b>\r\n";
     for (const auto& [tail, replacement] :
-         {std::pair{"\xC3\xA9", "\xC3\xA9"}, std::pair{"\xE9", "\xE9"}}) {
+         {std::pair{"\xE9", "\xE9"}, std::pair{"\xC3\xA9", "\xC3\xA9"}}) {
         TestFiles files;
         files.files["late.txt"] = ascii + tail;
         Host host;
         host.texts[3] = "\xC3\xA9";  // "é"
+        // Deleted, or replaced by a UTF-8 file, meanwhile: the pass reads on in the file it opened.
+        const bool utf8 = tail[1] != '\0';
+        host.onYield = [&files, utf8](int n) {
+            if (n == 1 && utf8) files.files.erase("late.txt");
+            if (n == 1 && !utf8) files.files["late.txt"] = "\xC3\xA9";
+        };
         engine::pass("late.txt", "late.txt", 0, host, files);
+        EXPECT_THAT(host.failures, testing::IsEmpty());
         std::string expected;
         for (std::size_t i = 0; i < ascii.size() / 7; ++i)
             expected += "<a " + std::string(replacement) + ">\r\n";

@@ -74,6 +74,8 @@ struct TestFiles : engine::FileLayer {
     }
     std::unique_ptr<engine::InputFile> openInput(const fs::path& path) override {
         opened.push_back(path);
+        if (fail.contains("oom-read") && fail.at("oom-read") == path)
+            return std::make_unique<Starved>(real->openInput(path));
         if (real) return real->openInput(path);
         if (!files.contains(path)) throw engine::FileError(path, "No such file");
         return std::make_unique<Input>(files[path], repeatTo ? repeatTo : files[path].size(),
@@ -107,6 +109,20 @@ struct TestFiles : engine::FileLayer {
             return n;
         }
     };
+    // Memory runs out at its second read, as if while a line grew.
+    struct Starved : engine::InputFile {
+        explicit Starved(std::unique_ptr<engine::InputFile> i) : in(std::move(i)) {}
+        std::unique_ptr<engine::InputFile> in;
+        int reads = 0;
+        std::uint64_t size() const override { return in->size(); }
+        std::size_t read(char* out, std::size_t capacity) override {
+            if (++reads == 2) throw std::bad_alloc();
+            return in->read(out, capacity);
+        }
+        std::size_t readAt(std::uint64_t offset, char* out, std::size_t capacity) override {
+            return in->readAt(offset, out, capacity);
+        }
+    };
     struct Output : engine::OutputFile {
         Output(TestFiles& o, fs::path p, std::unique_ptr<engine::OutputFile> r)
             : owner(o), path(std::move(p)), real(std::move(r)) {}
@@ -118,7 +134,7 @@ struct TestFiles : engine::FileLayer {
         void write(const char* data, std::size_t n) override {
             if (++writes == 2) owner.mayFail("write", path, "No space left on device");
             if (writes == 2 && owner.fail.contains("oom") && owner.fail.at("oom") == path)
-                throw engine::detail::OutOfMemory(2'100'000'000);
+                throw std::bad_alloc();
             owner.written += n;
             if (real) real->write(data, n);
             if (!real && !owner.repeatTo) text.append(data, n);

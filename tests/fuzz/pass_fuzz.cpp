@@ -1,8 +1,10 @@
 // Fuzzing of the pass's line reading: every line must reach the output in order, rewritten and
 // ended as it was. Input: a mode byte, the read chunk size (0: all at once), the yield that
 // presses Stop (0: none), then the source. Mode bit 0 folds the source into line ends, NUL,
-// high bytes and markup; bit 1 writes it as UTF-16 (one code unit per byte, with its mark),
-// bit 2 big-endian, bit 3 with an odd byte after the last unit.
+// high bytes and markup; bit 1 writes it in code units (one per byte, with its mark), UTF-32
+// with bit 4, UTF-16 without a mark with bit 5 (and not bit 4); bit 2 big-endian; bit 3 adds an
+// incomplete last unit (1 to 3 bytes by bits 6 and 7 in UTF-32).
+#include <algorithm>
 #include <clocale>
 
 #include "../engine/test_support.h"
@@ -39,32 +41,72 @@ std::vector<SourceLine> linesOf(const std::string& units) {
     return lines;
 }
 
-// Each byte as one UTF-16 code unit, after the mark.
-std::string asUtf16(const std::string& units, bool bigEndian) {
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char c : units) {
-        bytes += bigEndian ? '\0' : c;
-        bytes += bigEndian ? c : '\0';
+// The code unit that stands for a byte past ASCII: a character of one to four bytes in UTF-8,
+// or a unit that is none (a lone or paired surrogate, a value past U+10FFFF).
+std::uint32_t unitFor(unsigned char c, bool utf32, bool mark) {
+    if (c < 0x80 || !mark) return c;
+    switch (c % (utf32 ? 5 : 3)) {
+        case 0:
+            return c;
+        case 1:
+            return 0xD800 | c;
+        case 2:
+            return 0xDC00 | c;
+        case 3:
+            return 0x1F600 + c;
+        default:
+            return c & 1 ? 0x110000 + (c << 16) : 0xFFFFFF00 | c;
+    }
+}
+
+// Each byte as one code unit of `size` bytes, after the mark if there is one.
+std::string asUnits(const std::string& symbols, std::size_t size, bool bigEndian, bool mark) {
+    std::string bytes = size == 2 ? "\xFE\xFF" : std::string("\0\0\xFE\xFF", 4);
+    if (!bigEndian) bytes.assign(bytes.rbegin(), bytes.rend());
+    if (!mark) bytes.clear();
+    for (const char c : symbols) {
+        const std::uint32_t unit = unitFor(static_cast<unsigned char>(c), size == 4, mark);
+        for (std::size_t i = 0; i < size; ++i)
+            bytes += static_cast<char>(unit >> 8 * (bigEndian ? size - 1 - i : i));
     }
     return bytes;
+}
+
+// Whether a source would be taken for UTF-16 by a mark, or by NUL in all its high bytes and
+// none of its low ones.
+bool looksWide(const std::string& s) {
+    for (const char* mark : {"\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF"})
+        if (s.starts_with(mark)) return true;
+    if (s.starts_with(std::string("\0\0\xFE\xFF", 4))) return true;
+    for (std::size_t high = 0; high < 2 && s.size() >= 2; ++high) {
+        bool all = true;
+        for (std::size_t i = 0; i + 1 < s.size(); i += 2)
+            all = all && s[i + high] == '\0' && s[i + 1 - high] != '\0';
+        if (all) return true;
+    }
+    return false;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 3) return 0;
-    const bool utf16 = data[0] & 2, bigEndian = data[0] & 4, oddByte = utf16 && (data[0] & 8);
+    const bool wide = data[0] & 2, bigEndian = data[0] & 4, utf32 = wide && (data[0] & 16);
+    const bool mark = !wide || utf32 || !(data[0] & 32);
+    const std::size_t unitSize = utf32 ? 4 : 2;
+    const std::size_t trailing = wide && (data[0] & 8) ? 1 + (utf32 ? (data[0] >> 6) % 3 : 0) : 0;
     std::string units;
     for (std::size_t i = 3; i < size; ++i)
         units += (data[0] & 1) ? "\r\n\0a<>\xFF\x1a"[data[i] % 8] : char(data[i]);
-    // A UTF-16 file's units past ASCII are rewritten in UTF-8; the model keeps to ASCII there.
-    if (utf16)
-        for (char& c : units) c &= 0x7F;
+    // Without a mark, UTF-16 shows by a NUL in every high byte: its units are never NUL.
+    if (!mark) std::replace(units.begin(), units.end(), '\0', 'z');
+    if (!mark && units.empty()) return 0;
+    // UTF-16 LE that begins with U+0000 begins with UTF-32 LE's mark.
+    if (wide && !utf32 && !bigEndian && mark && units.starts_with('\0')) return 0;
     const std::vector<SourceLine> lines = linesOf(units);
-    std::string source = utf16 ? asUtf16(units, bigEndian) : units;
-    if (oddByte) source += '\x01';
-    // An 8-bit source that starts like a UTF-16 mark is read as UTF-16.
-    if (!utf16 && (units.starts_with("\xFF\xFE") || units.starts_with("\xFE\xFF"))) return 0;
+    std::string source = wide ? asUnits(units, unitSize, bigEndian, mark) : units;
+    source += std::string("\x01\x02\x03", trailing);
+    if (!wide && looksWide(source)) return 0;
 
     engine_test::TestFiles files;
     files.chunk = data[1] ? data[1] : SIZE_MAX;
@@ -75,20 +117,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     host.onYield = [&](int n) { host.stopFlag = static_cast<std::size_t>(n) == stopAt; };
     const auto result = engine::pass("d/p.htm", "d/p.htm", 0, host, files);
 
-    // An odd byte after a closed last line is read as a line of its own.
+    // An incomplete unit after a closed last line is read as a line of its own.
     const std::size_t yields =
-        lines.size() + (oddByte && (lines.empty() || !lines.back().end.empty()) ? 1 : 0);
+        lines.size() + (trailing && (lines.empty() || !lines.back().end.empty()) ? 1 : 0);
     const bool stops = stopAt != 0 && stopAt <= yields;
     std::string expected;
     std::string lastEnd = "\r\n";
     const std::size_t written = stops ? std::min(stopAt - 1, lines.size()) : lines.size();
     for (std::size_t i = 0; i < written; ++i) {
         if (!lines[i].end.empty()) lastEnd = lines[i].end;
-        expected += reference::rewrite(lines[i].text, "<", ">", "a", "[A]") + lastEnd;
+        // 8-bit text that ends on a lone NUL at an odd offset may be UTF-16: it gets no end.
+        const bool halfUnit = !wide && i + 1 == lines.size() && lines[i].end.empty() &&
+                              lines[i].text == std::string(1, '\0') && units.size() % 2 == 0;
+        expected +=
+            reference::rewrite(lines[i].text, "<", ">", "a", "[A]") + (halfUnit ? "" : lastEnd);
     }
-    if (utf16) expected = asUtf16(expected, bigEndian);
-    if (oddByte && !stops) expected += '\x01';
+    if (wide) expected = asUnits(expected, unitSize, bigEndian, mark);
+    if (trailing && !stops) expected += std::string("\x01\x02\x03", trailing);
     require(files.files.at("d/p_new.htm") == expected && host.failures.empty(), "output wrong");
+    using engine::TextEncoding;
+    require(!wide || host.stats.encoding ==
+                         (utf32 ? (bigEndian ? TextEncoding::utf32be : TextEncoding::utf32le)
+                                : (bigEndian ? TextEncoding::utf16be : TextEncoding::utf16le)),
+            "encoding wrong");
     require(host.max == std::ssize(source) + 2, "maximum is not size + 2");
     require(stops || host.value == std::ssize(source) || host.value == std::ssize(source) + 2,
             "final value is neither the size nor two past it");
