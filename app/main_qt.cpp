@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "ui/qt/frmMain.h"
+#include "version.h"
 
 int main(int argc, char* argv[]) {
     // Answered before the window system is reached, so it works without a display.

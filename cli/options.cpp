@@ -4,9 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#ifndef REPLACE_VERSION
-#error "REPLACE_VERSION is set by the build"
-#endif
+#include "version.h"
 
 namespace cli {
 namespace {

@@ -6,18 +6,18 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$root/build-hard"
-work="${BIG_FILE_DIR:-$build/big-file}"
+build="$root/build/test"
+work="${BIG_FILE_DIR:-$root/build/big-file}"
 mib="${1:-2200}"
 
-mkdir -p "$build" "$work"
+mkdir -p "$work"
 source="$work/big.htm"
 output="$work/big_new.htm"
 trap 'rm -f "$source" "$output" "$work"/.sr*' EXIT
 
 echo "== building the driver"
-c++ -std=c++20 -O2 -Wall -Wextra -Wpedantic -Wshadow -Werror -I"$root" \
-    $(ls "$root"/engine/*.cpp | grep -v '_win32\.cpp$') "$root/tests/fuzz/big_file_pass.cpp" -o "$build/big_file_pass"
+cmake --preset test -S "$root" >/dev/null
+cmake --build "$build" -j"${JOBS:-2}" --target big_file_pass
 
 echo "== generating ${mib} MiB"
 line='<p><a href="http://www.example.com/page" style="text-decoration: underline">a link</a> and some text</p>'
@@ -31,9 +31,9 @@ echo "$(stat -c %s "$source") bytes in $(( $(date +%s) - start ))s"
 echo "== pass"
 start=$(date +%s)
 if [ -x /usr/bin/time ]; then
-    /usr/bin/time -f "peak memory %M KiB" "$build/big_file_pass" "$source"
+    /usr/bin/time -f "peak memory %M KiB" "$build/tools/big_file_pass" "$source"
 else
-    "$build/big_file_pass" "$source"
+    "$build/tools/big_file_pass" "$source"
 fi
 echo "pass took $(( $(date +%s) - start ))s"
 

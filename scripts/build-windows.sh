@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Win32 program build/windows/segment-replace.exe, and the command line
-# build/windows/cli/segment-replace-cli.exe, with MinGW-w64: statically linked,
+# build/windows/segment-replace-cli.exe, with MinGW-w64: statically linked,
 # so it runs on Windows 10 and 11 (and under Wine) with nothing beside it. Installs the MinGW-w64
 # packages when they are missing.
 set -euo pipefail
@@ -10,12 +10,10 @@ build="$root/build/windows"
 
 "$root/scripts/install-deps.sh" windows
 
-cmake -S "$root/cmake/windows-tests" -B "$build" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=MinSizeRel -DREPLACE_WINDOWS_TESTS=OFF -DREPLACE_SOURCE_DIR="$root" >/dev/null
+cmake --preset windows -S "$root" >/dev/null
 cmake --build "$build" -j"${JOBS:-2}" --target segment-replace segment-replace-cli
 
-for exe in "$build/segment-replace.exe" "$build/cli/segment-replace-cli.exe"; do
+for exe in "$build/segment-replace.exe" "$build/segment-replace-cli.exe"; do
     # Statically linked: no DLL beyond those every Windows has.
     if x86_64-w64-mingw32-objdump -p "$exe" | grep -iE 'DLL Name: (libstdc|libgcc|libwinpthread)'; then
         echo "build-windows.sh: $exe needs MinGW DLLs" >&2

@@ -2,11 +2,11 @@
 # Builds the libFuzzer targets with clang and runs each for a bounded time.
 # Usage: scripts/fuzz.sh [seconds per run]   (default 20, or $FUZZ_SECONDS; three runs)
 # Exits non-zero when a target finds a crash, a sanitizer report, a timeout or a mismatch;
-# the input that caused it is left in build-fuzz/findings/.
+# the input that caused it is left in build/fuzz/findings/.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$root/build-fuzz"
+build="$root/build/fuzz"
 seconds="${1:-${FUZZ_SECONDS:-20}}"
 
 if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
@@ -14,9 +14,7 @@ if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux
     apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang libclang-rt-14-dev
 fi
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DREPLACE_FUZZ=ON -DREPLACE_BUILD_WINDOW=OFF -DREPLACE_BUILD_BENCH=OFF \
-    -DREPLACE_BUILD_TESTS=ON >/dev/null
+cmake --preset fuzz -S "$root" >/dev/null
 cmake --build "$build" -j2 --target rewrite_fuzz pass_fuzz
 
 # Each run: target and locale. The rewrite is fuzzed in the "C" locale and, where it is

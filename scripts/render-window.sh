@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Renders the main window as it opens into a PNG, without a display of one's own.
-#   scripts/render-window.sh OUTPUT.png             the Qt window (BUILD_DIR: build folder,
-#                                                   default build-ui)
+#   scripts/render-window.sh OUTPUT.png             the Qt window (from the test build)
 #   scripts/render-window.sh --windows OUTPUT.png   the Win32 window under Wine on Xvfb
 set -euo pipefail
 
@@ -15,15 +14,13 @@ if [[ $# -ne 1 ]]; then
   exit 2
 fi
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build-ui}
+build=$root/build/test
 output=$(realpath -m "$1")
 
-if [[ ! -f "$build/CMakeCache.txt" ]]; then
-  cmake -S "$root" -B "$build" -DREPLACE_BUILD_BENCH=OFF
-fi
+cmake --preset test -S "$root" >/dev/null
 if [[ $windows == no ]]; then
-  cmake --build "$build" -j"${JOBS:-2}" --target render_window
-  QT_QPA_PLATFORM=offscreen "$build/tests/ui/qt/render_window" "$output"
+  cmake --build "$build" -j"${JOBS:-2}" --target render_window_qt
+  QT_QPA_PLATFORM=offscreen "$build/tools/render_window_qt" "$output"
   echo "$output"
   exit 0
 fi
@@ -32,10 +29,8 @@ fi
 # BMP by the program itself and converted with the Qt build's image tool.
 "$root/scripts/install-deps.sh" test
 cmake --build "$build" -j"${JOBS:-2}" --target icon_to_png
-win="$root/build-win"
-cmake -S "$root/cmake/windows-tests" -B "$win" \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREPLACE_SOURCE_DIR="$root" >/dev/null
+win="$root/build/windows-test"
+cmake --preset windows-test -S "$root" >/dev/null
 cmake --build "$win" -j"${JOBS:-2}" --target render_window_win32
 
 wine_files="$(dpkg -L wine64)"
@@ -58,5 +53,5 @@ done
 export DISPLAY=$display
 bmp="$win/window.bmp"
 "$wine" "$win/render_window_win32.exe" "Z:${bmp//\//\\}"
-"$build/app/icon_to_png" "$bmp" "$output"
+"$build/tools/icon_to_png" "$bmp" "$output"
 echo "$output"

@@ -5,8 +5,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" run
-cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release \
-  -DREPLACE_BUILD_TESTS=OFF -DREPLACE_BUILD_BENCH=OFF
+cmake --preset release -S "$root" >/dev/null
 cmake --build "$root/build/release" -j"${JOBS:-2}"
 [ "${REPLACE_BUILD_ONLY:-0}" = 1 ] && exit 0
 exec "$root/build/release/app/segment-replace" "$@"

@@ -13,21 +13,19 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export QT_QPA_PLATFORM=offscreen
 jobs=${JOBS:-2}
 
-run_suite() {  # build folder, extra cmake arguments...
-  local build=$1
-  shift
-  cmake -S "$root" -B "$build" "$@"
-  cmake --build "$build" -j"$jobs"
-  ctest --test-dir "$build" --output-on-failure -j"$jobs"
+run_suite() {  # preset
+  cmake --preset "$1" -S "$root" >/dev/null
+  cmake --build "$root/build/$1" -j"$jobs"
+  ctest --test-dir "$root/build/$1" --output-on-failure -j"$jobs"
 }
 
 echo "== Plain build"
-run_suite "$root/build/test"
+run_suite test
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
-  run_suite "$root/build/sanitize" -DREPLACE_SANITIZE=ON -DREPLACE_BUILD_BENCH=OFF
+  run_suite sanitize
 
 echo "== Fuzzing the rewrite and the line reading"
 "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-20}"

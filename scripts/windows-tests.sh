@@ -7,7 +7,7 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$root/build-win"
+build="$root/build/windows-test"
 
 "$root/scripts/install-deps.sh" windows-test
 
@@ -21,9 +21,7 @@ suites=("engine_tests no" "selection_tests no" "window_logic_tests no" "window_w
 targets=()
 for suite in "${suites[@]}"; do targets+=("${suite%% *}"); done
 
-cmake -S "$root/cmake/windows-tests" -B "$build" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREPLACE_SOURCE_DIR="$root" >/dev/null
+cmake --preset windows-test -S "$root" >/dev/null
 cmake --build "$build" -j"${JOBS:-2}" --target "${targets[@]}" segment-replace-cli
 
 # A throwaway prefix, no prompts for Mono or Gecko, no debug chatter.
@@ -98,8 +96,8 @@ cli_run="$build/cli-run"
 rm -rf "$cli_run"
 mkdir -p "$cli_run"
 printf 'x <a b> <A B>\r\n' >"$cli_run/page.htm"
-if ! "$wine" "$build/cli/segment-replace-cli.exe" --version ||
-    ! (cd "$cli_run" && "$wine" "$build/cli/segment-replace-cli.exe" --start '<a' --stop '>' \
+if ! "$wine" "$build/segment-replace-cli.exe" --version ||
+    ! (cd "$cli_run" && "$wine" "$build/segment-replace-cli.exe" --start '<a' --stop '>' \
         --search b --replace i page.htm) ||
     ! cmp "$cli_run/page_new.htm" <(printf 'x <a i> <A i>\r\n'); then
     echo "windows-tests.sh: segment-replace-cli.exe failed under Wine" >&2

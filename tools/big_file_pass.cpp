@@ -1,7 +1,7 @@
 // One real pass over the file given (lines ending in CR LF, no match): must add up and not fail.
 #include <cstdio>
 
-#include "../engine/test_support.h"
+#include "tests/engine/test_support.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) return std::fprintf(stderr, "usage: %s <source>\n", argv[0]), 2;
