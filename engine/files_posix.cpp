@@ -3,9 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <system_error>
 
@@ -22,12 +22,17 @@ namespace {
     throw FileError(path, std::generic_category().message(error));
 }
 
+// Whether outputs are created unnamed: where the system has O_TMPFILE and /proc to give such a
+// file its name without privileges, unless SEGMENT_REPLACE_NAMED_OUTPUTS is set (for tests of
+// the named way).
+bool unnamedOutputs() {
 #ifdef O_TMPFILE
-// An unnamed file is given its name through /proc, which needs no privilege.
-std::atomic<bool> unnamedOutputs{::access("/proc/self/fd", X_OK) == 0};
+    static const bool proc = ::access("/proc/self/fd", X_OK) == 0;
+    return proc && std::getenv("SEGMENT_REPLACE_NAMED_OUTPUTS") == nullptr;
 #else
-std::atomic<bool> unnamedOutputs{false};
+    return false;
 #endif
+}
 
 // Whole reads and writes, carried on past interruptions and short transfers.
 std::size_t readFully(int fd, char* buffer, std::size_t capacity, const fs::path& path) {
@@ -102,7 +107,7 @@ public:
         // The file lives in the folder of the final one, so the last move stays in one folder.
         // Unnamed, it leaves nothing behind even when the process is killed outright.
 #ifdef O_TMPFILE
-        if (unnamedOutputs.load()) {
+        if (unnamedOutputs()) {
             const fs::path folder = finalPath.has_parent_path() ? finalPath.parent_path() : ".";
             fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
             if (fd_ >= 0) return;
@@ -228,14 +233,6 @@ FileLayer& systemFiles() {
 }
 
 namespace detail {
-
-void useUnnamedOutputs(bool on) {
-#ifdef O_TMPFILE
-    unnamedOutputs.store(on && ::access("/proc/self/fd", X_OK) == 0);
-#else
-    static_cast<void>(on);
-#endif
-}
 
 bool identify(const fs::path& path, FileIdentity& id) {
     struct stat status;

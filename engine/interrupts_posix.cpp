@@ -41,7 +41,7 @@ void removeTemporaries() {
     }
 }
 
-extern "C" void onInterrupt(int number) {
+extern "C" void onProcessInterrupt(int number) {
     const int savedErrno = errno;
     if (interrupts.fetch_add(1) == 0) {
         first.store(number);
@@ -84,7 +84,7 @@ void catchInterrupts(std::atomic<bool>* stop) {
         wakeWrite = ends[1];
     }
     struct sigaction action {};
-    action.sa_handler = onInterrupt;
+    action.sa_handler = onProcessInterrupt;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     for (const int number : kSignals) sigaddset(&action.sa_mask, number);

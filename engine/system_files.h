@@ -19,10 +19,6 @@ struct FileIdentity {
 // The identity of the file at `path`, or false when there is none.
 bool identify(const std::filesystem::path& path, FileIdentity& id);
 
-// Whether outputs are created unnamed where the system allows it (the default), or always under
-// a temporary name (POSIX; for tests of that way).
-void useUnnamedOutputs(bool on);
-
 // ".sr" and eight random letters and digits: a temporary output's name in its folder.
 std::string temporaryName();
 
