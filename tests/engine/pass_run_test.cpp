@@ -4,7 +4,6 @@
 #include <future>
 #include <ranges>
 
-#include "engine/system_files.h"
 #include "test_support.h"
 
 #ifndef _WIN32
@@ -280,7 +279,7 @@ TEST(PassTest, OutputsArePrivateWhileWrittenThenTakeTheirSourcesPermissions) {
                           {0640, 0, true, "600 65534"},
                           {0754, 0, true, "744 65534"}};
     for (const bool unnamed : {true, false}) {
-        engine::detail::useUnnamedOutputs(unnamed);
+        if (!unnamed) ::setenv("SEGMENT_REPLACE_NAMED_OUTPUTS", "1", 1);
         for (const Case& c : cases) {
             SCOPED_TRACE(std::to_string(c.mode) + (c.nobody ? " nobody" : ""));
             const TempFolder folder;
@@ -293,7 +292,7 @@ TEST(PassTest, OutputsArePrivateWhileWrittenThenTakeTheirSourcesPermissions) {
                       during + " " + c.after);
         }
     }
-    engine::detail::useUnnamedOutputs(true);
+    ::unsetenv("SEGMENT_REPLACE_NAMED_OUTPUTS");
 }
 #endif
 
