@@ -172,15 +172,12 @@ private:
 
     void takePermissions() {
         std::uint32_t mode = permissions_.mode & 0777;
-        if (permissions_.group >= 0) {
-            // Where only the creator's group is allowed, that group gets no more than others.
+        const auto group = static_cast<gid_t>(permissions_.group);
+        if (permissions_.group >= 0 && ::fchown(fd_, static_cast<uid_t>(-1), group) != 0) {
+            // Not the owner's to give: the creator's group then gets no more than others.
             struct stat status;
-            if (::fchown(fd_, static_cast<uid_t>(-1), static_cast<gid_t>(permissions_.group)) !=
-                    0 &&
-                (::fstat(fd_, &status) != 0 ||
-                 static_cast<std::int64_t>(status.st_gid) != permissions_.group)) {
+            if (::fstat(fd_, &status) != 0 || status.st_gid != group)
                 mode = (mode & ~std::uint32_t{070}) | ((mode & 07) << 3);
-            }
         }
         // A file system without modes keeps the file as private as it was created.
         ::fchmod(fd_, static_cast<mode_t>(mode));
