@@ -18,6 +18,7 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     QApplication app(argc, argv);
     frmMain window;
+    window.closeOnTermination();
     window.show();
     return QApplication::exec();
 }

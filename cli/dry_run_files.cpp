@@ -13,7 +13,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<engine::OutputFile> DryRunFiles::createOutput(const std::filesystem::path& path) {
+std::unique_ptr<engine::OutputFile> DryRunFiles::createOutput(const std::filesystem::path& path,
+                                                              const engine::InputFile&) {
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error)) {

@@ -12,7 +12,8 @@ public:
         return sources_.openInput(path);
     }
     // Fails as a run would when the output's folder is missing; creates nothing.
-    std::unique_ptr<engine::OutputFile> createOutput(const std::filesystem::path& path) override;
+    std::unique_ptr<engine::OutputFile> createOutput(const std::filesystem::path& path,
+                                                     const engine::InputFile& source) override;
 
 private:
     engine::FileLayer& sources_;

@@ -17,7 +17,6 @@
 namespace {
 
 constexpr int kUsageError = 2;
-constexpr int kInterrupted = 130;
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "segment-replace-cli: %s\n%s", message.c_str(), cli::usageText().c_str());
@@ -120,7 +119,7 @@ int main(int argc, char** argv) {
     report->finish(totals);
 
     // A Ctrl-C after the last line has stopped nothing.
-    if (totals.stopped > 0 || totals.notStarted > 0) return kInterrupted;
+    if (totals.stopped > 0 || totals.notStarted > 0) return cli::interruptedStatus();
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fputs("segment-replace-cli: cannot write to standard output\n", stderr);
         return 1;

@@ -150,7 +150,8 @@ std::string helpText() {
            "\n"
            "The report goes to standard error, one line per file and a total. Ctrl-C stops\n"
            "between two lines: the file at work keeps what was written. Exit status: 0 when\n"
-           "every file was done, 1 when any failed, 2 for a usage error, 130 when interrupted.\n";
+           "every file was done, 1 when any failed, 2 for a usage error, 130 when interrupted\n"
+           "(128 + the signal: 143 for SIGTERM, 129 for SIGHUP).\n";
 }
 
 std::string versionText() {

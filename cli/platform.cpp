@@ -15,9 +15,14 @@
 #else
 #include <langinfo.h>
 #include <unistd.h>
+
+#include "engine/interrupts.h"
 #endif
 
 namespace cli {
+
+#ifdef _WIN32
+
 namespace {
 
 std::atomic<bool>* interruptFlag = nullptr;
@@ -28,8 +33,6 @@ extern "C" void onInterrupt(int) {
 }
 
 }  // namespace
-
-#ifdef _WIN32
 
 UINT consoleCodePage = 0;
 
@@ -82,6 +85,15 @@ bool terminalIsUtf8() {
     return true;  // setUpConsole() set the console's code page
 }
 
+void stopOnInterrupt(std::atomic<bool>& flag) {
+    interruptFlag = &flag;
+    std::signal(SIGINT, onInterrupt);
+}
+
+int interruptedStatus() {
+    return 128 + SIGINT;
+}
+
 #else
 
 void setUpConsole() {
@@ -113,11 +125,15 @@ bool terminalIsUtf8() {
     return codeset == "UTF-8" || codeset == "utf8";
 }
 
-#endif
-
 void stopOnInterrupt(std::atomic<bool>& flag) {
-    interruptFlag = &flag;
-    std::signal(SIGINT, onInterrupt);
+    engine::catchInterrupts(&flag);
 }
+
+int interruptedStatus() {
+    const int signal = engine::firstInterrupt();
+    return 128 + (signal != 0 ? signal : SIGINT);
+}
+
+#endif
 
 }  // namespace cli

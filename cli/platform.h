@@ -29,7 +29,11 @@ bool isTerminal(std::FILE* stream);
 // Whether the terminal shows UTF-8; when not, only ASCII is shown as it is.
 bool terminalIsUtf8();
 
-// Ctrl-C sets `flag`; a second one ends the program at once.
+// Ctrl-C (and elsewhere than on Windows SIGTERM and SIGHUP) sets `flag`; a second one ends the
+// program at once, leaving no temporary file on POSIX systems.
 void stopOnInterrupt(std::atomic<bool>& flag);
+
+// The exit status of a run that an interrupt stopped: 128 + the signal's number.
+int interruptedStatus();
 
 }  // namespace cli

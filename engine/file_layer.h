@@ -25,10 +25,19 @@ private:
     std::filesystem::path path_;
 };
 
+// Who may use a file, as POSIX tells it: the owner's, the group's and others' bits, and the
+// group. An output takes its source's.
+struct Permissions {
+    std::uint32_t mode = 0600;
+    std::int64_t group = -1;  // -1: the creator's
+};
+
 // A source opened for reading.
 class InputFile {
 public:
     virtual ~InputFile() = default;
+    // As the file was when it was opened; private to the owner where the system has none.
+    virtual Permissions permissions() const { return {}; }
     // Size in bytes when it was opened.
     virtual std::uint64_t size() const = 0;
     // Reads up to `capacity` bytes; 0 at the end of the file. Throws FileError.
@@ -38,9 +47,11 @@ public:
     virtual std::size_t readAt(std::uint64_t offset, char* buffer, std::size_t capacity) = 0;
 };
 
-// An output being written under a short temporary name (a dot, "sr" and random letters) in the
-// folder of its final path, so that any name the folder can hold can be written. Destroying it
-// before commit() removes the temporary file and leaves any file at the final path as it was.
+// An output being written in the folder of its final path, unnamed where the system allows it
+// (Linux's O_TMPFILE), otherwise under a short temporary name (a dot, "sr" and random letters),
+// so that any name the folder can hold can be written. It is private to its owner until commit()
+// gives it its source's permissions. Destroying it before commit() removes the temporary file
+// and leaves any file at the final path as it was.
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
@@ -55,8 +66,10 @@ public:
     virtual ~FileLayer() = default;
     // Throws FileError when the file cannot be opened, or is not a regular file.
     virtual std::unique_ptr<InputFile> openInput(const std::filesystem::path& path) = 0;
-    // Creates a temporary file in the folder of `finalPath`. Throws FileError.
-    virtual std::unique_ptr<OutputFile> createOutput(const std::filesystem::path& finalPath) = 0;
+    // Creates a temporary file in the folder of `finalPath` for an output of `source`. Throws
+    // FileError.
+    virtual std::unique_ptr<OutputFile> createOutput(const std::filesystem::path& finalPath,
+                                                     const InputFile& source) = 0;
 };
 
 // The real file system.

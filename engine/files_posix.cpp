@@ -4,9 +4,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <system_error>
 
 #include "engine/file_layer.h"
+#include "engine/interrupts.h"
 #include "engine/system_files.h"
 
 namespace fs = std::filesystem;
@@ -16,6 +20,18 @@ namespace {
 
 [[noreturn]] void fail(const fs::path& path, int error) {
     throw FileError(path, std::generic_category().message(error));
+}
+
+// Whether outputs are created unnamed: where the system has O_TMPFILE and /proc to give such a
+// file its name without privileges, unless SEGMENT_REPLACE_NAMED_OUTPUTS is set (for tests of
+// the named way).
+bool unnamedOutputs() {
+#ifdef O_TMPFILE
+    static const bool proc = ::access("/proc/self/fd", X_OK) == 0;
+    return proc && std::getenv("SEGMENT_REPLACE_NAMED_OUTPUTS") == nullptr;
+#else
+    return false;
+#endif
 }
 
 // Whole reads and writes, carried on past interruptions and short transfers.
@@ -50,12 +66,15 @@ public:
             fail(path, code);
         }
         size_ = static_cast<std::uint64_t>(opened.st_size);
+        permissions_.mode = opened.st_mode & 0777;
+        permissions_.group = opened.st_gid;
     }
     ~SystemInput() override { ::close(fd_); }
     SystemInput(const SystemInput&) = delete;
     SystemInput& operator=(const SystemInput&) = delete;
 
     std::uint64_t size() const override { return size_; }
+    Permissions permissions() const override { return permissions_; }
 
     std::size_t read(char* buffer, std::size_t capacity) override {
         return readFully(fd_, buffer, capacity, path_);
@@ -78,24 +97,36 @@ private:
     fs::path path_;
     int fd_ = -1;
     std::uint64_t size_ = 0;
+    Permissions permissions_;
 };
 
 class SystemOutput final : public OutputFile {
 public:
-    explicit SystemOutput(const fs::path& finalPath) : finalPath_(finalPath) {
-        // The temporary file lives beside the final one, so the last move stays in one folder.
-        // It is created only if no file of that name exists, so it never clobbers one.
+    SystemOutput(const fs::path& finalPath, Permissions permissions)
+        : finalPath_(finalPath), permissions_(permissions) {
+        // The file lives in the folder of the final one, so the last move stays in one folder.
+        // Unnamed, it leaves nothing behind even when the process is killed outright.
+#ifdef O_TMPFILE
+        if (unnamedOutputs()) {
+            const fs::path folder = finalPath.has_parent_path() ? finalPath.parent_path() : ".";
+            fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+            if (fd_ >= 0) return;
+            // Not on this file system, or not in this kernel: a named file then.
+            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) fail(finalPath_, errno);
+        }
+#endif
+        // Created only if no file of that name exists, so it never clobbers one.
         for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-            tempPath_ = finalPath;
-            tempPath_.replace_filename(detail::temporaryName());
-            fd_ = ::open(tempPath_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+            tempPath_ = nameBeside(finalPath_);
+            fd_ = ::open(tempPath_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
             if (fd_ < 0 && errno != EEXIST) fail(finalPath_, errno);
         }
         if (fd_ < 0) fail(finalPath_, EEXIST);
+        if (!name_->created()) abandon();
     }
     ~SystemOutput() override {
         if (fd_ >= 0) ::close(fd_);
-        if (!committed_) ::unlink(tempPath_.c_str());
+        if (!committed_ && name_) ::unlink(tempPath_.c_str());
     }
     SystemOutput(const SystemOutput&) = delete;
     SystemOutput& operator=(const SystemOutput&) = delete;
@@ -111,16 +142,71 @@ public:
     }
 
     void commit() override {
+        takePermissions();
+        if (!name_) linkUnderTemporaryName();
         const int fd = fd_;
         fd_ = -1;
         if (::close(fd) != 0) fail(finalPath_, errno);
         if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) fail(finalPath_, errno);
         committed_ = true;
+        name_.reset();
     }
 
 private:
+    // A random name in the folder of `path`, registered so that an ending process removes it.
+    fs::path nameBeside(const fs::path& path) {
+        fs::path name = path;
+        name.replace_filename(detail::temporaryName());
+        name_.reset();
+        name_.emplace(name);
+        return name;
+    }
+
+    // The process is ending: the file the handler may have missed is gone, and so is this one.
+    [[noreturn]] void abandon() {
+        ::close(fd_);
+        fd_ = -1;
+        name_.reset();
+        throw FileError(finalPath_, "Interrupted");
+    }
+
+    void takePermissions() {
+        std::uint32_t mode = permissions_.mode & 0777;
+        const auto group = static_cast<gid_t>(permissions_.group);
+        if (permissions_.group >= 0 && ::fchown(fd_, static_cast<uid_t>(-1), group) != 0) {
+            // Not the owner's to give: the creator's group then gets no more than others.
+            struct stat status;
+            if (::fstat(fd_, &status) != 0 || status.st_gid != group)
+                mode = (mode & ~std::uint32_t{070}) | ((mode & 07) << 3);
+        }
+        // A file system without modes keeps the file as private as it was created.
+        ::fchmod(fd_, static_cast<mode_t>(mode));
+    }
+
+    // A name can only be linked to a file where none is, so the file gets a temporary one
+    // first and is then moved over whatever is at the final path.
+    void linkUnderTemporaryName() {
+        char self[40];
+        std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            tempPath_ = nameBeside(finalPath_);
+            if (::linkat(AT_FDCWD, self, AT_FDCWD, tempPath_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                if (!name_->created()) abandon();
+                return;
+            }
+            if (errno == EEXIST) continue;
+            const int error = errno;
+            name_.reset();
+            fail(finalPath_, error);
+        }
+        name_.reset();
+        fail(finalPath_, EEXIST);
+    }
+
     fs::path finalPath_;
+    Permissions permissions_;
     fs::path tempPath_;
+    std::optional<detail::TemporaryName> name_;  // while the file has a name of its own
     int fd_ = -1;
     bool committed_ = false;
 };
@@ -130,8 +216,9 @@ public:
     std::unique_ptr<InputFile> openInput(const fs::path& path) override {
         return std::make_unique<SystemInput>(path);
     }
-    std::unique_ptr<OutputFile> createOutput(const fs::path& finalPath) override {
-        return std::make_unique<SystemOutput>(finalPath);
+    std::unique_ptr<OutputFile> createOutput(const fs::path& finalPath,
+                                             const InputFile& source) override {
+        return std::make_unique<SystemOutput>(finalPath, source.permissions());
     }
 };
 

@@ -157,7 +157,7 @@ public:
     std::unique_ptr<InputFile> openInput(const fs::path& path) override {
         return std::make_unique<SystemInput>(path);
     }
-    std::unique_ptr<OutputFile> createOutput(const fs::path& finalPath) override {
+    std::unique_ptr<OutputFile> createOutput(const fs::path& finalPath, const InputFile&) override {
         return std::make_unique<SystemOutput>(finalPath);
     }
 };

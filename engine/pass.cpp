@@ -62,7 +62,7 @@ PassResult pass(const fs::path& source, const fs::path& outputBase, int entryInd
     try {
         // The source is opened first, so a source that cannot be read leaves nothing behind.
         const std::unique_ptr<InputFile> input = files.openInput(source);
-        const std::unique_ptr<OutputFile> out = files.createOutput(output);
+        const std::unique_ptr<OutputFile> out = files.createOutput(output, *input);
         copying = true;
         PassStats stats;
         result = detail::FilePass(*input, *out, host).run(entryIndex, stats);

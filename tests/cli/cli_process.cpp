@@ -14,13 +14,16 @@ namespace {
 
 pid_t start(const std::vector<std::string>& arguments, const fs::path& folder,
             const fs::path& input, const fs::path& out, const fs::path& err,
-            const std::string& locale) {
+            const std::string& locale, std::vector<std::string> environment = {}) {
     std::vector<std::string> words{CLI_PROGRAM};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    const std::string localeSetting = "LC_ALL=" + locale;
+    environment.push_back("LC_ALL=" + locale);
+    std::vector<char*> env;
+    for (std::string& setting : environment) env.push_back(setting.data());
+    env.push_back(nullptr);
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {  // only async-signal-safe calls from here on
@@ -31,8 +34,7 @@ pid_t start(const std::vector<std::string>& arguments, const fs::path& folder,
         dup2(in, 0);
         dup2(o, 1);
         dup2(e, 2);
-        char* env[] = {const_cast<char*>(localeSetting.c_str()), nullptr};
-        execve(argv[0], argv.data(), env);
+        execve(argv[0], argv.data(), env.data());
         _exit(126);
     }
     return pid;
@@ -99,9 +101,10 @@ Outcome runCli(const std::vector<std::string>& arguments, const fs::path& folder
     return outcome;
 }
 
-RunningCli::RunningCli(const std::vector<std::string>& arguments, const fs::path& folder)
+RunningCli::RunningCli(const std::vector<std::string>& arguments, const fs::path& folder,
+                       const std::vector<std::string>& environment)
     : out_(uniqueName(".out")), err_(uniqueName(".err")) {
-    pid_ = start(arguments, folder, "/dev/null", out_, err_, "C.UTF-8");
+    pid_ = start(arguments, folder, "/dev/null", out_, err_, "C.UTF-8", environment);
 }
 
 Outcome RunningCli::wait() {

@@ -42,10 +42,11 @@ private:
 Outcome runCli(const std::vector<std::string>& arguments, const fs::path& folder,
                const std::string& input = {}, const std::string& locale = "C.UTF-8");
 
-// The program started without waiting for it.
+// The program started without waiting for it, with `environment` ("NAME=value") added.
 class RunningCli {
 public:
-    RunningCli(const std::vector<std::string>& arguments, const fs::path& folder);
+    RunningCli(const std::vector<std::string>& arguments, const fs::path& folder,
+               const std::vector<std::string>& environment = {});
     pid_t pid() const { return pid_; }
     Outcome wait();
 

@@ -2,6 +2,11 @@
 // status.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
 
 #include "cli_process.h"
 #include "engine/engine.h"
@@ -251,6 +256,80 @@ TEST(CliRunTest, CountsSegmentsAndReplacementsOfAHandCountedFile) {
     const Outcome json = runCli(with(texts, {"--json", "-n", "h.txt"}), folder.path());
     EXPECT_THAT(json.out, HasSubstr("\"lines\": 8, \"segments\": 8, \"replacements\": 6}"));
     EXPECT_THAT(json.out, StartsWith("{\"dryRun\": true"));
+}
+
+// Whether the process has a signal waiting to be taken.
+bool pending(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if ((line.starts_with("SigPnd:") || line.starts_with("ShdPnd:")) &&
+            line.find_first_not_of("0", line.find_first_not_of(" \t", 7)) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// Signals while a run is at work: the first stops it between two lines, as Stop does, a second
+// ends it at once, and no temporary file is left either way (named ones, the fallback, are
+// used so that one would be seen). A Ctrl-C between two of many small files stops the run too.
+TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
+    struct Case {
+        std::vector<int> signals;  // each sent once the one before was taken
+        int status;
+        int files;           // one big one, signalled at work; or small ones, once one is done
+        std::string report;  // "": the program ended at once
+    };
+    const Case cases[] = {{{SIGINT}, 130, 1, ": stopped after "},
+                          {{SIGINT, SIGINT}, 130, 1, ""},
+                          {{SIGTERM}, 143, 1, ": stopped after "},
+                          {{SIGHUP}, 129, 1, ": stopped after "},
+                          {{SIGINT}, 130, 2000, " not started; "}};
+    // A first line long enough for the signals to land in it, and more lines after it; UTF-8
+    // from its start, so that the pass does not read it all to find its encoding first.
+    std::string big = "\xc3\xa9";
+    while (big.size() < (10u << 20)) big += "<b x> ";
+    while (big.size() < (16u << 20)) big += "\r\n" + kShort;
+    const auto names = [](const TempFolder& folder) {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(folder.path()))
+            found.push_back(entry.path().filename().string());
+        return found;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(PrintToString(c.signals) + " in " + std::to_string(c.files) + " files");
+        bool landed = false;
+        for (int attempt = 0; attempt < 3 && !landed; ++attempt) {
+            TempFolder folder;
+            std::vector<std::string> files;
+            for (int i = 0; i < c.files; ++i) {
+                files.push_back("f" + std::to_string(i) + ".htm");
+                folder.write({{files.back(), c.files == 1 ? big : kShort}});
+            }
+            RunningCli running(with(kTexts, {"-j1"}) + files, folder.path(),
+                               {"SEGMENT_REPLACE_NAMED_OUTPUTS=1"});
+            const std::string sign = c.files == 1 ? ".sr" : "f0_new.htm";
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (
+                std::ranges::none_of(names(folder), [&](auto& n) { return n.starts_with(sign); }) &&
+                std::chrono::steady_clock::now() < deadline) {
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+            for (const int signal : c.signals) {
+                kill(running.pid(), signal);
+                // Two signals of one kind, both pending, would be taken as one.
+                while (pending(running.pid())) {
+                }
+            }
+            const Outcome outcome = running.wait();
+            EXPECT_THAT(names(folder), Each(Not(StartsWith(".sr"))));
+            // Too late: the run was done, or it had stopped before the second signal.
+            if (outcome.status == 0 || outcome.err.empty() != c.report.empty()) continue;
+            landed = true;
+            EXPECT_EQ(outcome.status, c.status);
+            EXPECT_THAT(outcome.err, HasSubstr(c.report));
+        }
+        EXPECT_TRUE(landed);
+    }
 }
 
 }  // namespace

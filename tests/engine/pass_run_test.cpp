@@ -9,7 +9,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -213,6 +216,85 @@ TEST(RunTest, TheLongestLegalOutputNamesAreWritten) {
         EXPECT_THAT(host.failures, IsEmpty());
         EXPECT_EQ(readFile(engine::outputPath(source)), "<a i>\r\n") << source.native().size();
     }
+}
+
+std::string octal(unsigned mode) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%o", mode);
+    return text;
+}
+
+// What a pass of a.htm in `folder` shows: the other names in the folder at its first yield with
+// their modes, then its output's mode and group ("!" after a wrong output).
+std::string passAndLook(const fs::path& folder) {
+    Host host;
+    std::string seen = "[";
+    host.onYield = [&](int n) {
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            struct stat status {};
+            const std::string name = entry.path().filename().string();
+            if (n == 1 && name != "a.htm" && ::stat(entry.path().c_str(), &status) == 0)
+                seen += name.substr(0, 3) + std::to_string(name.size()) + " " +
+                        octal(status.st_mode & 0777);
+        }
+    };
+    engine::pass(folder / "a.htm", folder / "a.htm", 0, host);
+    struct stat out {};
+    ::stat((folder / "a_new.htm").c_str(), &out);
+    return seen + "] " + octal(out.st_mode & 07777) + " " + std::to_string(out.st_gid) +
+           (readFile(folder / "a_new.htm") == "<a i>\r\n" ? "" : "!");
+}
+
+// The same as the user nobody, in a child process, when this one is root.
+std::string passAndLookAsNobody(const fs::path& folder) {
+    int ends[2];
+    if (::pipe(ends) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(1);
+        const std::string seen = passAndLook(folder);
+        ::_exit(::write(ends[1], seen.data(), seen.size()) < 0);
+    }
+    ::close(ends[1]);
+    std::string seen(100, '\0');
+    seen.resize(std::max<ssize_t>(::read(ends[0], seen.data(), seen.size()), 0));
+    ::close(ends[0]);
+    ::waitpid(child, nullptr, 0);
+    return seen;
+}
+
+// An output is private (0600) while it is written, unnamed where the file
+// system allows it, and takes its source's permission bits and group when done; a group that
+// its owner may not give gets no more than others. Created with O_TMPFILE and by name.
+TEST(PassTest, OutputsArePrivateWhileWrittenThenTakeTheirSourcesPermissions) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root, to give files away and to become nobody";
+    struct Case {
+        mode_t mode;
+        gid_t group;
+        bool nobody;  // nobody owns the source and makes the output
+        std::string after;
+    };
+    const Case cases[] = {{0600, 0, false, "600 0"},
+                          {0640, 65534, false, "640 65534"},
+                          {0640, 65534, true, "640 65534"},
+                          {0640, 0, true, "600 65534"},
+                          {0754, 0, true, "744 65534"}};
+    for (const bool unnamed : {true, false}) {
+        if (!unnamed) ::setenv("SEGMENT_REPLACE_NAMED_OUTPUTS", "1", 1);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(c.mode) + (c.nobody ? " nobody" : ""));
+            const TempFolder folder;
+            writeFile(folder / "a.htm", "<a b>");
+            ASSERT_EQ(::chown(folder.path.c_str(), 65534, 65534), 0);
+            ASSERT_EQ(::chown((folder / "a.htm").c_str(), c.nobody ? 65534 : 0, c.group), 0);
+            ASSERT_EQ(::chmod((folder / "a.htm").c_str(), c.mode), 0);
+            const std::string during = unnamed ? "[]" : "[.sr11 600]";
+            EXPECT_EQ(c.nobody ? passAndLookAsNobody(folder.path) : passAndLook(folder.path),
+                      during + " " + c.after);
+        }
+    }
+    ::unsetenv("SEGMENT_REPLACE_NAMED_OUTPUTS");
 }
 #endif
 

@@ -81,10 +81,12 @@ struct TestFiles : engine::FileLayer {
         return std::make_unique<Input>(files[path], repeatTo ? repeatTo : files[path].size(),
                                        chunk);
     }
-    std::unique_ptr<engine::OutputFile> createOutput(const fs::path& path) override {
+    std::unique_ptr<engine::OutputFile> createOutput(const fs::path& path,
+                                                     const engine::InputFile& source) override {
         opened.push_back(path);
         mayFail("create", path, "Permission denied");
-        return std::make_unique<Output>(*this, path, real ? real->createOutput(path) : nullptr);
+        return std::make_unique<Output>(*this, path,
+                                        real ? real->createOutput(path, source) : nullptr);
     }
 
     struct Input : engine::InputFile {

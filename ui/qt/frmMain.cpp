@@ -1,15 +1,21 @@
 #include "ui/qt/frmMain.h"
 
+#include <unistd.h>
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSessionManager>
+#include <QSocketNotifier>
 
+#include "engine/interrupts.h"
 #include "ui/qt/qt_open_dialog.h"
 
 namespace {
@@ -115,6 +121,24 @@ void frmMain::createControls() {
     connect(cmdAdd, &QPushButton::clicked, this, [this] { logic_.cmdAdd_Click(); });
     connect(cmdReplace, &QPushButton::clicked, this, [this] { logic_.cmdReplace_Click(); });
     connect(cmdStop, &QPushButton::clicked, this, [this] { logic_.cmdStop_Click(); });
+}
+
+void frmMain::closeOnTermination() {
+    engine::catchInterrupts(nullptr);
+    // The handler only writes to a pipe; the window hears of it from its event loop.
+    if (const int wake = engine::interruptDescriptor(); wake >= 0) {
+        auto* notifier = new QSocketNotifier(wake, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this, wake] {
+            char bytes[16];
+            while (::read(wake, bytes, sizeof bytes) > 0) {
+            }
+            close();
+        });
+    }
+#ifndef QT_NO_SESSIONMANAGER
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { close(); });
+#endif
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -29,6 +29,11 @@ public:
 
     ui::WindowLogic& logic() { return logic_; }
 
+    // From now on SIGTERM, SIGINT, SIGHUP and the end of the desktop session close the window as
+    // the user would: a run stops between two lines first. A second signal ends the program at
+    // once, leaving no temporary file.
+    void closeOnTermination();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -1,6 +1,8 @@
 // The window as it opens, and runs through it with clicks that arrive while a run yields.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -121,6 +123,19 @@ TEST_F(Window, StopAddFileAndClosingEachEndARunAtItsNextYieldBeforeTheSecondFile
     EXPECT_FALSE(closedAtOnce);
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(QFile::exists(folder.filePath("b_new.htm")));
+}
+
+// SIGTERM (as SIGINT and SIGHUP, and the end of the desktop session) closes the window as the
+// user would, the run stopping first; named outputs, so that a temporary file left would be seen.
+TEST_F(Window, SigtermStopsTheRunLeavesNoTemporaryFileAndClosesTheWindow) {
+    qputenv("SEGMENT_REPLACE_NAMED_OUTPUTS", "1");
+    window.closeOnTermination();
+    choose({"a.htm", "b.htm"}, 2);
+    replace([&] { raise(SIGTERM), QCoreApplication::processEvents(); });
+    qunsetenv("SEGMENT_REPLACE_NAMED_OUTPUTS");
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"a.htm", "a_new.htm", "b.htm"}));
 }
 
 TEST_F(Window, ALongFolderIsShortenedInTheMiddleAndWholeInItsTooltipAndForTheRun) {
