@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "engine/byte_scan.h"
 
@@ -19,6 +20,27 @@ struct FoldRun {
 constexpr FoldRun kFoldRuns[] = {
 #include "engine/unicode_case_table.inc"
 };
+
+// The two-byte range, where most letters with case live, folds by lookup.
+constexpr char32_t kTwoByteEnd = 0x800;
+constexpr auto kTwoByteFolds = [] {
+    std::array<char16_t, kTwoByteEnd - 0x80> folds{};
+    for (char32_t cp = 0x80; cp < kTwoByteEnd; ++cp) folds[cp - 0x80] = static_cast<char16_t>(cp);
+    for (const FoldRun& run : kFoldRuns) {
+        for (char32_t cp = run.first; cp <= run.last && cp < kTwoByteEnd; cp += run.step)
+            folds[cp - 0x80] = static_cast<char16_t>(static_cast<int>(cp) + run.offset);
+    }
+    return folds;
+}();
+
+char32_t searchFoldRuns(char32_t cp) {
+    const auto* run = std::upper_bound(std::begin(kFoldRuns), std::end(kFoldRuns), cp,
+                                       [](char32_t c, const FoldRun& r) { return c < r.first; });
+    if (run == std::begin(kFoldRuns)) return cp;
+    --run;
+    if (cp > run->last || (cp - run->first) % run->step != 0) return cp;
+    return static_cast<char32_t>(static_cast<int>(cp) + run->offset);
+}
 
 std::size_t utf8Length(char32_t cp) {
     if (cp < 0x80) return 1;
@@ -252,12 +274,36 @@ void appendUtf32(std::string& out, std::string_view text, bool bigEndian) {
 }
 
 char32_t foldCodePoint(char32_t cp) {
-    const auto* run = std::upper_bound(std::begin(kFoldRuns), std::end(kFoldRuns), cp,
-                                       [](char32_t c, const FoldRun& r) { return c < r.first; });
-    if (run == std::begin(kFoldRuns)) return cp;
-    --run;
-    if (cp > run->last || (cp - run->first) % run->step != 0) return cp;
-    return static_cast<char32_t>(static_cast<int>(cp) + run->offset);
+    if (cp < 0x80) return cp;
+    if (cp < kTwoByteEnd) return kTwoByteFolds[cp - 0x80];
+    return searchFoldRuns(cp);
+}
+
+std::size_t caseForms(char32_t cp, std::array<char32_t, kMaxCaseForms>& forms) {
+    // Every code point that folds to another one, ordered by what it folds to.
+    struct Fold {
+        char32_t to, from;
+    };
+    static const std::vector<Fold> byFolded = [] {
+        std::vector<Fold> folds;
+        for (const FoldRun& run : kFoldRuns) {
+            for (char32_t c = run.first; c <= run.last; c += run.step)
+                folds.push_back({static_cast<char32_t>(static_cast<int>(c) + run.offset), c});
+        }
+        std::sort(folds.begin(), folds.end(), [](Fold a, Fold b) { return a.to < b.to; });
+        return folds;
+    }();
+    const char32_t folded = foldCodePoint(cp);
+    std::size_t count = 0;
+    const auto add = [&](char32_t form) {
+        if (count < kMaxCaseForms) forms[count] = form;
+        ++count;
+    };
+    if (foldCodePoint(folded) == folded) add(folded);
+    const auto [first, last] = std::equal_range(byFolded.begin(), byFolded.end(), Fold{folded, 0},
+                                                [](Fold a, Fold b) { return a.to < b.to; });
+    for (auto it = first; it != last; ++it) add(it->from);
+    return count;
 }
 
 }  // namespace engine::detail

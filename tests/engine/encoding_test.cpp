@@ -58,8 +58,9 @@ const char* const kUtf8 = "C.UTF-8";
 const char* const kRussian = "ru_RU.UTF-8";
 #endif
 const std::vector<std::string> kAnchor = {"<a", ">", "b", "i"};
-const std::vector<std::string> kSummer = {"<a", ">", "\xC3\xA9t\xC3\xA9", "hiver"};  // "été"
-const std::vector<std::string> kAccent = {"<a", ">", "\xC3\xA9", "e"};               // "é"
+const std::vector<std::string> kSummer = {"<a", ">", "\xC3\xA9t\xC3\xA9", "hiver"};       // "été"
+const std::vector<std::string> kAccent = {"<a", ">", "\xC3\xA9", "e"};                    // "é"
+const std::vector<std::string> kCity = {"<a", ">", "\xC5\x82\xC3\x93\x44\xC5\xB9", "x"};  // "łÓDŹ"
 const std::string kLong((1u << 20) - 2, 'x');  // to the end of a full read block
 
 // clang-format off
@@ -72,6 +73,8 @@ const EncodingCase kCases[] = {
     {"C", be(u"<a \u00c9T\u00c9> \u0416"), kSummer, be(u"<a hiver> \u0416\r\n"), TextEncoding::utf16be},
     {"C", le(u"<a \xD800 b \U0001F600>\xDC00"), {"<a", ">", "\xF0\x9F\x98\x80", "x"},
      le(u"<a \xD800 b x>\xDC00\r\n"), TextEncoding::utf16le},         // lone surrogates kept
+    {"C", le(u"<a \xD800\u0141\u00F3d\u017A>"), kCity, le(u"<a \xD800x>\r\n"),
+     TextEncoding::utf16le},                                          // right after a surrogate
     {"C", le(u"<a b>\n") + "\x01", kAnchor, le(u"<a i>\n") + "\x01", TextEncoding::utf16le},
     {"C", le(u"<a b>") + "\x01", kAnchor, le(u"<a i>\r\n") + "\x01", TextEncoding::utf16le},
     // UTF-32 by its mark: units that are no character kept, an incomplete last unit carried.
@@ -99,6 +102,8 @@ const EncodingCase kCases[] = {
      TextEncoding::utf8},
     {"C", "<a \xC3\x89t\xC3\xA9>", kSummer, "<a hiver>\r\n", TextEncoding::utf8},
     {kUtf8, "<a \xC3\x89t\xC3\xA9>", kSummer, "<a hiver>\r\n", TextEncoding::utf8},
+    {"C", "<a \xC5\x81\xC3\xB3" "d\xC5\xBB \xC5\x81\xC3\xB3" "d\xC5\xBA>", kCity,  // Łódż Łódź
+     "<a \xC5\x81\xC3\xB3" "d\xC5\xBB x>\r\n", TextEncoding::utf8},
     // 8-bit text in the locale's code page: "é" is E9 or C9 there, and never the bytes E3 A9.
     {kLatin1, "<a \xC9t\xE9>\r\n<a \xE3\xA9>", kAccent, "<a et\xE9>\r\n<a \xE3\xA9>\r\n",
      TextEncoding::codePage},
