@@ -173,26 +173,6 @@ bool readsAsUtf8(std::string_view bytes, bool complete) {
     return true;
 }
 
-// Writes the ASCII bytes at the front of text[at...] as code units, sixteen at a time.
-[[gnu::always_inline]] inline void putAsciiRun(std::string_view text, std::size_t& at, char*& put,
-                                               bool bigEndian) {
-#ifdef ENGINE_HAVE_SSE2
-    const __m128i zero = _mm_setzero_si128();
-    for (; at + 16 <= text.size(); at += 16, put += 32) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-        if (_mm_movemask_epi8(chunk) != 0) return;
-        const __m128i low =
-            bigEndian ? _mm_unpacklo_epi8(zero, chunk) : _mm_unpacklo_epi8(chunk, zero);
-        const __m128i high =
-            bigEndian ? _mm_unpackhi_epi8(zero, chunk) : _mm_unpackhi_epi8(chunk, zero);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(put), low);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 16), high);
-    }
-#else
-    (void)text, (void)at, (void)put, (void)bigEndian;
-#endif
-}
-
 void appendUtf16(std::string& out, std::string_view text, bool bigEndian) {
     // Every code unit comes from at least two bytes of the text, or one ASCII byte.
     const std::size_t before = out.size();
@@ -200,14 +180,13 @@ void appendUtf16(std::string& out, std::string_view text, bool bigEndian) {
     char* put = out.data() + before;
     std::size_t at = 0;
     while (at < text.size()) {
-        putAsciiRun(text, at, put, bigEndian);
+        const std::size_t ascii =
+            bigEndian ? widenAscii<2, true>(text.data() + at, text.size() - at, put)
+                      : widenAscii<2, false>(text.data() + at, text.size() - at, put);
+        at += ascii;
+        put += 2 * ascii;
         if (at == text.size()) break;
-        const auto byte = static_cast<unsigned char>(text[at]);
-        if (byte < 0x80) {
-            put = putUnit(put, byte, bigEndian);
-            ++at;
-            continue;
-        }
+        const auto byte = static_cast<unsigned char>(text[at]);  // past ASCII
         char32_t cp = byte;
         std::size_t length = decodeWtf8(text, at, cp);
         if (length == 0) {  // not made by a pass; kept as a unit of its own
@@ -225,31 +204,6 @@ void appendUtf16(std::string& out, std::string_view text, bool bigEndian) {
     out.resize(static_cast<std::size_t>(put - out.data()));
 }
 
-// Writes the ASCII bytes at the front of text[at...] as 32-bit code units, sixteen at a time.
-[[gnu::always_inline]] inline void putAsciiRun32(std::string_view text, std::size_t& at, char*& put,
-                                                 bool bigEndian) {
-#ifdef ENGINE_HAVE_SSE2
-    const __m128i zero = _mm_setzero_si128();
-    for (; at + 16 <= text.size(); at += 16, put += 64) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-        if (_mm_movemask_epi8(chunk) != 0) return;
-        const __m128i halves[2] = {
-            bigEndian ? _mm_unpacklo_epi8(zero, chunk) : _mm_unpacklo_epi8(chunk, zero),
-            bigEndian ? _mm_unpackhi_epi8(zero, chunk) : _mm_unpackhi_epi8(chunk, zero)};
-        for (int i = 0; i < 2; ++i) {
-            const __m128i low = bigEndian ? _mm_unpacklo_epi16(zero, halves[i])
-                                          : _mm_unpacklo_epi16(halves[i], zero);
-            const __m128i high = bigEndian ? _mm_unpackhi_epi16(zero, halves[i])
-                                           : _mm_unpackhi_epi16(halves[i], zero);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 32 * i), low);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 32 * i + 16), high);
-        }
-    }
-#else
-    (void)text, (void)at, (void)put, (void)bigEndian;
-#endif
-}
-
 void appendUtf32(std::string& out, std::string_view text, bool bigEndian) {
     // Every code unit comes from at least one byte of the text.
     const std::size_t before = out.size();
@@ -257,7 +211,11 @@ void appendUtf32(std::string& out, std::string_view text, bool bigEndian) {
     char* put = out.data() + before;
     std::size_t at = 0;
     while (at < text.size()) {
-        putAsciiRun32(text, at, put, bigEndian);
+        const std::size_t ascii =
+            bigEndian ? widenAscii<4, true>(text.data() + at, text.size() - at, put)
+                      : widenAscii<4, false>(text.data() + at, text.size() - at, put);
+        at += ascii;
+        put += 4 * ascii;
         if (at == text.size()) break;
         const auto byte = static_cast<unsigned char>(text[at]);
         char32_t cp = byte;
