@@ -126,10 +126,17 @@ TEST(CliBatchTest, InterruptStopsBetweenTwoLinesAndExitsWith130) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         TempFolder folder;
         for (const std::string& name : names) folder.write({{name, big}});
-        RunningCli running(kTexts + std::vector<std::string>{"-j1"} + names, folder.path());
+        // Named temporary outputs show when the second file is at work: once the first is done.
+        RunningCli running(kTexts + std::vector<std::string>{"-j1"} + names, folder.path(),
+                           {"SEGMENT_REPLACE_NAMED_OUTPUTS=1"});
+        const auto atWork = [&] {
+            if (!fs::exists(folder.path() / "f0_new.htm")) return false;
+            for (const auto& entry : fs::directory_iterator(folder.path()))
+                if (entry.path().filename().string().starts_with(".sr")) return true;
+            return false;
+        };
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!fs::exists(folder.path() / "f0_new.htm") &&
-               std::chrono::steady_clock::now() < deadline) {
+        while (!atWork() && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         kill(running.pid(), SIGINT);
