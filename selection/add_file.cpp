@@ -1,6 +1,6 @@
-#include "add_file.h"
+#include "selection/add_file.h"
 
-#include "selection_string.h"
+#include "selection/selection_string.h"
 
 namespace selection {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "get_files.h"
+#include "selection/get_files.h"
 
 namespace selection {
 

@@ -1,4 +1,4 @@
-#include "selection_string.h"
+#include "selection/selection_string.h"
 
 namespace selection {
 

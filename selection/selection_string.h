@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "open_dialog.h"
+#include "selection/open_dialog.h"
 
 namespace selection {
 

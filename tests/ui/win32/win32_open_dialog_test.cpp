@@ -8,7 +8,7 @@
 #include <dlgs.h>
 // clang-format on
 
-#include "ui/win32/open_dialog.h"
+#include "ui/win32/win32_open_dialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/win32/open_dialog.h"
+#include "ui/win32/win32_open_dialog.h"
 
 #include <cderr.h>
 #include <commdlg.h>
