@@ -1,10 +1,15 @@
-// GetFiles and the Add File click over a scripted dialog, and the selection-string rules.
+// GetFiles and the Add File click over a scripted dialog, what every dialog adapter shares, and
+// the selection-string rules.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "selection/add_file.h"
+#include "selection/dialog_adapter.h"
 #include "selection/selection_string.h"
 #include "tests/selection/scripted_dialog.h"
 
+namespace fs = std::filesystem;
 using namespace selection;
 using namespace std::string_literals;
 using Strings = std::vector<std::string>;
@@ -55,6 +60,60 @@ TEST(AddFile, SetsTheDialogUpInOrderAndFillsListAndLabelForEachOutcome) {
     EXPECT_EQ(host.log, none);
 }
 
+// The number and description of what `step` throws, or "ok".
+std::string outcome(const std::function<void()>& step) {
+    try {
+        step();
+        return "ok";
+    } catch (const DialogFailure& failure) {
+        return std::to_string(failure.number()) + ' ' + failure.description();
+    }
+}
+
+struct TableAdapter : DialogAdapter {
+    std::optional<Choice> choice;  // what the dialog hands back; nothing: Cancel
+    std::optional<Choice> show(const DialogSettings&) override { return choice; }
+};
+
+TEST(DialogAdapter, ChecksMaxFileSizeAndGivesACancelATooLongChoiceAndAChoiceTheirOutcomes) {
+    TableAdapter dialog;
+    EXPECT_EQ(dialog.settings(), (DialogSettings{false, "", 1, "", 260, 0}));
+    const std::tuple<int, std::string> sizes[] = {{0, "380 Invalid property value"},
+                                                  {1, "ok"},
+                                                  {32767, "ok"},
+                                                  {32768, "380 Invalid property value"}};
+    for (const auto& [size, result] : sizes) {
+        EXPECT_EQ(outcome([&] { dialog.setMaxFileSize(size); }), result) << size;
+    }
+    EXPECT_EQ(dialog.settings().maxFileSize, 32767);
+
+    // A choice moves the current folder to the chosen one; the names need not exist.
+    const fs::path folder = fs::temp_directory_path() / u8"dialog-adapter-\u00e9";
+    fs::create_directories(folder);
+    const std::u8string utf8 = folder.u8string();
+    const std::string one = std::string(utf8.begin(), utf8.end()) + "/a.htm";
+    const std::string several = std::string(utf8.begin(), utf8.end()) + "\0a\0b"s;
+    const std::tuple<bool, std::optional<Choice>, std::string, bool> cases[] = {
+        {true, std::nullopt, "32755 Cancel was selected.", false},
+        {false, std::nullopt, "ok", false},
+        {true, Choice{one, 40}, "ok", true},
+        {true, Choice{several, 40}, "ok", true},
+        {true, Choice{several, 41},
+         "20476 The selection is longer than 40 characters; choose fewer files.", false}};
+    for (const auto& [cancelError, choice, result, chosen] : cases) {
+        fs::current_path(fs::temp_directory_path());
+        TableAdapter adapter;
+        adapter.choice = choice;
+        adapter.setCancelError(cancelError);
+        adapter.setMaxFileSize(40);
+        EXPECT_EQ(outcome([&] { adapter.showOpen(); }), result);
+        EXPECT_EQ(adapter.fileName(), chosen ? choice->selection : "");
+        EXPECT_EQ(fs::equivalent(fs::current_path(), folder), chosen) << result;
+    }
+    fs::current_path(fs::temp_directory_path());
+    fs::remove(folder);
+}
+
 TEST(SelectionString, SplitComposedAndTakenFromANulList) {
     const std::tuple<std::string, Strings> splits[] = {
         {"", {}}, {"C:\\a.htm", {"C:\\a.htm"}}, {"C:\\\0a\0b"s, {"C:\\", "a", "b"}}};
@@ -71,6 +130,4 @@ TEST(SelectionString, SplitComposedAndTakenFromANulList) {
                                                           {"C:\\d\0a\0b\0\0\0"s, "C:\\d\0a\0b"s}};
     for (const auto& [buffer, selection] : lists)
         EXPECT_EQ(selectionFromNulList(buffer), selection);
-
-    EXPECT_EQ(selectionTooLong(32767).number(), 20476);
 }

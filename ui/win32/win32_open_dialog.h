@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "selection/open_dialog.h"
+#include "selection/dialog_adapter.h"
 
 namespace win32view {
 
@@ -16,28 +16,14 @@ std::wstring nulSeparatedFilter(const std::string& filter);
 // the selection string that does not fit; every other code keeps its own number.
 selection::DialogFailure dialogFailure(DWORD code, int maxFileSize);
 
-class Win32OpenDialog : public selection::OpenDialog {
+class Win32OpenDialog : public selection::DialogAdapter {
 public:
     explicit Win32OpenDialog(HWND owner) : owner_(owner) {}
 
-    void setCancelError(bool on) override { cancelError_ = on; }
-    void setFilter(const std::string& filter) override { filter_ = filter; }
-    void setFilterIndex(int index) override { filterIndex_ = index; }
-    void setDialogTitle(const std::string& title) override { title_ = title; }
-    void setMaxFileSize(int size) override;
-    void setFlags(long flags) override { flags_ = flags; }
-    void showOpen() override;
-    std::string fileName() const override { return fileName_; }
-
 private:
+    std::optional<selection::Choice> show(const selection::DialogSettings& settings) override;
+
     HWND owner_;
-    bool cancelError_ = false;
-    std::string filter_;
-    int filterIndex_ = 1;
-    std::string title_;
-    int maxFileSize_ = 260;
-    long flags_ = 0;
-    std::string fileName_;
 };
 
 }  // namespace win32view
