@@ -26,38 +26,33 @@ Strings operator+(Strings a, const Strings& b) {
     return a;
 }
 
-struct Host : AddFileHost {
-    Strings log{"old.htm"};  // the list of an earlier selection, then each call
-    void clearList() override { log.clear(); }
-    void appendEntry(const std::string& entry) override { log.push_back(entry); }
-    void setDirectoryText(const std::string& text) override { log.push_back("label=" + text); }
-    void setReplaceEnabled(bool on) override { log.push_back(on ? "Replace on" : "Replace off"); }
-};
+Strings shown(const FileChoice& choice) {
+    Strings log;
+    if (choice.directoryText) log.push_back("label=" + *choice.directoryText);
+    log = log + choice.entries;
+    log.push_back(choice.replaceEnabled ? "Replace on" : "Replace off");
+    return log;
+}
 
 TEST(AddFile, SetsTheDialogUpInOrderAndFillsListAndLabelForEachOutcome) {
-    const Strings shown = kSteps + Strings{"ShowOpen", "FileName", "~"};
+    const Strings shows = kSteps + Strings{"ShowOpen", "FileName", "~"};
     const Strings none{"(No files selected)", "Replace off"};  // the label stays
     const std::string error = "Open error|Out of memory(7)";
     const std::string three = "/d\0c.htm\0a.htm\0b\xc3\xa9.htm"s;  // NUL-separated, UTF-8
     const std::tuple<std::string, std::string, Strings, Strings> cases[] = {
-        {"", "/d/a.htm", shown, {"label=Single Files selected:", "/d/a.htm", "Replace on"}},
-        {"", three, shown, {"label=/d", "c.htm", "a.htm", "b\xc3\xa9.htm", "Replace on"}},
-        {"", "", shown, none},  // Cancel
+        {"", "/d/a.htm", shows, {"label=Single Files selected:", "/d/a.htm", "Replace on"}},
+        {"", three, shows, {"label=/d", "c.htm", "a.htm", "b\xc3\xa9.htm", "Replace on"}},
+        {"", "", shows, none},  // Cancel
         {"create", "/d/a.htm", {"create", error}, none},
         {"Filter", "/d/a.htm", Strings(kSteps.begin(), kSteps.begin() + 3) + Strings{"~", error},
          none},
         {"ShowOpen", "/d/a.htm", kSteps + Strings{"ShowOpen", "~", error}, none}};
     for (const auto& [failAt, selection, calls, log] : cases) {
         Script script(failAt, selection);
-        Host host;
-        addFileClick(host, services(script));
+        EXPECT_EQ(shown(addFileClick(services(script))), log) << failAt;
         EXPECT_EQ(script.calls + script.messages, calls) << failAt;
-        EXPECT_EQ(host.log, log) << failAt;
     }
-    Host host;  // no dialog factory at all
-    EXPECT_EQ(GetFiles({}), "");
-    addFileClick(host, {});
-    EXPECT_EQ(host.log, none);
+    EXPECT_EQ(shown(addFileClick({})), none);  // no dialog factory at all
 }
 
 // The number and description of what `step` throws, or "ok".
