@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "selection/add_file.h"
 #include "selection/dialog_adapter.h"
@@ -70,7 +71,7 @@ struct TableAdapter : DialogAdapter {
     std::optional<Choice> show(const DialogSettings&) override { return choice; }
 };
 
-TEST(DialogAdapter, ChecksMaxFileSizeAndGivesACancelATooLongChoiceAndAChoiceTheirOutcomes) {
+TEST(DialogAdapter, ChecksMaxFileSizeAndRulesOnACancelAChoiceTooLongAndTheChosenFolder) {
     TableAdapter dialog;
     EXPECT_EQ(dialog.settings(), (DialogSettings{false, "", 1, "", 260, 0}));
     const std::tuple<int, std::string> sizes[] = {{0, "380 Invalid property value"},
@@ -83,11 +84,12 @@ TEST(DialogAdapter, ChecksMaxFileSizeAndGivesACancelATooLongChoiceAndAChoiceThei
     EXPECT_EQ(dialog.settings().maxFileSize, 32767);
 
     // A choice moves the current folder to the chosen one; the names need not exist.
-    const fs::path folder = fs::temp_directory_path() / u8"dialog-adapter-\u00e9";
+    fs::path folder = fs::temp_directory_path() / u8"dialog-adapter-\u00e9-";
+    folder += std::to_string(std::random_device{}());  // other runs may use theirs meanwhile
     fs::create_directories(folder);
     const std::u8string utf8 = folder.u8string();
-    const std::string one = std::string(utf8.begin(), utf8.end()) + "/a.htm";
-    const std::string several = std::string(utf8.begin(), utf8.end()) + "\0a\0b"s;
+    const std::string root(utf8.begin(), utf8.end()), one = root + "/a.htm";
+    const std::string several = root + "\0a\0b"s;
     const std::tuple<bool, std::optional<Choice>, std::string, bool> cases[] = {
         {true, std::nullopt, "32755 Cancel was selected.", false},
         {false, std::nullopt, "ok", false},
