@@ -42,7 +42,12 @@ void WindowLogic::cmdAdd_Click() {
         addAfterRun_ = true;
         return;
     }
-    selection::addFileClick(*this, services_);
+    // The dialog opens over an empty list.
+    clearList();
+    const selection::FileChoice choice = selection::addFileClick(services_);
+    if (choice.directoryText) setDirectoryText(*choice.directoryText);
+    for (const std::string& entry : choice.entries) appendEntry(entry);
+    setReplaceEnabled(choice.replaceEnabled);
 }
 
 void WindowLogic::cmdReplace_Click() {

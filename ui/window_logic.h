@@ -1,6 +1,6 @@
 // The window's behaviour without a toolkit: the click handlers, the run/stop/close state, the
 // throttled yield and bar, the failure report and the initial texts. It is the host that the
-// replace run and the Add File click work through, and it drives a view through Controls.
+// replace run works through, and it drives a view through Controls.
 #pragma once
 
 #include <array>
@@ -27,7 +27,7 @@ inline constexpr std::array<std::string_view, kTextBoxes> kInitialTexts = {
 // Events are handled, and the bar repainted, at most this often during a run.
 inline constexpr auto kFrame = std::chrono::milliseconds(15);
 
-class WindowLogic final : public engine::RunHost, public selection::AddFileHost {
+class WindowLogic final : public engine::RunHost {
 public:
     using Clock = std::chrono::steady_clock;
     explicit WindowLogic(Controls& controls, std::function<Clock::time_point()> now = Clock::now);
@@ -66,10 +66,10 @@ public:
     std::filesystem::path entryText(int index) const override;
     std::filesystem::path directoryText() const override;
 
-    // What the Add File click needs.
-    void clearList() override;
-    void appendEntry(const std::string& entry) override;
-    void setDirectoryText(const std::string& text) override;
+    // The list and the label, as the Add File click fills them.
+    void clearList();
+    void appendEntry(const std::string& entry);
+    void setDirectoryText(const std::string& text);
 
 private:
     // Hands the selection and the bar to the view where they differ from what it shows.

@@ -104,11 +104,12 @@ TEST_F(Logic, AddFileMirrorsTheListAndNeverTakesThePlaceholderForAFile) {
          true},
         {"/d\0a\0b"s, {"label=/d", "entry=a", "entry=b", "Replace on"}, 2, true},
         {"", {"entry=(No files selected)", "Replace off"}, 1, false}};
+    window.script.onShow = [&] { window.note("dialog"); };  // over an empty list
     for (const auto& [selection, log, count, chosen] : cases) {
         window.log.clear();
         window.script.selection = selection;
         window.logic.cmdAdd_Click();
-        EXPECT_EQ(window.log, Strings{"clear"} + log);
+        EXPECT_EQ(window.log, (Strings{"clear", "dialog"} + log));
         EXPECT_EQ(std::tuple(window.logic.entryCount(), window.logic.hasChosenFiles()),
                   std::tuple(count, chosen));
     }
