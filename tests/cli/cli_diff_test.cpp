@@ -92,7 +92,7 @@ TEST(CliDiffTest, PrintsTheExpectedHunks) {
             arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
             if (dryRun) arguments.push_back("--dry-run");
             arguments.push_back("f.txt");
-            const Outcome outcome = runCli(arguments, folder.path());
+            const Outcome outcome = runCli(arguments, folder.path);
             EXPECT_EQ(outcome.status, 0);
             EXPECT_EQ(outcome.out, c.out);
             EXPECT_EQ(folder.read().size(), dryRun ? 1u : 2u);
@@ -105,7 +105,7 @@ TEST(CliDiffTest, EscapesEveryByteOutsideAsciiWhenTheTerminalIsNotUtf8) {
     folder.write({{"f.txt", "\xc3\xa9<o>\r\n"}});
     const Outcome outcome = runCli(
         {"--start", "<", "--stop", ">", "--search", "o", "--replace", "0", "-n", "--diff", "f.txt"},
-        folder.path(), "", "C");
+        folder.path, "", "C");
     EXPECT_EQ(outcome.out,
               "--- f.txt\n+++ f_new.txt\n@@ -1 +1 @@\n-\\xc3\\xa9<o>\n+\\xc3\\xa9<0>\n");
 }
@@ -115,7 +115,7 @@ TEST(CliDiffTest, JsonCarriesTheDiff) {
     folder.write({{"f.txt", numberedLines(2, {2})}});
     std::vector<std::string> arguments = kTexts;
     arguments.insert(arguments.end(), {"--json", "-U0", "-n", "f.txt"});
-    const Outcome outcome = runCli(arguments, folder.path());
+    const Outcome outcome = runCli(arguments, folder.path);
     EXPECT_THAT(outcome.out, HasSubstr("\"replacements\": 1, \"diff\": \"--- f.txt\\n+++ "
                                        "f_new.txt\\n@@ -2 +2 @@\\n-l2 <o>\\n+l2 <0>\\n\"}"));
     EXPECT_EQ(outcome.err, "");
@@ -127,7 +127,7 @@ TEST(UnifiedDiffTest, AgreesWithGnuDiffOnRandomChanges) {
     if (std::system("diff --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no diff installed";
     std::mt19937 random(7);
     TempFolder folder;
-    const fs::path before = folder.path() / "before", after = folder.path() / "after";
+    const fs::path before = folder.path / "before", after = folder.path / "after";
     for (int round = 0; round < 150; ++round) {
         const int lines = static_cast<int>(random() % 40);
         const int context = static_cast<int>(random() % 5);
@@ -145,10 +145,10 @@ TEST(UnifiedDiffTest, AgreesWithGnuDiffOnRandomChanges) {
         std::ofstream(after, std::ios::binary) << b;
         const std::string command = "diff -U" + std::to_string(context) + " '" + before.string() +
                                     "' '" + after.string() + "' | tail -n +3 > '" +
-                                    (folder.path() / "gnu").string() + "'";
+                                    (folder.path / "gnu").string() + "'";
         ASSERT_NE(std::system(command.c_str()), -1);
         SCOPED_TRACE("round " + std::to_string(round) + ", context " + std::to_string(context));
-        EXPECT_EQ(diff.finish(), readFile(folder.path() / "gnu"));
+        EXPECT_EQ(diff.finish(), readFile(folder.path / "gnu"));
     }
 }
 

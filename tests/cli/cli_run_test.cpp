@@ -161,13 +161,13 @@ const RunCase kRuns[] = {
      "\"file\": \"nofile\", \"reason\": \"No such file or directory\"}\n"
      "], \"total\": {\"files\": 2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
      "\"lines\": 1, \"segments\": 2, \"replacements\": 2}}\n"},
-    {"json of an empty list",
+    {"json of an empty list, dry run",
      {},
-     {"--json", "--files-from", "-"},
+     {"--json", "-n", "--files-from", "-"},
      0,
      {},
      "",
-     "{\"dryRun\": false, \"files\": [], \"total\": {\"files\": 0, \"done\": 0, \"failed\": 0, "
+     "{\"dryRun\": true, \"files\": [], \"total\": {\"files\": 0, \"done\": 0, \"failed\": 0, "
      "\"stopped\": 0, \"notStarted\": 0, \"lines\": 0, \"segments\": 0, \"replacements\": 0}}\n"},
 };
 
@@ -176,7 +176,7 @@ TEST(CliRunTest, LeavesTheExpectedFilesReportAndStatus) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
         folder.write(c.before);
-        const Outcome outcome = runCli(c.arguments, folder.path());
+        const Outcome outcome = runCli(c.arguments, folder.path);
         EXPECT_EQ(outcome.status, c.status);
         EXPECT_EQ(outcome.err, c.err);
         EXPECT_EQ(outcome.out, c.out);
@@ -206,7 +206,7 @@ TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
         SCOPED_TRACE(PrintToString(arguments));
         TempFolder folder;
         folder.write({{"a.htm", kPage}});
-        const Outcome outcome = runCli(arguments, folder.path());
+        const Outcome outcome = runCli(arguments, folder.path);
         EXPECT_EQ(outcome.status, 2);
         EXPECT_THAT(outcome.err, StartsWith("segment-replace-cli: "));
         EXPECT_THAT(outcome.err, HasSubstr("usage: segment-replace-cli [OPTIONS] FILE..."));
@@ -217,45 +217,24 @@ TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
 
 TEST(CliRunTest, HelpNamesEveryOptionAndVersionItsNumber) {
     TempFolder folder;
-    const Outcome help = runCli({"--help"}, folder.path());
+    const Outcome help = runCli({"--help"}, folder.path);
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--start", "--stop", "--search", "--replace", "--dry-run", "--diff",
                                "-U", "--files-from", "-0", "--jobs", "--code-page", "--quiet",
                                "--json", "--help", "--version", "www.example.com"}) {
         EXPECT_THAT(help.out, HasSubstr(option));
     }
-    const Outcome version = runCli({"--version", "a.htm"}, folder.path());
+    const Outcome version = runCli({"--version", "a.htm"}, folder.path);
     EXPECT_EQ(version.status, 0);
     EXPECT_THAT(version.out, MatchesRegex("segment-replace-cli [0-9]+\\.[0-9]+.*\n"));
     EXPECT_TRUE(folder.read().empty());
-}
-
-// Lines of the hand-counted file, with the segments and replacements of each:
-// "<a" ... ">" segments, the first "b" in each replaced by "i".
-TEST(CliRunTest, CountsSegmentsAndReplacementsOfAHandCountedFile) {
-    const std::string source =
-        "p <a b> q <a b> r\r\n"  // 2 segments, 2 replacements
-        "<a x>\r\n"              // 1 segment, no hit
-        "<a <a b>>\r\n"          // 1 segment: the inner start marker belongs to it
-        "no markers\r\n"         // none
-        "<a b\r\n"               // a start marker without a stop marker
-        "<A B><a>\r\n"           // 2 segments, 1 replacement
-        "\r\n"                   // none
-        "<a bb> <ab>\r\n";       // 2 segments, 2 replacements (only the first b of each)
-    TempFolder folder;
-    folder.write({{"h.txt", source}});
-    const std::vector<std::string> texts = {"--start",  "<a", "--stop",    ">",
-                                            "--search", "b",  "--replace", "i"};
-    const Outcome text = runCli(with(texts, {"h.txt"}), folder.path());
-    EXPECT_EQ(text.err,
-              "h_new.txt: 8 lines, 8 segments, 6 replacements\n"
-              "1 file: 1 done, 0 failed; 8 lines, 8 segments, 6 replacements\n");
-    EXPECT_EQ(folder.read()["h_new.txt"],
-              "p <a i> q <a i> r\r\n<a x>\r\n<a <a i>>\r\nno markers\r\n<a b\r\n<A i><a>\r\n"
-              "\r\n<a ib> <ai>\r\n");
-    const Outcome json = runCli(with(texts, {"--json", "-n", "h.txt"}), folder.path());
-    EXPECT_THAT(json.out, HasSubstr("\"lines\": 8, \"segments\": 8, \"replacements\": 6}"));
-    EXPECT_THAT(json.out, StartsWith("{\"dryRun\": true"));
+    // Standard output that cannot be written whole fails the program, with a message.
+    folder.write({{"a.htm", kShort}});
+    for (const auto& arguments : {std::vector<std::string>{"--help"}, {"--json", "a.htm"}}) {
+        const Outcome full = runCli(arguments, folder.path, "", "C.UTF-8", "/dev/full");
+        EXPECT_EQ(std::tuple(full.status, full.err),
+                  std::tuple(1, "segment-replace-cli: cannot write to standard output\n"));
+    }
 }
 
 // Whether the process has a signal waiting to be taken.
@@ -271,7 +250,8 @@ bool pending(pid_t pid) {
 
 // Signals while a run is at work: the first stops it between two lines, as Stop does, a second
 // ends it at once, and no temporary file is left either way (named ones, the fallback, are
-// used so that one would be seen). A Ctrl-C between two of many small files stops the run too.
+// used so that one would be seen). A Ctrl-C between two of many small files stops the run too, and
+// starts no further file.
 TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
     struct Case {
         std::vector<int> signals;  // each sent once the one before was taken
@@ -279,11 +259,12 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
         int files;           // one big one, signalled at work; or small ones, once one is done
         std::string report;  // "": the program ended at once
     };
-    const Case cases[] = {{{SIGINT}, 130, 1, ": stopped after "},
-                          {{SIGINT, SIGINT}, 130, 1, ""},
-                          {{SIGTERM}, 143, 1, ": stopped after "},
-                          {{SIGHUP}, 129, 1, ": stopped after "},
-                          {{SIGINT}, 130, 2000, " not started; "}};
+    const Case cases[] = {
+        {{SIGINT}, 130, 1, ".*: stopped after .*"},
+        {{SIGINT, SIGINT}, 130, 1, ""},
+        {{SIGTERM}, 143, 1, ".*: stopped after .*"},
+        {{SIGHUP}, 129, 1, ".*: stopped after .*"},
+        {{SIGINT}, 130, 2000, ".*, 0 failed, [01] stopped, [1-9][0-9]* not started; .*"}};
     // A first line long enough for the signals to land in it, and more lines after it; UTF-8
     // from its start, so that the pass does not read it all to find its encoding first.
     std::string big = "\xc3\xa9";
@@ -291,7 +272,7 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
     while (big.size() < (16u << 20)) big += "\r\n" + kShort;
     const auto names = [](const TempFolder& folder) {
         std::vector<std::string> found;
-        for (const auto& entry : fs::directory_iterator(folder.path()))
+        for (const auto& entry : fs::directory_iterator(folder.path))
             found.push_back(entry.path().filename().string());
         return found;
     };
@@ -305,7 +286,7 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
                 files.push_back("f" + std::to_string(i) + ".htm");
                 folder.write({{files.back(), c.files == 1 ? big : kShort}});
             }
-            RunningCli running(with(kTexts, {"-j1"}) + files, folder.path(),
+            RunningCli running(with(kTexts, {"-j1"}) + files, folder.path,
                                {"SEGMENT_REPLACE_NAMED_OUTPUTS=1"});
             const std::string sign = c.files == 1 ? ".sr" : "f0_new.htm";
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -326,7 +307,7 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
             if (outcome.status == 0 || outcome.err.empty() != c.report.empty()) continue;
             landed = true;
             EXPECT_EQ(outcome.status, c.status);
-            EXPECT_THAT(outcome.err, HasSubstr(c.report));
+            EXPECT_THAT(outcome.err, MatchesRegex(c.report));
         }
         EXPECT_TRUE(landed);
     }
