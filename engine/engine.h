@@ -82,8 +82,8 @@ public:
     // window handles its pending input here first.
     virtual bool stopRequested() { return false; }
     // The bytes of the file done and its total, for a bar: (0, total) once the file is open,
-    // then after every line. The total is the size, and two more for the end that an open last
-    // line is given.
+    // then after its byte-order mark and after every line. The total is the size, and two more
+    // for the end that an open last line is given.
     virtual void progress(std::int64_t /*done*/, std::int64_t /*total*/) {}
     // Asked once per pass: whether lineRewritten() is wanted for every line.
     virtual bool wantsLines() const { return false; }
@@ -149,10 +149,10 @@ struct RunPlan {
     ChosenFiles chosen;
 };
 
-// One entry is a file's full path; several are names in `folder`, joined to it as text with the
-// platform's separator (a drive root such as "C:\" gets a second one). Outputs land beside their
-// sources.
-RunPlan planRun(const std::vector<std::filesystem::path>& entries,
+// A single name is a file's full path; several are names in `folder`, joined to it as text with
+// the platform's separator (a drive root such as "C:\" gets a second one). Outputs land beside
+// their sources.
+RunPlan planRun(const std::vector<std::filesystem::path>& names,
                 const std::filesystem::path& folder);
 
 // What a run needs of whoever drives it, beyond each pass's observer.

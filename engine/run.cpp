@@ -99,11 +99,11 @@ RunPlan::RunPlan(const std::vector<fs::path>& sources) : chosen(sources) {
     for (const fs::path& source : sources) jobs.push_back({source, outputPath(source)});
 }
 
-RunPlan planRun(const std::vector<fs::path>& entries, const fs::path& folder) {
-    if (entries.size() <= 1) return RunPlan(entries);
+RunPlan planRun(const std::vector<fs::path>& names, const fs::path& folder) {
+    if (names.size() <= 1) return RunPlan(names);
     std::vector<fs::path> sources;
-    sources.reserve(entries.size());
-    for (const fs::path& name : entries) sources.push_back(joinedSource(folder, name));
+    sources.reserve(names.size());
+    for (const fs::path& name : names) sources.push_back(joinedSource(folder, name));
     return RunPlan(sources);
 }
 
