@@ -42,134 +42,82 @@ struct RunCase {
     std::string out = {};
 };
 
+// The report of one file done: its output's line, then the total.
+std::string one(const std::string& output, const std::string& counts) {
+    return output + ": " + counts + "\n1 file: 1 done, 0 failed; " + counts + "\n";
+}
+const std::string kYy = "<b y> <B y>\r\n", kTwice = "1 line, 2 segments, 2 replacements";
+const std::string kJsonTotal = "], \"total\": {\"files\": ";
+
+// clang-format off
 const RunCase kRuns[] = {
-    {"defaults",
-     {{"a.htm", kPage}},
-     {"a.htm"},
-     0,
-     {{"a_new.htm", kStruckPage}},
-     "a_new.htm: 3 lines, 1 segment, 1 replacement\n"
-     "1 file: 1 done, 0 failed; 3 lines, 1 segment, 1 replacement\n"},
-    {"every text given",
-     {{"a.htm", kShort}},
-     with(kTexts, {"a.htm"}),
-     0,
-     {{"a_new.htm", "<b y> <B y>\r\n"}},
-     "a_new.htm: 1 line, 2 segments, 2 replacements\n"
-     "1 file: 1 done, 0 failed; 1 line, 2 segments, 2 replacements\n"},
-    {"texts with =, values that look like options",
-     {{"a.htm", "<b -x> <b --q>\r\n"}},
-     {"--start=<b", "--stop=>", "--search", "-x", "--replace=--q", "a.htm"},
-     0,
-     {{"a_new.htm", "<b --q> <b --q>\r\n"}},
-     "a_new.htm: 1 line, 2 segments, 1 replacement\n"
-     "1 file: 1 done, 0 failed; 1 line, 2 segments, 1 replacement\n"},
-    {"an empty replacement deletes the hit",
-     {{"a.htm", kShort}},
-     {"--start", "<b", "--stop", ">", "--search", "x", "--replace=", "a.htm"},
-     0,
-     {{"a_new.htm", "<b > <B >\r\n"}},
-     "a_new.htm: 1 line, 2 segments, 2 replacements\n"
-     "1 file: 1 done, 0 failed; 1 line, 2 segments, 2 replacements\n"},
-    {"an empty search text changes nothing but still writes",
-     {{"a.htm", kShort}},
-     {"--start", "<b", "--stop", ">", "--search", "", "a.htm"},
-     0,
-     {{"a_new.htm", kShort}},
-     "a_new.htm: 1 line, 2 segments, 0 replacements\n"
-     "1 file: 1 done, 0 failed; 1 line, 2 segments, 0 replacements\n"},
-    {"several files in the order given",
-     {{"b.htm", kShort}, {"a.htm", "<b>\r\n"}, {"c.d.txt", ""}},
-     with(kTexts, {"b.htm", "a.htm", "c.d.txt"}),
-     0,
-     {{"b_new.htm", "<b y> <B y>\r\n"}, {"a_new.htm", "<b>\r\n"}, {"c_new.d_new.txt", ""}},
-     "b_new.htm: 1 line, 2 segments, 2 replacements\n"
-     "a_new.htm: 1 line, 1 segment, 0 replacements\n"
+    {"defaults", {{"a.htm", kPage}}, {"a.htm"}, 0, {{"a_new.htm", kStruckPage}},
+     one("a_new.htm", "3 lines, 1 segment, 1 replacement")},
+    {"every text given", {{"a.htm", kShort}}, with(kTexts, {"a.htm"}), 0, {{"a_new.htm", kYy}},
+     one("a_new.htm", kTwice)},
+    {"texts with =, values that look like options", {{"a.htm", "<b -x> <b --q>\r\n"}},
+     {"--start=<b", "--stop=>", "--search", "-x", "--replace=--q", "a.htm"}, 0,
+     {{"a_new.htm", "<b --q> <b --q>\r\n"}}, one("a_new.htm", "1 line, 2 segments, 1 replacement")},
+    {"an empty replacement deletes the hit", {{"a.htm", kShort}},
+     {"--start", "<b", "--stop", ">", "--search", "x", "--replace=", "a.htm"}, 0,
+     {{"a_new.htm", "<b > <B >\r\n"}}, one("a_new.htm", kTwice)},
+    {"an empty search text changes nothing but still writes", {{"a.htm", kShort}},
+     {"--start", "<b", "--stop", ">", "--search", "", "a.htm"}, 0, {{"a_new.htm", kShort}},
+     one("a_new.htm", "1 line, 2 segments, 0 replacements")},
+    {"several files in the order given", {{"b.htm", kShort}, {"a.htm", "<b>\r\n"}, {"c.d.txt", ""}},
+     with(kTexts, {"b.htm", "a.htm", "c.d.txt"}), 0,
+     {{"b_new.htm", kYy}, {"a_new.htm", "<b>\r\n"}, {"c_new.d_new.txt", ""}},
+     "b_new.htm: " + kTwice + "\na_new.htm: 1 line, 1 segment, 0 replacements\n"
      "c_new.d_new.txt: 0 lines, 0 segments, 0 replacements\n"
      "3 files: 3 done, 0 failed; 2 lines, 3 segments, 2 replacements\n"},
-    {"a failure in the middle, the others done",
-     {{"a.htm", kShort}, {"c.htm", kShort}, {"dir.htm/keep", ""}},
-     with(kTexts, {"a.htm", "missing.htm", "dir.htm", "c.htm", "-j1"}),
-     1,
-     {{"a_new.htm", "<b y> <B y>\r\n"}, {"c_new.htm", "<b y> <B y>\r\n"}},
-     "a_new.htm: 1 line, 2 segments, 2 replacements\n"
-     "missing.htm: failed: No such file or directory\n"
-     "dir.htm: failed: Is a directory\n"
-     "c_new.htm: 1 line, 2 segments, 2 replacements\n"
+    {"a failure in the middle, the others done", {{"a.htm", kShort}, {"c.htm", kShort}, {"dir.htm/keep", ""}},
+     with(kTexts, {"a.htm", "missing.htm", "dir.htm", "c.htm", "-j1"}), 1,
+     {{"a_new.htm", kYy}, {"c_new.htm", kYy}},
+     "a_new.htm: " + kTwice + "\nmissing.htm: failed: No such file or directory\n"
+     "dir.htm: failed: Is a directory\nc_new.htm: " + kTwice + "\n"
      "4 files: 2 done, 2 failed; 2 lines, 4 segments, 4 replacements\n"},
-    {"an output that is another chosen file is not written",
-     {{"a.htm", kShort}, {"a_new.htm", kShort}},
-     with(kTexts, {"a.htm", "a_new.htm"}),
-     1,
-     {{"a_new_new.htm", "<b y> <B y>\r\n"}},
-     "a.htm: failed: " + engine::overwriteReason("a_new.htm") + "\n" +
-         "a_new_new.htm: 1 line, 2 segments, 2 replacements\n"
-         "2 files: 1 done, 1 failed; 1 line, 2 segments, 2 replacements\n"},
-    {"-- ends the options",
-     {{"-x.htm", kShort}},
-     with(kTexts, {"--", "-x.htm"}),
-     0,
-     {{"-x_new.htm", "<b y> <B y>\r\n"}},
-     "-x_new.htm: 1 line, 2 segments, 2 replacements\n"
-     "1 file: 1 done, 0 failed; 1 line, 2 segments, 2 replacements\n"},
-    {"a code page named for 8-bit files",
-     {{"a.htm", "<b \xA3>\r\n"}},  // "\xC5\x81" in Windows-1250
+    {"an output that is another chosen file is not written", {{"a.htm", kShort}, {"a_new.htm", kShort}},
+     with(kTexts, {"a.htm", "a_new.htm"}), 1, {{"a_new_new.htm", kYy}},
+     "a.htm: failed: " + engine::overwriteReason("a_new.htm") + "\na_new_new.htm: " + kTwice +
+     "\n2 files: 1 done, 1 failed; " + kTwice + "\n"},
+    {"-- ends the options", {{"-x.htm", kShort}}, with(kTexts, {"--", "-x.htm"}), 0,
+     {{"-x_new.htm", kYy}}, one("-x_new.htm", kTwice)},
+    {"a code page named for 8-bit files", {{"a.htm", "<b \xA3>\r\n"}},  // "\xC5\x81" in Windows-1250
      {"--start", "<b", "--stop", ">", "--search", "\xC5\x82", "--replace", "\xC5\x9B",
-      "--code-page", "1250", "a.htm"},
-     0,
-     {{"a_new.htm", "<b \x9C>\r\n"}},
-     "a_new.htm: 1 line, 1 segment, 1 replacement\n"
-     "1 file: 1 done, 0 failed; 1 line, 1 segment, 1 replacement\n"},
-    {"a dry run writes nothing",
-     {{"a.htm", kShort}, {"b.htm", kPage}},
-     {"--dry-run", "a.htm", "b.htm", "nofile.htm"},
-     1,
-     {},
+      "--code-page", "1250", "a.htm"}, 0,
+     {{"a_new.htm", "<b \x9C>\r\n"}}, one("a_new.htm", "1 line, 1 segment, 1 replacement")},
+    {"a dry run writes nothing", {{"a.htm", kShort}, {"b.htm", kPage}},
+     {"--dry-run", "a.htm", "b.htm", "nofile.htm"}, 1, {},
      "a_new.htm (dry run): 1 line, 0 segments, 0 replacements\n"
      "b_new.htm (dry run): 3 lines, 1 segment, 1 replacement\n"
      "nofile.htm: failed: No such file or directory\n"
      "3 files: 2 would be written, 1 failed; 4 lines, 1 segment, 1 replacement\n"},
-    {"quiet keeps the failures only",
-     {{"a.htm", kShort}},
-     with(kTexts, {"-q", "a.htm", "nofile.htm"}),
-     1,
-     {{"a_new.htm", "<b y> <B y>\r\n"}},
-     "nofile.htm: failed: No such file or directory\n"},
-    {"json on standard output",
-     {{"a.htm", kShort}, {"w.htm", kUtf32}},
-     with(kTexts, {"--json", "a.htm", "w.htm", "no\"file"}),
-     1,
-     {{"a_new.htm", "<b y> <B y>\r\n"}, {"w_new.htm", kUtf32 + std::string("\n\0\0\0", 4)}},
-     "",
+    {"quiet keeps the failures only", {{"a.htm", kShort}}, with(kTexts, {"-q", "a.htm", "nofile.htm"}),
+     1, {{"a_new.htm", kYy}}, "nofile.htm: failed: No such file or directory\n"},
+    {"json on standard output", {{"a.htm", kShort}, {"w.htm", kUtf32}},
+     with(kTexts, {"--json", "a.htm", "w.htm", "no\"file"}), 1,
+     {{"a_new.htm", kYy}, {"w_new.htm", kUtf32 + std::string("\n\0\0\0", 4)}}, "",
      "{\"dryRun\": false, \"files\": [\n"
      "  {\"source\": \"a.htm\", \"output\": \"a_new.htm\", \"status\": \"done\", "
      "\"encoding\": \"code page\", \"lines\": 1, \"segments\": 2, \"replacements\": 2},\n"
      "  {\"source\": \"w.htm\", \"output\": \"w_new.htm\", \"status\": \"done\", "
      "\"encoding\": \"utf-32le\", \"lines\": 2, \"segments\": 0, \"replacements\": 0},\n"
      "  {\"source\": \"no\\\"file\", \"output\": \"no\\\"file_new\", \"status\": \"failed\", "
-     "\"file\": \"no\\\"file\", \"reason\": \"No such file or directory\"}\n"
-     "], \"total\": {\"files\": 3, \"done\": 2, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
+     "\"file\": \"no\\\"file\", \"reason\": \"No such file or directory\"}\n" + kJsonTotal +
+     "3, \"done\": 2, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
      "\"lines\": 3, \"segments\": 2, \"replacements\": 2}}\n"},
-    {"json, quiet: the failed files only",
-     {{"a.htm", kShort}},
-     with(kTexts, {"--json", "-q", "a.htm", "nofile"}),
-     1,
-     {{"a_new.htm", "<b y> <B y>\r\n"}},
-     "",
+    {"json, quiet: the failed files only", {{"a.htm", kShort}},
+     with(kTexts, {"--json", "-q", "a.htm", "nofile"}), 1, {{"a_new.htm", kYy}}, "",
      "{\"dryRun\": false, \"files\": [\n"
      "  {\"source\": \"nofile\", \"output\": \"nofile_new\", \"status\": \"failed\", "
-     "\"file\": \"nofile\", \"reason\": \"No such file or directory\"}\n"
-     "], \"total\": {\"files\": 2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
+     "\"file\": \"nofile\", \"reason\": \"No such file or directory\"}\n" + kJsonTotal +
+     "2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
      "\"lines\": 1, \"segments\": 2, \"replacements\": 2}}\n"},
-    {"json of an empty list, dry run",
-     {},
-     {"--json", "-n", "--files-from", "-"},
-     0,
-     {},
-     "",
-     "{\"dryRun\": true, \"files\": [], \"total\": {\"files\": 0, \"done\": 0, \"failed\": 0, "
+    {"json of an empty list, dry run", {}, {"--json", "-n", "--files-from", "-"}, 0, {}, "",
+     "{\"dryRun\": true, \"files\": [" + kJsonTotal + "0, \"done\": 0, \"failed\": 0, "
      "\"stopped\": 0, \"notStarted\": 0, \"lines\": 0, \"segments\": 0, \"replacements\": 0}}\n"},
 };
+// clang-format on
 
 TEST(CliRunTest, LeavesTheExpectedFilesReportAndStatus) {
     for (const RunCase& c : kRuns) {
