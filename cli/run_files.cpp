@@ -31,7 +31,9 @@ public:
     bool stopRequested() override { return stop_.load(std::memory_order_relaxed); }
     void progress(std::int64_t done, std::int64_t) override {
         // Only this worker writes its slot.
-        if (slot_ != nullptr) slot_->bytes.store(slot_->bytes.load() + done - done_);
+        constexpr auto relaxed = std::memory_order_relaxed;
+        if (slot_ != nullptr)
+            slot_->bytes.store(slot_->bytes.load(relaxed) + done - done_, relaxed);
         done_ = done;
     }
     bool wantsLines() const override { return diff_.has_value(); }
