@@ -18,7 +18,6 @@
 #include "copy.h"
 #include "corpus.h"
 #include "engine/engine.h"
-#include "silent_host.h"
 
 namespace fs = std::filesystem;
 
@@ -61,21 +60,18 @@ void timeEach(benchmark::State& state, std::vector<double>& samples, const fs::p
 }
 
 void BM_WholePass(benchmark::State& state) {
-    bench::SilentHost host(setup().corpus);
     timeEach(state, setup().passSeconds, engine::outputPath(setup().corpus),
-             [&] { engine::pass(setup().corpus, setup().corpus, 0, host); });
+             [&] { bench::passDefaults(setup().corpus); });
 }
 
 void BM_Utf16Pass(benchmark::State& state) {
-    bench::SilentHost host(setup().utf16);
     timeEach(state, setup().utf16Seconds, engine::outputPath(setup().utf16),
-             [&] { engine::pass(setup().utf16, setup().utf16, 0, host); });
+             [&] { bench::passDefaults(setup().utf16); });
 }
 
 void BM_Utf32Pass(benchmark::State& state) {
-    bench::SilentHost host(setup().utf32);
     timeEach(state, setup().utf32Seconds, engine::outputPath(setup().utf32),
-             [&] { engine::pass(setup().utf32, setup().utf32, 0, host); });
+             [&] { bench::passDefaults(setup().utf32); });
 }
 
 // The corpus as little-endian UTF-16 or UTF-32 with its mark: one code unit of `size` bytes per

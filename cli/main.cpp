@@ -41,6 +41,13 @@ std::vector<std::filesystem::path> chosenFiles(const cli::Options& options) {
     return paths;
 }
 
+// Standard output that could not be written whole fails the program, whatever else happened.
+int checkedOutput(int status) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+    std::fputs("segment-replace-cli: cannot write to standard output\n", stderr);
+    return 1;
+}
+
 std::int64_t totalBytes(const std::vector<std::filesystem::path>& files) {
     std::int64_t bytes = 0;
     for (const std::filesystem::path& file : files) {
@@ -62,11 +69,11 @@ int main(int argc, char** argv) {
         options = cli::parseOptions(cli::commandLine(argc, argv));
         if (options.action == cli::Options::Action::help) {
             std::fputs(cli::helpText().c_str(), stdout);
-            return 0;
+            return checkedOutput(0);
         }
         if (options.action == cli::Options::Action::version) {
             std::fputs(cli::versionText().c_str(), stdout);
-            return 0;
+            return checkedOutput(0);
         }
         const std::pair<const char*, const std::string*> typed[4] = {
             {"--start", &options.startMarker},
@@ -120,9 +127,5 @@ int main(int argc, char** argv) {
 
     // A Ctrl-C after the last line has stopped nothing.
     if (totals.stopped > 0 || totals.notStarted > 0) return cli::interruptedStatus();
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fputs("segment-replace-cli: cannot write to standard output\n", stderr);
-        return 1;
-    }
-    return totals.failed > 0 ? 1 : 0;
+    return checkedOutput(totals.failed > 0 ? 1 : 0);
 }

@@ -20,9 +20,10 @@ namespace engine::detail {
 
 class FilePass {
 public:
-    FilePass(InputFile& input, OutputFile& output, PassHost& host);
+    FilePass(InputFile& input, OutputFile& output, Observer& observer);
 
-    PassResult run(int entryIndex, PassStats& stats);
+    // Completed or stopped.
+    FileReport::Outcome run(PassStats& stats);
 
 private:
     // 8-bit text is matched in UTF-8 once it reads as UTF-8, otherwise in the 8-bit code page.
@@ -48,20 +49,21 @@ private:
 
     // Running out of memory throws OutOfMemory naming the line read or written.
     template <class Reader>
-    PassResult copyLines(Reader& reader, std::int64_t remaining, std::int64_t done,
-                         PassStats& stats);
+    FileReport::Outcome copyLines(Reader& reader, std::int64_t remaining, std::int64_t done,
+                                  PassStats& stats);
 
     static std::string_view endText(LineEnd end);
 
     // Rewrites a line into the output and ends it with `end`, straight or, with `Gather`
-    // (UTF-16, UTF-32) or for the host, gathered first so that it is converted or handed over
-    // in one piece. A huge line is never gathered unless the host wants it whole.
+    // (UTF-16, UTF-32) or for the observer, gathered first so that it is converted or handed
+    // over in one piece. A huge line is never gathered unless the observer wants it whole.
     template <bool Gather>
     void writeLine(std::string_view line, const PreparedTexts& texts, std::string_view end);
 
     InputFile& input_;
     OutputFile& output_;
-    PassHost& host_;
+    Observer& observer_;
+    std::int64_t total_ = 0;
     // Kept for the whole pass, whatever happens to the locale meanwhile.
     const std::shared_ptr<const CodePage> page_;
     Blocks blocks_;

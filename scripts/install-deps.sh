@@ -39,12 +39,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The letter-case and encoding tests use a single-byte locale and a Cyrillic UTF-8 one next to
-# C.UTF-8.
+# The letter-case and encoding tests use two single-byte locales (Western and Turkish) and a
+# Cyrillic UTF-8 one next to C.UTF-8.
 if [ "$1" = test ]; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  for wanted_locale in de_DE.ISO-8859-1 ru_RU.UTF-8; do
+  for wanted_locale in de_DE.ISO-8859-1 tr_TR.ISO-8859-9 ru_RU.UTF-8; do
     listed=$(echo "$wanted_locale" | tr 'A-Z' 'a-z' | tr -d '-')  # as locale -a lists it
     locale -a 2>/dev/null | grep -qix "$listed" ||
       $sudo localedef -i "${wanted_locale%%.*}" -f "${wanted_locale#*.}" "$wanted_locale"

@@ -1,11 +1,8 @@
-// Many files: lists of names, parallel workers, and Ctrl-C in the middle of a run.
+// Many files: lists of names and parallel workers.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 
-#include <chrono>
 #include <random>
-#include <thread>
 
 #include "cli_process.h"
 
@@ -48,7 +45,7 @@ TEST(CliBatchTest, ReadsFileListsWithNulsOrLineEnds) {
         folder.write(c.lists);
         std::vector<std::string> arguments = kTexts;
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-        const Outcome outcome = runCli(arguments, folder.path(), c.input);
+        const Outcome outcome = runCli(arguments, folder.path, c.input);
         EXPECT_EQ(outcome.status, 0);
         EXPECT_EQ(outcome.err,
                   "sub/z_new.htm: 1 line, 1 segment, 1 replacement\n"
@@ -63,7 +60,7 @@ TEST(CliBatchTest, ReadsFileListsWithNulsOrLineEnds) {
     TempFolder folder;
     folder.write(sources);
     const Outcome lines = runCli(kTexts + std::vector<std::string>{"--files-from", "-"},
-                                 folder.path(), "\nsub/z.htm\none two.htm\n\n");
+                                 folder.path, "\nsub/z.htm\none two.htm\n\n");
     EXPECT_EQ(lines.status, 0);
     EXPECT_THAT(lines.err, StartsWith("sub/z_new.htm: 1 line, 1 segment, 1 replacement\n"
                                       "one two_new.htm: 1 line"));
@@ -99,7 +96,7 @@ TEST(CliBatchTest, FourJobsWriteAndReportExactlyWhatOneJobDoes) {
         folder.write(sources);
         const Outcome outcome = runCli(
             kTexts + std::vector<std::string>{"--jobs", std::to_string(jobs), "--files-from", "-"},
-            folder.path(), list);
+            folder.path, list);
         EXPECT_EQ(outcome.status, 1);  // the missing files
         results[jobs == 4] = folder.read();
         reports[jobs == 4] = outcome.err;
@@ -110,72 +107,6 @@ TEST(CliBatchTest, FourJobsWriteAndReportExactlyWhatOneJobDoes) {
     EXPECT_THAT(reports[0], HasSubstr("\nmissing7.htm: failed"));
     EXPECT_THAT(reports[0], EndsWith("204 files: 200 done, 4 failed; " +
                                      std::string(reports[0].substr(reports[0].rfind("; ") + 2))));
-}
-
-// Ctrl-C once the first of four large files is done: the files before the one at work are
-// complete, that one is cut after a whole line, later ones have no output, and no temporary
-// file is left.
-TEST(CliBatchTest, InterruptStopsBetweenTwoLinesAndExitsWith130) {
-    const std::string line = "<a b> and some more text to make the line longer\r\n";
-    const std::string rewritten = "<a [i]> and some more text to make the line longer\r\n";
-    constexpr int kLines = 400000;  // about 20 MB a file
-    std::string big, expected;
-    for (int i = 0; i < kLines; ++i) big += line;
-    for (int i = 0; i < kLines; ++i) expected += rewritten;
-    const std::vector<std::string> names = {"f0.htm", "f1.htm", "f2.htm", "f3.htm"};
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        TempFolder folder;
-        for (const std::string& name : names) folder.write({{name, big}});
-        // Named temporary outputs show when the second file is at work: once the first is done.
-        RunningCli running(kTexts + std::vector<std::string>{"-j1"} + names, folder.path(),
-                           {"SEGMENT_REPLACE_NAMED_OUTPUTS=1"});
-        const auto atWork = [&] {
-            if (!fs::exists(folder.path() / "f0_new.htm")) return false;
-            for (const auto& entry : fs::directory_iterator(folder.path()))
-                if (entry.path().filename().string().starts_with(".sr")) return true;
-            return false;
-        };
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!atWork() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-        kill(running.pid(), SIGINT);
-        const Outcome outcome = running.wait();
-        Files after = folder.read();
-        for (const std::string& name : names) EXPECT_TRUE(after[name] == big);
-        std::string report;
-        std::size_t complete = 0;
-        while (complete < 4 && after.contains("f" + std::to_string(complete) + "_new.htm") &&
-               after.at("f" + std::to_string(complete) + "_new.htm") == expected) {
-            report += "f" + std::to_string(complete++) +
-                      "_new.htm: 400000 lines, 400000 "
-                      "segments, 400000 replacements\n";
-        }
-        ASSERT_GE(complete, 1u);
-        if (complete == 4) {  // too late: the run was done
-            EXPECT_EQ(outcome.status, 0);
-            continue;
-        }
-        EXPECT_EQ(outcome.status, 130);
-        const std::string cutName = "f" + std::to_string(complete) + "_new.htm";
-        const bool cut = complete < 4 && after.contains(cutName);
-        if (cut) {
-            const std::string& output = after.at(cutName);
-            EXPECT_EQ(output.size() % rewritten.size(), 0u);
-            EXPECT_TRUE(expected.starts_with(output));
-            report += cutName +
-                      ": stopped after [0-9]+ lines, [0-9]+ segments, [0-9]+ "
-                      "replacements\n";
-        }
-        EXPECT_EQ(after.size(), 4 + complete + cut) << "an output after the stop, or a "
-                                                       "temporary file left behind";
-        report += "4 files: " + std::to_string(complete) + " done, 0 failed, " +
-                  std::to_string(cut) + " stopped, " + std::to_string(4 - complete - cut) +
-                  " not started; .*\n";
-        EXPECT_THAT(outcome.err, MatchesRegex(report));
-        if (cut) return;
-    }
-    FAIL() << "the interrupt never came in the middle of a file";
 }
 
 }  // namespace

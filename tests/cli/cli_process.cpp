@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace cli_test {
@@ -45,7 +43,7 @@ Outcome finish(pid_t pid, const fs::path& out, const fs::path& err) {
     waitpid(pid, &status, 0);
     Outcome outcome;
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = readFile(out);
+    if (!out.empty()) outcome.out = readFile(out);  // not one given
     outcome.err = readFile(err);
     return outcome;
 }
@@ -58,46 +56,15 @@ fs::path uniqueName(const char* what) {
 
 }  // namespace
 
-std::string readFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-TempFolder::TempFolder() : base_(uniqueName("")), path_(base_ / "run") {
-    fs::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(base_, ignored);
-}
-
-void TempFolder::write(const Files& files) const {
-    for (const auto& [name, content] : files) {
-        const fs::path file = path_ / name;
-        fs::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << content;
-    }
-}
-
-Files TempFolder::read() const {
-    Files files;
-    for (const auto& entry : fs::recursive_directory_iterator(path_)) {
-        if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), path_).string()] = readFile(entry.path());
-        }
-    }
-    return files;
-}
-
 Outcome runCli(const std::vector<std::string>& arguments, const fs::path& folder,
-               const std::string& input, const std::string& locale) {
-    const fs::path in = uniqueName(".in"), out = uniqueName(".out"), err = uniqueName(".err");
-    std::ofstream(in, std::ios::binary) << input;
-    const Outcome outcome = finish(start(arguments, folder, in, out, err, locale), out, err);
-    for (const fs::path& p : {in, out, err}) fs::remove(p);
+               const std::string& input, const std::string& locale, const fs::path& given) {
+    const fs::path in = uniqueName(".in"), err = uniqueName(".err");
+    const fs::path out = given.empty() ? uniqueName(".out") : given;
+    writeFile(in, input);
+    const Outcome outcome = finish(start(arguments, folder, in, out, err, locale),
+                                   given.empty() ? out : fs::path(), err);
+    for (const fs::path& p : {in, err}) fs::remove(p);
+    if (given.empty()) fs::remove(out);
     return outcome;
 }
 

@@ -42,141 +42,89 @@ struct RunCase {
     std::string out = {};
 };
 
+// The report of one file done: its output's line, then the total.
+std::string one(const std::string& output, const std::string& counts) {
+    return output + ": " + counts + "\n1 file: 1 done, 0 failed; " + counts + "\n";
+}
+const std::string kYy = "<b y> <B y>\r\n", kTwice = "1 line, 2 segments, 2 replacements";
+const std::string kJsonTotal = "], \"total\": {\"files\": ";
+
+// clang-format off
 const RunCase kRuns[] = {
-    {"defaults",
-     {{"a.htm", kPage}},
-     {"a.htm"},
-     0,
-     {{"a_new.htm", kStruckPage}},
-     "a_new.htm: 3 lines, 1 segment, 1 replacement\n"
-     "1 file: 1 done, 0 failed; 3 lines, 1 segment, 1 replacement\n"},
-    {"every text given",
-     {{"a.htm", kShort}},
-     with(kTexts, {"a.htm"}),
-     0,
-     {{"a_new.htm", "<b y> <B y>\r\n"}},
-     "a_new.htm: 1 line, 2 segments, 2 replacements\n"
-     "1 file: 1 done, 0 failed; 1 line, 2 segments, 2 replacements\n"},
-    {"texts with =, values that look like options",
-     {{"a.htm", "<b -x> <b --q>\r\n"}},
-     {"--start=<b", "--stop=>", "--search", "-x", "--replace=--q", "a.htm"},
-     0,
-     {{"a_new.htm", "<b --q> <b --q>\r\n"}},
-     "a_new.htm: 1 line, 2 segments, 1 replacement\n"
-     "1 file: 1 done, 0 failed; 1 line, 2 segments, 1 replacement\n"},
-    {"an empty replacement deletes the hit",
-     {{"a.htm", kShort}},
-     {"--start", "<b", "--stop", ">", "--search", "x", "--replace=", "a.htm"},
-     0,
-     {{"a_new.htm", "<b > <B >\r\n"}},
-     "a_new.htm: 1 line, 2 segments, 2 replacements\n"
-     "1 file: 1 done, 0 failed; 1 line, 2 segments, 2 replacements\n"},
-    {"an empty search text changes nothing but still writes",
-     {{"a.htm", kShort}},
-     {"--start", "<b", "--stop", ">", "--search", "", "a.htm"},
-     0,
-     {{"a_new.htm", kShort}},
-     "a_new.htm: 1 line, 2 segments, 0 replacements\n"
-     "1 file: 1 done, 0 failed; 1 line, 2 segments, 0 replacements\n"},
-    {"several files in the order given",
-     {{"b.htm", kShort}, {"a.htm", "<b>\r\n"}, {"c.d.txt", ""}},
-     with(kTexts, {"b.htm", "a.htm", "c.d.txt"}),
-     0,
-     {{"b_new.htm", "<b y> <B y>\r\n"}, {"a_new.htm", "<b>\r\n"}, {"c_new.d_new.txt", ""}},
-     "b_new.htm: 1 line, 2 segments, 2 replacements\n"
-     "a_new.htm: 1 line, 1 segment, 0 replacements\n"
+    {"defaults", {{"a.htm", kPage}}, {"a.htm"}, 0, {{"a_new.htm", kStruckPage}},
+     one("a_new.htm", "3 lines, 1 segment, 1 replacement")},
+    {"every text given", {{"a.htm", kShort}}, with(kTexts, {"a.htm"}), 0, {{"a_new.htm", kYy}},
+     one("a_new.htm", kTwice)},
+    {"texts with =, values that look like options", {{"a.htm", "<b -x> <b --q>\r\n"}},
+     {"--start=<b", "--stop=>", "--search", "-x", "--replace=--q", "a.htm"}, 0,
+     {{"a_new.htm", "<b --q> <b --q>\r\n"}}, one("a_new.htm", "1 line, 2 segments, 1 replacement")},
+    {"an empty replacement deletes the hit", {{"a.htm", kShort}},
+     {"--start", "<b", "--stop", ">", "--search", "x", "--replace=", "a.htm"}, 0,
+     {{"a_new.htm", "<b > <B >\r\n"}}, one("a_new.htm", kTwice)},
+    {"an empty search text changes nothing but still writes", {{"a.htm", kShort}},
+     {"--start", "<b", "--stop", ">", "--search", "", "a.htm"}, 0, {{"a_new.htm", kShort}},
+     one("a_new.htm", "1 line, 2 segments, 0 replacements")},
+    {"several files in the order given", {{"b.htm", kShort}, {"a.htm", "<b>\r\n"}, {"c.d.txt", ""}},
+     with(kTexts, {"b.htm", "a.htm", "c.d.txt"}), 0,
+     {{"b_new.htm", kYy}, {"a_new.htm", "<b>\r\n"}, {"c_new.d_new.txt", ""}},
+     "b_new.htm: " + kTwice + "\na_new.htm: 1 line, 1 segment, 0 replacements\n"
      "c_new.d_new.txt: 0 lines, 0 segments, 0 replacements\n"
      "3 files: 3 done, 0 failed; 2 lines, 3 segments, 2 replacements\n"},
-    {"a failure in the middle, the others done",
-     {{"a.htm", kShort}, {"c.htm", kShort}, {"dir.htm/keep", ""}},
-     with(kTexts, {"a.htm", "missing.htm", "dir.htm", "c.htm", "-j1"}),
-     1,
-     {{"a_new.htm", "<b y> <B y>\r\n"}, {"c_new.htm", "<b y> <B y>\r\n"}},
-     "a_new.htm: 1 line, 2 segments, 2 replacements\n"
-     "missing.htm: failed: No such file or directory\n"
-     "dir.htm: failed: Is a directory\n"
-     "c_new.htm: 1 line, 2 segments, 2 replacements\n"
+    {"a failure in the middle, the others done", {{"a.htm", kShort}, {"c.htm", kShort}, {"dir.htm/keep", ""}},
+     with(kTexts, {"a.htm", "missing.htm", "dir.htm", "c.htm", "-j1"}), 1,
+     {{"a_new.htm", kYy}, {"c_new.htm", kYy}},
+     "a_new.htm: " + kTwice + "\nmissing.htm: failed: No such file or directory\n"
+     "dir.htm: failed: Is a directory\nc_new.htm: " + kTwice + "\n"
      "4 files: 2 done, 2 failed; 2 lines, 4 segments, 4 replacements\n"},
-    {"an output that is another chosen file is not written",
-     {{"a.htm", kShort}, {"a_new.htm", kShort}},
-     with(kTexts, {"a.htm", "a_new.htm"}),
-     1,
-     {{"a_new_new.htm", "<b y> <B y>\r\n"}},
-     "a.htm: failed: " + engine::overwriteReason("a_new.htm") + "\n" +
-         "a_new_new.htm: 1 line, 2 segments, 2 replacements\n"
-         "2 files: 1 done, 1 failed; 1 line, 2 segments, 2 replacements\n"},
-    {"-- ends the options",
-     {{"-x.htm", kShort}},
-     with(kTexts, {"--", "-x.htm"}),
-     0,
-     {{"-x_new.htm", "<b y> <B y>\r\n"}},
-     "-x_new.htm: 1 line, 2 segments, 2 replacements\n"
-     "1 file: 1 done, 0 failed; 1 line, 2 segments, 2 replacements\n"},
-    {"a code page named for 8-bit files",
-     {{"a.htm", "<b \xA3>\r\n"}},  // "\xC5\x81" in Windows-1250
+    {"an output that is another chosen file is not written", {{"a.htm", kShort}, {"a_new.htm", kShort}},
+     with(kTexts, {"a.htm", "a_new.htm"}), 1, {{"a_new_new.htm", kYy}},
+     "a.htm: failed: " + engine::overwriteReason("a_new.htm") + "\na_new_new.htm: " + kTwice +
+     "\n2 files: 1 done, 1 failed; " + kTwice + "\n"},
+    {"-- ends the options", {{"-x.htm", kShort}}, with(kTexts, {"--", "-x.htm"}), 0,
+     {{"-x_new.htm", kYy}}, one("-x_new.htm", kTwice)},
+    {"a code page named for 8-bit files", {{"a.htm", "<b \xA3>\r\n"}},  // "\xC5\x81" in Windows-1250
      {"--start", "<b", "--stop", ">", "--search", "\xC5\x82", "--replace", "\xC5\x9B",
-      "--code-page", "1250", "a.htm"},
-     0,
-     {{"a_new.htm", "<b \x9C>\r\n"}},
-     "a_new.htm: 1 line, 1 segment, 1 replacement\n"
-     "1 file: 1 done, 0 failed; 1 line, 1 segment, 1 replacement\n"},
-    {"a dry run writes nothing",
-     {{"a.htm", kShort}, {"b.htm", kPage}},
-     {"--dry-run", "a.htm", "b.htm", "nofile.htm"},
-     1,
-     {},
+      "--code-page", "1250", "a.htm"}, 0,
+     {{"a_new.htm", "<b \x9C>\r\n"}}, one("a_new.htm", "1 line, 1 segment, 1 replacement")},
+    {"a dry run writes nothing", {{"a.htm", kShort}, {"b.htm", kPage}},
+     {"--dry-run", "a.htm", "b.htm", "nofile.htm"}, 1, {},
      "a_new.htm (dry run): 1 line, 0 segments, 0 replacements\n"
      "b_new.htm (dry run): 3 lines, 1 segment, 1 replacement\n"
      "nofile.htm: failed: No such file or directory\n"
      "3 files: 2 would be written, 1 failed; 4 lines, 1 segment, 1 replacement\n"},
-    {"quiet keeps the failures only",
-     {{"a.htm", kShort}},
-     with(kTexts, {"-q", "a.htm", "nofile.htm"}),
-     1,
-     {{"a_new.htm", "<b y> <B y>\r\n"}},
-     "nofile.htm: failed: No such file or directory\n"},
-    {"json on standard output",
-     {{"a.htm", kShort}, {"w.htm", kUtf32}},
-     with(kTexts, {"--json", "a.htm", "w.htm", "no\"file"}),
-     1,
-     {{"a_new.htm", "<b y> <B y>\r\n"}, {"w_new.htm", kUtf32 + std::string("\n\0\0\0", 4)}},
-     "",
+    {"quiet keeps the failures only", {{"a.htm", kShort}}, with(kTexts, {"-q", "a.htm", "nofile.htm"}),
+     1, {{"a_new.htm", kYy}}, "nofile.htm: failed: No such file or directory\n"},
+    {"json on standard output", {{"a.htm", kShort}, {"w.htm", kUtf32}},
+     with(kTexts, {"--json", "a.htm", "w.htm", "no\"file"}), 1,
+     {{"a_new.htm", kYy}, {"w_new.htm", kUtf32 + std::string("\n\0\0\0", 4)}}, "",
      "{\"dryRun\": false, \"files\": [\n"
      "  {\"source\": \"a.htm\", \"output\": \"a_new.htm\", \"status\": \"done\", "
      "\"encoding\": \"code page\", \"lines\": 1, \"segments\": 2, \"replacements\": 2},\n"
      "  {\"source\": \"w.htm\", \"output\": \"w_new.htm\", \"status\": \"done\", "
      "\"encoding\": \"utf-32le\", \"lines\": 2, \"segments\": 0, \"replacements\": 0},\n"
      "  {\"source\": \"no\\\"file\", \"output\": \"no\\\"file_new\", \"status\": \"failed\", "
-     "\"file\": \"no\\\"file\", \"reason\": \"No such file or directory\"}\n"
-     "], \"total\": {\"files\": 3, \"done\": 2, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
+     "\"file\": \"no\\\"file\", \"reason\": \"No such file or directory\"}\n" + kJsonTotal +
+     "3, \"done\": 2, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
      "\"lines\": 3, \"segments\": 2, \"replacements\": 2}}\n"},
-    {"json, quiet: the failed files only",
-     {{"a.htm", kShort}},
-     with(kTexts, {"--json", "-q", "a.htm", "nofile"}),
-     1,
-     {{"a_new.htm", "<b y> <B y>\r\n"}},
-     "",
+    {"json, quiet: the failed files only", {{"a.htm", kShort}},
+     with(kTexts, {"--json", "-q", "a.htm", "nofile"}), 1, {{"a_new.htm", kYy}}, "",
      "{\"dryRun\": false, \"files\": [\n"
      "  {\"source\": \"nofile\", \"output\": \"nofile_new\", \"status\": \"failed\", "
-     "\"file\": \"nofile\", \"reason\": \"No such file or directory\"}\n"
-     "], \"total\": {\"files\": 2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
+     "\"file\": \"nofile\", \"reason\": \"No such file or directory\"}\n" + kJsonTotal +
+     "2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
      "\"lines\": 1, \"segments\": 2, \"replacements\": 2}}\n"},
-    {"json of an empty list",
-     {},
-     {"--json", "--files-from", "-"},
-     0,
-     {},
-     "",
-     "{\"dryRun\": false, \"files\": [], \"total\": {\"files\": 0, \"done\": 0, \"failed\": 0, "
+    {"json of an empty list, dry run", {}, {"--json", "-n", "--files-from", "-"}, 0, {}, "",
+     "{\"dryRun\": true, \"files\": [" + kJsonTotal + "0, \"done\": 0, \"failed\": 0, "
      "\"stopped\": 0, \"notStarted\": 0, \"lines\": 0, \"segments\": 0, \"replacements\": 0}}\n"},
 };
+// clang-format on
 
 TEST(CliRunTest, LeavesTheExpectedFilesReportAndStatus) {
     for (const RunCase& c : kRuns) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
         folder.write(c.before);
-        const Outcome outcome = runCli(c.arguments, folder.path());
+        const Outcome outcome = runCli(c.arguments, folder.path);
         EXPECT_EQ(outcome.status, c.status);
         EXPECT_EQ(outcome.err, c.err);
         EXPECT_EQ(outcome.out, c.out);
@@ -206,7 +154,7 @@ TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
         SCOPED_TRACE(PrintToString(arguments));
         TempFolder folder;
         folder.write({{"a.htm", kPage}});
-        const Outcome outcome = runCli(arguments, folder.path());
+        const Outcome outcome = runCli(arguments, folder.path);
         EXPECT_EQ(outcome.status, 2);
         EXPECT_THAT(outcome.err, StartsWith("segment-replace-cli: "));
         EXPECT_THAT(outcome.err, HasSubstr("usage: segment-replace-cli [OPTIONS] FILE..."));
@@ -217,45 +165,24 @@ TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
 
 TEST(CliRunTest, HelpNamesEveryOptionAndVersionItsNumber) {
     TempFolder folder;
-    const Outcome help = runCli({"--help"}, folder.path());
+    const Outcome help = runCli({"--help"}, folder.path);
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--start", "--stop", "--search", "--replace", "--dry-run", "--diff",
                                "-U", "--files-from", "-0", "--jobs", "--code-page", "--quiet",
                                "--json", "--help", "--version", "www.example.com"}) {
         EXPECT_THAT(help.out, HasSubstr(option));
     }
-    const Outcome version = runCli({"--version", "a.htm"}, folder.path());
+    const Outcome version = runCli({"--version", "a.htm"}, folder.path);
     EXPECT_EQ(version.status, 0);
     EXPECT_THAT(version.out, MatchesRegex("segment-replace-cli [0-9]+\\.[0-9]+.*\n"));
     EXPECT_TRUE(folder.read().empty());
-}
-
-// Lines of the hand-counted file, with the segments and replacements of each:
-// "<a" ... ">" segments, the first "b" in each replaced by "i".
-TEST(CliRunTest, CountsSegmentsAndReplacementsOfAHandCountedFile) {
-    const std::string source =
-        "p <a b> q <a b> r\r\n"  // 2 segments, 2 replacements
-        "<a x>\r\n"              // 1 segment, no hit
-        "<a <a b>>\r\n"          // 1 segment: the inner start marker belongs to it
-        "no markers\r\n"         // none
-        "<a b\r\n"               // a start marker without a stop marker
-        "<A B><a>\r\n"           // 2 segments, 1 replacement
-        "\r\n"                   // none
-        "<a bb> <ab>\r\n";       // 2 segments, 2 replacements (only the first b of each)
-    TempFolder folder;
-    folder.write({{"h.txt", source}});
-    const std::vector<std::string> texts = {"--start",  "<a", "--stop",    ">",
-                                            "--search", "b",  "--replace", "i"};
-    const Outcome text = runCli(with(texts, {"h.txt"}), folder.path());
-    EXPECT_EQ(text.err,
-              "h_new.txt: 8 lines, 8 segments, 6 replacements\n"
-              "1 file: 1 done, 0 failed; 8 lines, 8 segments, 6 replacements\n");
-    EXPECT_EQ(folder.read()["h_new.txt"],
-              "p <a i> q <a i> r\r\n<a x>\r\n<a <a i>>\r\nno markers\r\n<a b\r\n<A i><a>\r\n"
-              "\r\n<a ib> <ai>\r\n");
-    const Outcome json = runCli(with(texts, {"--json", "-n", "h.txt"}), folder.path());
-    EXPECT_THAT(json.out, HasSubstr("\"lines\": 8, \"segments\": 8, \"replacements\": 6}"));
-    EXPECT_THAT(json.out, StartsWith("{\"dryRun\": true"));
+    // Standard output that cannot be written whole fails the program, with a message.
+    folder.write({{"a.htm", kShort}});
+    for (const auto& arguments : {std::vector<std::string>{"--help"}, {"--json", "a.htm"}}) {
+        const Outcome full = runCli(arguments, folder.path, "", "C.UTF-8", "/dev/full");
+        EXPECT_EQ(std::tuple(full.status, full.err),
+                  std::tuple(1, "segment-replace-cli: cannot write to standard output\n"));
+    }
 }
 
 // Whether the process has a signal waiting to be taken.
@@ -271,7 +198,8 @@ bool pending(pid_t pid) {
 
 // Signals while a run is at work: the first stops it between two lines, as Stop does, a second
 // ends it at once, and no temporary file is left either way (named ones, the fallback, are
-// used so that one would be seen). A Ctrl-C between two of many small files stops the run too.
+// used so that one would be seen). A Ctrl-C between two of many small files stops the run too, and
+// starts no further file.
 TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
     struct Case {
         std::vector<int> signals;  // each sent once the one before was taken
@@ -279,11 +207,14 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
         int files;           // one big one, signalled at work; or small ones, once one is done
         std::string report;  // "": the program ended at once
     };
-    const Case cases[] = {{{SIGINT}, 130, 1, ": stopped after "},
-                          {{SIGINT, SIGINT}, 130, 1, ""},
-                          {{SIGTERM}, 143, 1, ": stopped after "},
-                          {{SIGHUP}, 129, 1, ": stopped after "},
-                          {{SIGINT}, 130, 2000, " not started; "}};
+    const std::string stopped =
+        "f0_new.htm: stopped after .*\n1 file: 0 done, 0 failed, 1 stopped, 0 not started; .*";
+    const Case cases[] = {
+        {{SIGINT}, 130, 1, stopped},
+        {{SIGINT, SIGINT}, 130, 1, ""},
+        {{SIGTERM}, 143, 1, stopped},
+        {{SIGHUP}, 129, 1, stopped},
+        {{SIGINT}, 130, 2000, ".*, 0 failed, [01] stopped, [1-9][0-9]* not started; .*"}};
     // A first line long enough for the signals to land in it, and more lines after it; UTF-8
     // from its start, so that the pass does not read it all to find its encoding first.
     std::string big = "\xc3\xa9";
@@ -291,7 +222,7 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
     while (big.size() < (16u << 20)) big += "\r\n" + kShort;
     const auto names = [](const TempFolder& folder) {
         std::vector<std::string> found;
-        for (const auto& entry : fs::directory_iterator(folder.path()))
+        for (const auto& entry : fs::directory_iterator(folder.path))
             found.push_back(entry.path().filename().string());
         return found;
     };
@@ -305,7 +236,7 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
                 files.push_back("f" + std::to_string(i) + ".htm");
                 folder.write({{files.back(), c.files == 1 ? big : kShort}});
             }
-            RunningCli running(with(kTexts, {"-j1"}) + files, folder.path(),
+            RunningCli running(with(kTexts, {"-j1"}) + files, folder.path,
                                {"SEGMENT_REPLACE_NAMED_OUTPUTS=1"});
             const std::string sign = c.files == 1 ? ".sr" : "f0_new.htm";
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -326,7 +257,7 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
             if (outcome.status == 0 || outcome.err.empty() != c.report.empty()) continue;
             landed = true;
             EXPECT_EQ(outcome.status, c.status);
-            EXPECT_THAT(outcome.err, HasSubstr(c.report));
+            EXPECT_THAT(outcome.err, MatchesRegex(c.report));
         }
         EXPECT_TRUE(landed);
     }

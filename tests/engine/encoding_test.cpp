@@ -4,11 +4,11 @@
 #include <clocale>
 
 #include "engine/code_page.h"
-#include "test_support.h"
+#include "tests/support/support.h"
 
 namespace {
 
-using namespace engine_test;
+using namespace test;
 using engine::TextEncoding;
 
 // Code units in either byte order, after their byte-order mark unless `mark` is false. The
@@ -52,10 +52,12 @@ struct EncodingCase {
 const char* const kLatin1 = ".1252";  // Windows' Western code page: "é" is E9 and "É" C9 there too
 const char* const kUtf8 = nullptr;    // not every C runtime on Windows has UTF-8 locales
 const char* const kRussian = nullptr;
+const char* const kTurkish = nullptr;
 #else
 const char* const kLatin1 = "de_DE.ISO-8859-1";
 const char* const kUtf8 = "C.UTF-8";
 const char* const kRussian = "ru_RU.UTF-8";
+const char* const kTurkish = "tr_TR.ISO-8859-9";
 #endif
 const std::vector<std::string> kAnchor = {"<a", ">", "b", "i"};
 const std::vector<std::string> kSummer = {"<a", ">", "\xC3\xA9t\xC3\xA9", "hiver"};       // "été"
@@ -117,6 +119,8 @@ const EncodingCase kCases[] = {
     {kUtf8, "<a b \xE9>", {"<a", ">", "b", "\xD0\x96"}, "<a b \xE9>\r\n", TextEncoding::codePage},
     {kRussian, "<a \xC6>", {"<a", ">", "\xD0\xB6", "\xD1\x8F"}, "<a \xFF>\r\n",  // Ж ~ ж, я
      TextEncoding::codePage},
+    // In Turkish, A-Z and a-z still match only each other: "i" is not "İ" (DD), nor "I" "ı" (FD).
+    {kTurkish, "<a \xDD \xFD i>", {"<a", ">", "I", "x"}, "<a \xDD \xFD x>\r\n", TextEncoding::codePage},
     // The sample runs 64 KiB from the first byte past ASCII, past the end of the read block.
     {"C", kLong + "\xC3\xA9 \xE9", kAnchor, kLong + "\xC3\xA9 \xE9\r\n", TextEncoding::codePage},
     // An ASCII file takes a replacement past ASCII in the code page, or in UTF-8 under a UTF-8
@@ -142,15 +146,15 @@ TEST(EncodingTest, EveryFileIsMatchedAndWrittenInItsOwnEncoding) {
             TestFiles files;
             files.chunk = chunk;
             files.files["p.txt"] = c.source;
-            Host host;
-            std::copy(c.texts.begin(), c.texts.end(), host.texts);
-            EXPECT_EQ(engine::pass("p.txt", "p.txt", 0, host, files),
-                      engine::PassResult::completed);
+            Recorder pass;
+            std::copy(c.texts.begin(), c.texts.end(), pass.text);
+            const engine::FileReport report = pass.pass("p.txt", files);
+            EXPECT_EQ(report.outcome, engine::FileReport::Outcome::completed);
             EXPECT_EQ(files.files.at("p_new.txt"), c.output);
-            EXPECT_EQ(host.stats.encoding, c.encoding);
+            EXPECT_EQ(report.stats.encoding, c.encoding);
             // The bar ends at the size, or two past it after an open last line.
-            EXPECT_THAT(host.value, testing::AnyOf(std::int64_t(c.source.size()),
-                                                   std::int64_t(c.source.size() + 2)));
+            EXPECT_THAT(pass.done, testing::AnyOf(std::int64_t(c.source.size()),
+                                                  std::int64_t(c.source.size() + 2)));
         }
     }
     std::setlocale(LC_ALL, "C");
@@ -166,16 +170,16 @@ TEST(EncodingTest, ALateByteDecidesTheFormOfEveryLine) {
          {std::pair{"\xE9", "\xE9"}, std::pair{"\xC3\xA9", "\xC3\xA9"}}) {
         TestFiles files;
         files.files["late.txt"] = ascii + tail;
-        Host host;
-        host.texts[3] = "\xC3\xA9";  // "é"
+        Recorder pass;
+        pass.text[3] = "\xC3\xA9";  // "é"
         // Deleted, or replaced by a UTF-8 file, meanwhile: the pass reads on in the file it opened.
         const bool utf8 = tail[1] != '\0';
-        host.onYield = [&files, utf8](int n) {
+        pass.onYield = [&files, utf8](int n) {
             if (n == 1 && utf8) files.files.erase("late.txt");
             if (n == 1 && !utf8) files.files["late.txt"] = "\xC3\xA9";
         };
-        engine::pass("late.txt", "late.txt", 0, host, files);
-        EXPECT_THAT(host.failures, testing::IsEmpty());
+        pass.pass("late.txt", files);
+        EXPECT_THAT(pass.failures, testing::IsEmpty());
         std::string expected;
         for (std::size_t i = 0; i < ascii.size() / 7; ++i)
             expected += "<a " + std::string(replacement) + ">\r\n";
@@ -223,11 +227,11 @@ TEST(EncodingTest, ALocaleSwitchedDuringAPassLeavesItsRulesAlone) {
     for (int i = 0; i < 200; ++i) source += "<a \xC9>\r\n";
     TestFiles files;
     files.files["s.txt"] = source;
-    Host host;
-    std::copy(kAccent.begin(), kAccent.end(), host.texts);
+    Recorder pass;
+    std::copy(kAccent.begin(), kAccent.end(), pass.text);
     const char* locales[] = {"C", kUtf8 ? kUtf8 : "C", kLatin1};
-    host.onYield = [&](int n) { std::setlocale(LC_ALL, locales[n % 3]); };
-    engine::pass("s.txt", "s.txt", 0, host, files);
+    pass.onYield = [&](int n) { std::setlocale(LC_ALL, locales[n % 3]); };
+    pass.pass("s.txt", files);
     std::string expected;
     for (int i = 0; i < 200; ++i) expected += "<a e>\r\n";
     EXPECT_EQ(files.files.at("s_new.txt"), expected);

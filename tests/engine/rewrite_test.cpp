@@ -26,6 +26,7 @@ const RewriteCase kRewrites[] = {
     {"<a b>", "<a", "", "b", "i", "<a b>"},                         // empty stop closes nothing
     {{"\n\0\xff<a b>", 8}, "<a", ">", "b", "i", {"\n\0\xff<a i>", 8}},
     {"<\xC4 @>", "<", ">", "\xE4", "x", "<\xC4 @>"},                // "C" folds ASCII letters only
+    {R"(<a href="x" title="">)", "<a", "\">", "title", "alt", R"(<a href="x" alt="">)"},  // a near miss
 };
 // clang-format on
 

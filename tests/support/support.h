@@ -1,64 +1,112 @@
-// Stand-ins for engine tests and fuzz targets: a window that records what the engine told it,
-// a file layer (in memory, or the real one) that fails on request, and a temporary folder.
+// What the tests share: a temporary folder, files read and written whole, an observer that
+// records what a pass told it, and a file layer (in memory, or over the real one) that fails on
+// request.
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <random>
+#include <string>
+#include <vector>
 
-#include "engine/byte_buffer.h"
 #include "engine/engine.h"
 #include "engine/file_layer.h"
 
-namespace engine_test {
+namespace test {
 
 namespace fs = std::filesystem;
 
-struct Host : engine::RunHost {
-    std::vector<fs::path> entries;
-    fs::path directory;
-    std::string texts[4] = {"<a", ">", "b", "i"}, caption;
-    std::function<void(int)> onYield;   // gets the yield's 1-based count
-    std::string selects;                // "0+0-1+": entry 0 selected, deselected, 1 selected
-    std::vector<std::string> failures;  // "<file name>: <reason>"
-    int yields = 0;
-    bool stopFlag = false, replaceEnabled = false, stopEnabled = false;
-    std::int64_t value = -1, max = -1;
-    engine::PassStats stats;
+// Files by their names relative to a folder, with their contents.
+using Files = std::map<std::string, std::string>;
 
-    void selectEntry(int i, bool on) override { selects += std::to_string(i) + (on ? '+' : '-'); }
-    void setProgressValue(std::int64_t v) override { value = v; }
-    void setProgressMin(std::int64_t) override {}
-    void setProgressMax(std::int64_t v) override { max = v; }
-    void yield() override {
+inline void writeFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A fresh folder, removed with everything in it.
+struct TempFolder {
+    fs::path path = fs::temp_directory_path() / ("test-" + std::to_string(std::random_device{}()) +
+                                                 "-" + std::to_string(++count()));
+    TempFolder() { fs::create_directories(path); }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    fs::path operator/(const fs::path& name) const { return path / name; }
+    static int& count() {
+        static int made = 0;
+        return made;
+    }
+
+    // Writes every file, with its folders; a content "@x" makes a symbolic link to x, false
+    // where the system cannot.
+    bool write(const Files& files) const {
+        std::error_code error;
+        for (const auto& [name, text] : files) {
+            fs::create_directories((path / name).parent_path());
+            if (text.starts_with('@')) fs::create_symlink(text.substr(1), path / name, error);
+            if (!text.starts_with('@')) writeFile(path / name, text);
+        }
+        return !error;
+    }
+    // Every file below the folder; anything but a regular file (an empty folder too) reads
+    // "<other>".
+    Files read() const {
+        Files found;
+        for (const auto& entry : fs::recursive_directory_iterator(path)) {
+            if (entry.is_directory() && !fs::is_empty(entry.path())) continue;
+            found[entry.path().lexically_relative(path).generic_string()] =
+                entry.is_regular_file() ? readFile(entry.path()) : "<other>";
+        }
+        return found;
+    }
+};
+
+// Records what a pass told it; as a run's observer it observes every file itself.
+struct Recorder : engine::Observer, engine::RunObserver {
+    std::string text[4] = {"<a", ">", "b", "i"};
+    std::function<void(int)> onYield;  // gets the yield's 1-based count
+    bool stop = false;
+    int yields = 0;
+    std::int64_t done = -1, total = -1;
+    std::vector<std::string> failures;  // "<file name>: <reason>"
+
+    engine::Texts texts() const override { return {text[0], text[1], text[2], text[3]}; }
+    bool stopRequested() override {
         ++yields;
         if (onYield) onYield(yields);
+        return stop;
     }
-    bool stopRequested() const override { return stopFlag; }
-    engine::Texts currentTexts() const override { return {texts[0], texts[1], texts[2], texts[3]}; }
-    void reportFailure(const fs::path& file, const std::string& reason) override {
-        failures.push_back(file.filename().string() + ": " + reason);
+    void progress(std::int64_t d, std::int64_t t) override { done = d, total = t; }
+    engine::Observer* fileStarting(std::size_t, unsigned) override { return this; }
+    void fileDone(std::size_t, const engine::FileReport& report) override {
+        if (report.outcome != engine::FileReport::Outcome::failed) return;
+        failures.push_back(report.failedFile.filename().string() + ": " + report.reason);
     }
-    void fileDone(const engine::PassStats& s) override { stats = s; }
-    void setReplaceCaption(std::string_view text) override { caption = text; }
-    void setReplaceEnabled(bool on) override { replaceEnabled = on; }
-    void setStopEnabled(bool on) override { stopEnabled = on; }
-    void setStopFlag(bool on) override { stopFlag = on; }
-    bool hasChosenFiles() const override {
-        return entries.size() && entries[0] != "(No files selected)";
+    // A pass of `source`, its output beside it.
+    engine::FileReport pass(const fs::path& source,
+                            engine::FileLayer& files = engine::systemFiles()) {
+        const engine::FileReport report =
+            engine::passFile({source, engine::outputPath(source)}, *this, files);
+        fileDone(0, report);
+        return report;
     }
-    int entryCount() const override { return static_cast<int>(entries.size()); }
-    fs::path entryText(int i) const override { return entries.at(static_cast<std::size_t>(i)); }
-    fs::path directoryText() const override { return directory; }
-    // The window at rest, as the finish step leaves it.
-    bool idle() const { return caption == "Replace" && !stopEnabled && !stopFlag && value == 0; }
 };
 
 // Files in `files`, or the `real` ones; records the paths opened, fails at the step named in
-// `fail` ("create", "write": the second one, "commit") for the path given there.
+// `fail` ("create", "write": the second one, "commit", "oom": out of memory at the second write,
+// "oom-read": at the second read) for the path given there.
 struct TestFiles : engine::FileLayer {
     explicit TestFiles(engine::FileLayer* r = nullptr) : real(r) {}
     engine::FileLayer* real;
@@ -69,13 +117,15 @@ struct TestFiles : engine::FileLayer {
     std::map<std::string, fs::path> fail;
     std::vector<fs::path> opened;
 
+    bool fails(const char* step, const fs::path& path) const {
+        return fail.contains(step) && fail.at(step) == path;
+    }
     void mayFail(const char* step, const fs::path& path, const char* reason) const {
-        if (fail.contains(step) && fail.at(step) == path) throw engine::FileError(path, reason);
+        if (fails(step, path)) throw engine::FileError(path, reason);
     }
     std::unique_ptr<engine::InputFile> openInput(const fs::path& path) override {
         opened.push_back(path);
-        if (fail.contains("oom-read") && fail.at("oom-read") == path)
-            return std::make_unique<Starved>(real->openInput(path));
+        if (fails("oom-read", path)) return std::make_unique<Starved>(real->openInput(path));
         if (real) return real->openInput(path);
         if (!files.contains(path)) throw engine::FileError(path, "No such file");
         return std::make_unique<Input>(files[path], repeatTo ? repeatTo : files[path].size(),
@@ -135,8 +185,7 @@ struct TestFiles : engine::FileLayer {
         int writes = 0;
         void write(const char* data, std::size_t n) override {
             if (++writes == 2) owner.mayFail("write", path, "No space left on device");
-            if (writes == 2 && owner.fail.contains("oom") && owner.fail.at("oom") == path)
-                throw std::bad_alloc();
+            if (writes == 2 && owner.fails("oom", path)) throw std::bad_alloc();
             owner.written += n;
             if (real) real->write(data, n);
             if (!real && !owner.repeatTo) text.append(data, n);
@@ -149,21 +198,4 @@ struct TestFiles : engine::FileLayer {
     };
 };
 
-// A fresh folder, removed with everything in it.
-struct TempFolder {
-    fs::path path = fs::temp_directory_path() / ("test-" + std::to_string(std::random_device{}()));
-    TempFolder() { fs::create_directories(path); }
-    ~TempFolder() { fs::remove_all(path); }
-    fs::path operator/(const fs::path& name) const { return path / name; }
-};
-
-inline void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-}  // namespace engine_test
+}  // namespace test
