@@ -12,7 +12,7 @@ test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev googletest libbenc
                locales clang libclang-rt-14-dev g++-mingw-w64-x86-64 wine64 xvfb perl
                dpkg-dev unzip)
 
-windows_packages=(cmake g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
+windows_packages=(cmake g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 googletest)
 windows_test_packages=("${windows_packages[@]}" googletest wine64 xvfb)
 package_packages=("${run_packages[@]}" "${windows_packages[@]}" dpkg-dev)
 

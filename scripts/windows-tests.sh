@@ -7,7 +7,7 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$root/build/windows-test"
+build="$root/build/windows"
 
 "$root/scripts/install-deps.sh" windows-test
 
@@ -21,7 +21,7 @@ suites=("engine_tests no" "selection_tests no" "window_logic_tests no" "window_w
 targets=()
 for suite in "${suites[@]}"; do targets+=("${suite%% *}"); done
 
-cmake --preset windows-test -S "$root" >/dev/null
+cmake --preset windows -S "$root" >/dev/null
 cmake --build "$build" -j"${JOBS:-2}" --target "${targets[@]}" segment-replace-cli
 
 # A throwaway prefix, no prompts for Mono or Gecko, no debug chatter.
