@@ -8,6 +8,7 @@
 #include <fstream>
 #include <thread>
 
+#include "cli/options.h"
 #include "cli_process.h"
 #include "engine/engine.h"
 
@@ -80,6 +81,8 @@ const RunCase kRuns[] = {
      with(kTexts, {"a.htm", "a_new.htm"}), 1, {{"a_new_new.htm", kYy}},
      "a.htm: failed: " + engine::overwriteReason("a_new.htm") + "\na_new_new.htm: " + kTwice +
      "\n2 files: 1 done, 1 failed; " + kTwice + "\n"},
+    {"short options combine and take a value attached", {{"a.htm", kShort}},
+     with(kTexts, {"-qnj4", "a.htm"}), 0, {}, ""},
     {"-- ends the options", {{"-x.htm", kShort}}, with(kTexts, {"--", "-x.htm"}), 0,
      {{"-x_new.htm", kYy}}, one("-x_new.htm", kTwice)},
     {"a code page named for 8-bit files", {{"a.htm", "<b \xA3>\r\n"}},  // "\xC5\x81" in Windows-1250
@@ -183,6 +186,22 @@ TEST(CliRunTest, HelpNamesEveryOptionAndVersionItsNumber) {
         EXPECT_EQ(std::tuple(full.status, full.err),
                   std::tuple(1, "segment-replace-cli: cannot write to standard output\n"));
     }
+}
+
+TEST(CliRunTest, OptionsAreReadIntoTheirFieldsAndTheManPageListsThem) {
+    const cli::Options o =
+        cli::parseOptions({"-isrL", "--backup=~", "--changed-only", "--color", "never", "--glob",
+                           "!x", "--glob=*.h", "--hidden", "--binary", "-0j3", "f"});
+    EXPECT_TRUE(o.inPlace && o.caseSensitive && o.recursive && o.followLinks && o.changedOnly &&
+                o.hidden && o.binary && o.nulSeparated);
+    EXPECT_EQ(std::tuple(o.backupSuffix, o.color, o.globs, o.jobs, o.files),
+              std::tuple(std::optional<std::string>("~"), cli::Options::Color::never,
+                         std::vector<std::string>{"!x", "*.h"}, 3u, std::vector<std::string>{"f"}));
+    EXPECT_THROW(cli::parseOptions({"--color=blue", "f"}), cli::UsageError);
+    const std::string page = readFile(SOURCE_DIR "/cli/segment-replace-cli.1");
+    const std::size_t begin = page.find(".SH OPTIONS\n"), end = page.find("\n.SH ", begin);
+    EXPECT_EQ(page.substr(begin, end + 1 - begin), cli::manOptions())
+        << "cmake --build <build folder> --target man-page writes it anew";
 }
 
 // Whether the process has a signal waiting to be taken.
