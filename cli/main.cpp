@@ -1,7 +1,5 @@
 // segment-replace-cli: the window's replace run for scripts and batches, with a preview.
 #include <cstdio>
-#include <fstream>
-#include <iostream>
 #include <memory>
 #include <thread>
 
@@ -27,13 +25,7 @@ int usageError(const std::string& message) {
 std::vector<std::filesystem::path> chosenFiles(const cli::Options& options) {
     std::vector<std::string> names = options.files;
     for (const std::string& list : options.lists) {
-        if (list == "-") {
-            cli::readFileList(std::cin, options.nulSeparated, names);
-            continue;
-        }
-        std::ifstream file(cli::pathFromText(list), std::ios::binary);
-        if (!file) throw cli::UsageError("cannot read the list '" + list + "'");
-        cli::readFileList(file, options.nulSeparated, names);
+        cli::readFileList(list, options.nulSeparated, names);
     }
     std::vector<std::filesystem::path> paths;
     paths.reserve(names.size());

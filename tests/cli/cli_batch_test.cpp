@@ -57,10 +57,11 @@ TEST(CliBatchTest, ReadsFileListsWithNulsOrLineEnds) {
         EXPECT_EQ(after.at("one two_new.htm"), "<a [i]>\r\n");
         EXPECT_EQ(after.at("x\ny_new.htm"), "<a [i]b>\r\n");
     }
+    // A list of lines, made on Windows.
     TempFolder folder;
     folder.write(sources);
     const Outcome lines = runCli(kTexts + std::vector<std::string>{"--files-from", "-"},
-                                 folder.path, "\nsub/z.htm\none two.htm\n\n");
+                                 folder.path, "\nsub/z.htm\r\none two.htm\r\n\n");
     EXPECT_EQ(lines.status, 0);
     EXPECT_THAT(lines.err, StartsWith("sub/z_new.htm: 1 line, 1 segment, 1 replacement\n"
                                       "one two_new.htm: 1 line"));

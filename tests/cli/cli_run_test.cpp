@@ -138,31 +138,38 @@ TEST(CliRunTest, LeavesTheExpectedFilesReportAndStatus) {
 }
 
 TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
-    const std::vector<std::string> kUsageErrors[] = {
-        {},
-        {"--dry-run"},
-        {"--bogus", "a.htm"},
-        {"-x", "a.htm"},
-        {"a.htm", "--start"},
-        {"--jobs", "0", "a.htm"},
-        {"--jobs", "two", "a.htm"},
-        {"-j", "", "a.htm"},
-        {"-U", "-1", "a.htm"},
-        {"-U3x", "a.htm"},
-        {"--dry-run=yes", "a.htm"},
-        {"--files-from", "no-such-list"},
-        {"--code-page", "utf-8", "a.htm"},
+    const Files kFolder = {{"a.htm", kPage}, {"nul.list", std::string("a.htm\0a.htm", 11)}};
+    const struct {
+        std::vector<std::string> arguments;
+        std::string says = "";  // in the first line
+    } kUsageErrors[] = {
+        {{}},
+        {{"--dry-run"}},
+        {{"--bogus", "a.htm"}},
+        {{"-x", "a.htm"}},
+        {{"a.htm", "--start"}},
+        {{"--jobs", "0", "a.htm"}},
+        {{"--jobs", "two", "a.htm"}},
+        {{"-j", "", "a.htm"}},
+        {{"-U", "-1", "a.htm"}},
+        {{"-U3x", "a.htm"}},
+        {{"--dry-run=yes", "a.htm"}},
+        {{"--files-from", "no-such-list"},
+         "cannot read the list 'no-such-list': No such file or directory"},
+        {{"--files-from", "."}, "cannot read the list '.': Is a directory"},
+        {{"--files-from", "nul.list"}, "the list holds NUL bytes: use -0"},
+        {{"--code-page", "utf-8", "a.htm"}},
     };
-    for (const auto& arguments : kUsageErrors) {
-        SCOPED_TRACE(PrintToString(arguments));
+    for (const auto& c : kUsageErrors) {
+        SCOPED_TRACE(PrintToString(c.arguments));
         TempFolder folder;
-        folder.write({{"a.htm", kPage}});
-        const Outcome outcome = runCli(arguments, folder.path);
+        folder.write(kFolder);
+        const Outcome outcome = runCli(c.arguments, folder.path);
         EXPECT_EQ(outcome.status, 2);
-        EXPECT_THAT(outcome.err, StartsWith("segment-replace-cli: "));
+        EXPECT_THAT(outcome.err, StartsWith("segment-replace-cli: " + c.says));
         EXPECT_THAT(outcome.err, HasSubstr("usage: segment-replace-cli [OPTIONS] FILE..."));
         EXPECT_EQ(outcome.out, "");
-        EXPECT_EQ(folder.read(), Files({{"a.htm", kPage}}));
+        EXPECT_EQ(folder.read(), kFolder);
     }
 }
 
