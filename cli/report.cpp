@@ -33,6 +33,8 @@ const char* statusName(FileResult::Status status) {
             return "failed";
         case FileResult::Status::stopped:
             return "stopped";
+        case FileResult::Status::skipped:
+            return "skipped";
         case FileResult::Status::done:
             break;
     }
@@ -64,6 +66,9 @@ void Totals::add(const FileResult& result) {
         case FileResult::Status::stopped:
             ++stopped;
             break;
+        case FileResult::Status::skipped:
+            ++skipped;
+            return;
     }
     lines += result.stats.lines;
     segments += result.stats.segments;
@@ -94,6 +99,11 @@ void TextReport::file(const FileResult& result) {
             appendForTerminal(line, result.output, utf8Terminal_);
             writeLine(line + ": stopped after " + countsText(result.stats));
             return;
+        case FileResult::Status::skipped:
+            if (quiet_) return;
+            appendForTerminal(line, result.source, utf8Terminal_);
+            writeLine(line + ": skipped: " + result.reason);
+            return;
         case FileResult::Status::done:
             if (quiet_) return;
             appendForTerminal(line, result.output, utf8Terminal_);
@@ -106,6 +116,7 @@ void TextReport::finish(const Totals& totals) {
     std::string line = counted(totals.files, "file") + ": " + std::to_string(totals.done) +
                        (dryRun_ ? " would be written" : " done") + ", " +
                        std::to_string(totals.failed) + " failed";
+    if (totals.skipped > 0) line += ", " + std::to_string(totals.skipped) + " skipped";
     if (totals.stopped > 0 || totals.notStarted > 0) {
         line += ", " + std::to_string(totals.stopped) + " stopped, " +
                 std::to_string(totals.notStarted) + " not started";
@@ -133,6 +144,8 @@ void JsonReport::file(const FileResult& result) {
     if (result.status == FileResult::Status::failed) {
         entry += ", \"file\": " + jsonString(result.failedFile) +
                  ", \"reason\": " + jsonString(result.reason);
+    } else if (result.status == FileResult::Status::skipped) {
+        entry += ", \"reason\": " + jsonString(result.reason);
     } else {
         entry += std::string(", \"encoding\": \"") + encodingName(result.stats.encoding) +
                  "\", \"lines\": " + std::to_string(result.stats.lines) +
@@ -149,6 +162,7 @@ void JsonReport::finish(const Totals& t) {
         std::string(first_ ? "" : "\n") + "], \"total\": {\"files\": " + std::to_string(t.files) +
         ", \"done\": " + std::to_string(t.done) + ", \"failed\": " + std::to_string(t.failed) +
         ", \"stopped\": " + std::to_string(t.stopped) +
+        ", \"skipped\": " + std::to_string(t.skipped) +
         ", \"notStarted\": " + std::to_string(t.notStarted) +
         ", \"lines\": " + std::to_string(t.lines) +
         ", \"segments\": " + std::to_string(t.segments) +

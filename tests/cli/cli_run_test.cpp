@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -24,6 +25,7 @@ const std::string kStruck =
 const std::string kPage = "x\r\n" + kLink + "\r\ny\r\n";
 const std::string kStruckPage = "x\r\n" + kStruck + "\r\ny\r\n";
 const std::string kShort = "<b x> <B X>\r\n";  // rewritten by the texts of kTexts
+const std::string kPng("\x89PNG\r\n\x1a\n\0\0", 10);
 const std::string kUtf32("\xFF\xFE\0\0a\0\0\0\n\0\0\0b\0\0\0", 16);  // "a", "b"
 const std::vector<std::string> kTexts = {"--start",  "<b", "--stop",    ">",
                                          "--search", "x",  "--replace", "y"};
@@ -83,6 +85,12 @@ const RunCase kRuns[] = {
      "\n2 files: 1 done, 1 failed; " + kTwice + "\n"},
     {"short options combine and take a value attached", {{"a.htm", kShort}},
      with(kTexts, {"-qnj4", "a.htm"}), 0, {}, ""},
+    {"a binary file is skipped, and a file listed again", {{"a.htm", kShort}, {"p.png", kPng}},
+     with(kTexts, {"p.png", "a.htm", "./a.htm"}), 0, {{"a_new.htm", kYy}},
+     "p.png: skipped: binary\na_new.htm: " + kTwice + "\n./a.htm: skipped: listed twice\n"
+     "3 files: 1 done, 0 failed, 2 skipped; " + kTwice + "\n"},
+    {"--binary processes it", {{"p.png", kPng}}, {"--binary", "p.png"}, 0,
+     {{"p_new.png", kPng + "\n"}}, one("p_new.png", "3 lines, 0 segments, 0 replacements")},
     {"-- ends the options", {{"-x.htm", kShort}}, with(kTexts, {"--", "-x.htm"}), 0,
      {{"-x_new.htm", kYy}}, one("-x_new.htm", kTwice)},
     {"a code page named for 8-bit files", {{"a.htm", "<b \xA3>\r\n"}},  // "\xC5\x81" in Windows-1250
@@ -107,18 +115,18 @@ const RunCase kRuns[] = {
      "\"encoding\": \"utf-32le\", \"lines\": 2, \"segments\": 0, \"replacements\": 0},\n"
      "  {\"source\": \"no\\\"file\", \"output\": \"no\\\"file_new\", \"status\": \"failed\", "
      "\"file\": \"no\\\"file\", \"reason\": \"No such file or directory\"}\n" + kJsonTotal +
-     "3, \"done\": 2, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
+     "3, \"done\": 2, \"failed\": 1, \"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, "
      "\"lines\": 3, \"segments\": 2, \"replacements\": 2}}\n"},
     {"json, quiet: the failed files only", {{"a.htm", kShort}},
      with(kTexts, {"--json", "-q", "a.htm", "nofile"}), 1, {{"a_new.htm", kYy}}, "",
      "{\"dryRun\": false, \"files\": [\n"
      "  {\"source\": \"nofile\", \"output\": \"nofile_new\", \"status\": \"failed\", "
      "\"file\": \"nofile\", \"reason\": \"No such file or directory\"}\n" + kJsonTotal +
-     "2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
+     "2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, "
      "\"lines\": 1, \"segments\": 2, \"replacements\": 2}}\n"},
     {"json of an empty list, dry run", {}, {"--json", "-n", "--files-from", "-"}, 0, {}, "",
      "{\"dryRun\": true, \"files\": [" + kJsonTotal + "0, \"done\": 0, \"failed\": 0, "
-     "\"stopped\": 0, \"notStarted\": 0, \"lines\": 0, \"segments\": 0, \"replacements\": 0}}\n"},
+     "\"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, \"lines\": 0, \"segments\": 0, \"replacements\": 0}}\n"},
 };
 // clang-format on
 
