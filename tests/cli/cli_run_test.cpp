@@ -145,6 +145,42 @@ TEST(CliRunTest, LeavesTheExpectedFilesReportAndStatus) {
     }
 }
 
+// A dry run meets the failures of the run it previews: an output that is a folder, a folder
+// that cannot be written (as a user without privileges), an output that is a chosen file.
+TEST(CliRunTest, ADryRunReportsTheFailuresOfTheRun) {
+    const struct {
+        Files before;
+        std::vector<std::string> arguments;
+        bool asUser = false;
+    } cases[] = {
+        {{{"a.htm", kShort}, {"a_new.htm/x", ""}}, {"a.htm"}},
+        {{{"a.htm", kShort}}, {"a.htm"}, true},
+        {{{"a.htm", kShort}, {"a_new.htm", kShort}}, {"a.htm", "a_new.htm"}},
+    };
+    const auto failures = [](const std::string& report) {
+        std::string lines;
+        for (std::size_t at = 0, end; (end = report.find('\n', at)) != std::string::npos;
+             at = end + 1)
+            if (report.find(": failed: ", at) < end) lines += report.substr(at, end + 1 - at);
+        return lines;
+    };
+    for (const auto& c : cases) {
+        if (c.asUser && geteuid() != 0) continue;  // root writes anywhere, and others cannot switch
+        SCOPED_TRACE(PrintToString(c.arguments));
+        TempFolder folder;
+        folder.write(c.before);
+        Outcome outcomes[2];
+        for (const bool dryRun : {true, false}) {
+            const auto arguments = c.arguments + std::vector<std::string>(dryRun, "-n");
+            outcomes[dryRun] =
+                c.asUser ? runCliAsUser(arguments, folder.path) : runCli(arguments, folder.path);
+        }
+        EXPECT_EQ(std::tuple(outcomes[1].status, outcomes[0].status), std::tuple(1, 1));
+        EXPECT_EQ(failures(outcomes[1].err), failures(outcomes[0].err));
+        EXPECT_NE(failures(outcomes[1].err), "");
+    }
+}
+
 TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
     const Files kFolder = {{"a.htm", kPage}, {"nul.list", std::string("a.htm\0a.htm", 11)}};
     const struct {
