@@ -1,5 +1,7 @@
 #include "cli/report.h"
 
+#include <algorithm>
+
 #include "cli/escape.h"
 
 namespace cli {
@@ -45,6 +47,24 @@ std::string jsonString(std::string_view text) {
     std::string out = "\"";
     appendJsonString(out, text);
     return out + "\"";
+}
+
+// A file name: a string when it is valid UTF-8, otherwise its bytes in base64 as
+// {"bytes": "..."}, which no string can be mistaken for.
+std::string jsonName(std::string_view name) {
+    if (isUtf8(name)) return jsonString(name);
+    static constexpr char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out = "{\"bytes\": \"";
+    for (std::size_t i = 0; i < name.size(); i += 3) {
+        const std::size_t count = std::min<std::size_t>(3, name.size() - i);
+        std::uint32_t bits = 0;
+        for (std::size_t k = 0; k < 3; ++k)
+            bits = bits << 8 | (k < count ? static_cast<unsigned char>(name[i + k]) : 0u);
+        for (std::size_t k = 0; k < 4; ++k)
+            out += k <= count ? kDigits[bits >> (18 - 6 * k) & 63] : '=';
+    }
+    return out + "\"}";
 }
 
 }  // namespace
@@ -138,11 +158,10 @@ void JsonReport::file(const FileResult& result) {
     if (quiet_ && result.status != FileResult::Status::failed) return;
     std::string entry = first_ ? "\n  {" : ",\n  {";
     first_ = false;
-    entry += "\"source\": " + jsonString(result.source) +
-             ", \"output\": " + jsonString(result.output) + ", \"status\": \"" +
-             statusName(result.status) + "\"";
+    entry += "\"source\": " + jsonName(result.source) + ", \"output\": " + jsonName(result.output) +
+             ", \"status\": \"" + statusName(result.status) + "\"";
     if (result.status == FileResult::Status::failed) {
-        entry += ", \"file\": " + jsonString(result.failedFile) +
+        entry += ", \"file\": " + jsonName(result.failedFile) +
                  ", \"reason\": " + jsonString(result.reason);
     } else if (result.status == FileResult::Status::skipped) {
         entry += ", \"reason\": " + jsonString(result.reason);

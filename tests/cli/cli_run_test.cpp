@@ -91,6 +91,13 @@ const RunCase kRuns[] = {
      "3 files: 1 done, 0 failed, 2 skipped; " + kTwice + "\n"},
     {"--binary processes it", {{"p.png", kPng}}, {"--binary", "p.png"}, 0,
      {{"p_new.png", kPng + "\n"}}, one("p_new.png", "3 lines, 0 segments, 0 replacements")},
+    {"json names that are not UTF-8 in base64", {}, {"--json", "no\xe9"}, 1, {}, "",
+     "{\"dryRun\": false, \"files\": [\n"
+     "  {\"source\": {\"bytes\": \"bm/p\"}, \"output\": {\"bytes\": \"bm/pX25ldw==\"}, "
+     "\"status\": \"failed\", \"file\": {\"bytes\": \"bm/p\"}, "
+     "\"reason\": \"No such file or directory\"}\n" + kJsonTotal + "1, \"done\": 0, "
+     "\"failed\": 1, \"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, \"lines\": 0, "
+     "\"segments\": 0, \"replacements\": 0}}\n"},
     {"-- ends the options", {{"-x.htm", kShort}}, with(kTexts, {"--", "-x.htm"}), 0,
      {{"-x_new.htm", kYy}}, one("-x_new.htm", kTwice)},
     {"a code page named for 8-bit files", {{"a.htm", "<b \xA3>\r\n"}},  // "\xC5\x81" in Windows-1250
