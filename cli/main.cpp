@@ -108,6 +108,11 @@ int main(int argc, char** argv) {
     settings.fileLayer = options.dryRun ? &dryRun : &engine::systemFiles();
     settings.jobs =
         options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+    if (settings.jobs > cli::kMostJobs) {
+        std::fprintf(stderr, "segment-replace-cli: --jobs %u is capped at %u\n", settings.jobs,
+                     cli::kMostJobs);
+        settings.jobs = cli::kMostJobs;
+    }
     settings.diffContext = options.diff ? options.context : -1;
     settings.utf8Terminal = cli::terminalIsUtf8();
     settings.skipBinary = !options.binary;

@@ -151,7 +151,9 @@ const std::vector<Group>& optionTable() {
               [](O& o, N, V v) { o.lists.push_back(v); }},
              {'0', "null", "", "names in LIST end with a NUL byte instead (find -print0)", "",
               [](O& o, N, V) { o.nulSeparated = true; }},
-             {'j', "jobs", "N", "files processed at once (default: the number of cores)",
+             {'j', "jobs", "N",
+              "files processed at once (default: the number of cores; at most " +
+                  std::to_string(kMostJobs) + ")",
               R"(The outputs are the same for any \fIN\fR and the report keeps the order of the )"
               R"(files. Where the system gives fewer threads, the run goes on with those it )"
               R"(has.)",

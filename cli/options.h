@@ -16,6 +16,9 @@ using engine::kDefaultSearch;
 using engine::kDefaultStart;
 using engine::kDefaultStop;
 
+// The most files processed at once: more threads only add memory and contention.
+inline constexpr unsigned kMostJobs = 64;
+
 struct Options {
     enum class Action { run, help, version };
     enum class Color { automatic, always, never };

@@ -98,6 +98,9 @@ const RunCase kRuns[] = {
      "\"reason\": \"No such file or directory\"}\n" + kJsonTotal + "1, \"done\": 0, "
      "\"failed\": 1, \"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, \"lines\": 0, "
      "\"segments\": 0, \"replacements\": 0}}\n"},
+    {"--jobs past the most is capped, and said so", {{"a.htm", kShort}},
+     with(kTexts, {"-j500", "a.htm"}), 0, {{"a_new.htm", kYy}},
+     "segment-replace-cli: --jobs 500 is capped at 64\n" + one("a_new.htm", kTwice)},
     {"-- ends the options", {{"-x.htm", kShort}}, with(kTexts, {"--", "-x.htm"}), 0,
      {{"-x_new.htm", kYy}}, one("-x_new.htm", kTwice)},
     {"a code page named for 8-bit files", {{"a.htm", "<b \xA3>\r\n"}},  // "\xC5\x81" in Windows-1250
