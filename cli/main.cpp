@@ -24,7 +24,7 @@ int usageError(const std::string& message) {
 // The FILE arguments, then the names of every list, in order; with -r the folders among them
 // walked.
 std::vector<cli::ListedFile> chosenFiles(const cli::Options& options) {
-    std::vector<std::string> names = options.files;
+    std::vector<std::string> names = cli::expandWildcards(options.files);
     for (const std::string& list : options.lists) {
         cli::readFileList(list, options.nulSeparated, names);
     }
