@@ -7,6 +7,8 @@
 
 #include <chrono>
 #include <fstream>
+#include <set>
+#include <sstream>
 #include <thread>
 
 #include "cli/options.h"
@@ -263,6 +265,100 @@ TEST(CliRunTest, OptionsAreReadIntoTheirFieldsAndTheManPageListsThem) {
     const std::size_t begin = page.find(".SH OPTIONS\n"), end = page.find("\n.SH ", begin);
     EXPECT_EQ(page.substr(begin, end + 1 - begin), cli::manOptions())
         << "cmake --build <build folder> --target man-page writes it anew";
+}
+
+// The examples of the README's command-line section and of the man page, lines joined, in
+// the shell's words.
+std::vector<std::string> documentedExamples() {
+    std::vector<std::string> examples;
+    const std::string readme = readFile(SOURCE_DIR "/README.md");
+    const std::size_t section = readme.find("\n## Command line\n");
+    std::istringstream lines(readme.substr(section, readme.find("\n## ", section + 1) - section));
+    bool open = false;  // a line ended by a backslash
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("    ")) continue;
+        line = line.substr(line.find_first_not_of(' '));
+        if (open) examples.back() += " " + line;
+        if (!open) examples.push_back(line);
+        open = examples.back().ends_with('\\');
+        if (open) examples.back().erase(examples.back().find_last_not_of(" \\") + 1);
+    }
+    const std::string man = readFile(SOURCE_DIR "/cli/segment-replace-cli.1");
+    for (std::size_t at = man.find(".SH EXAMPLES"); (at = man.find(".nf\n", at)) != man.npos;) {
+        const std::size_t end = man.find("\n.fi", at);
+        std::string example = man.substr(at + 4, end - at - 4);
+        example.erase(0, example.find_first_not_of(' '));
+        for (std::size_t e; (e = example.find("\\-")) != example.npos;) example.erase(e, 1);
+        examples.push_back(example);
+        at = end;
+    }
+    return examples;
+}
+
+// Each example is run by the shell on sample files, and must do what its text says.
+TEST(CliRunTest, EveryExampleOfTheReadmeAndTheManPageDoesWhatItSays) {
+    const std::string page = "<p>" + kLink + "</p>\n", struck = "<p>" + kStruck + "</p>\n";
+    const Files site = {{"site/index.html", page},
+                        {"site/index_new.html", "an earlier output\n"},
+                        {"site/docs/a.html", page},
+                        {"site/a.htm", page}};
+    const Files siteDone = {{"site/index_new.html", struck}, {"site/docs/a_new.html", struck}};
+    const struct {
+        std::string command;
+        Files before, added;                             // the files added or changed
+        std::pair<std::string, std::string> holds = {};  // a file ("-": standard output) holds
+    } examples[] = {
+        {"segment-replace-cli --dry-run --diff --start '<a href=\"https://old.example.org/' "
+         "--stop '>' --search 'old.example.org' --replace 'new.example.org' index.html",
+         {{"index.html", "<a href=\"https://old.example.org/x\">old.example.org</a>\n"}},
+         {},
+         {"-", "\n+<a href=\"https://new.example.org/x\">old.example.org</a>\n"}},
+        {"find site -name '*.html' ! -name '*_new.*' -print0 | segment-replace-cli -0 "
+         "--files-from - --jobs 4",
+         site, siteDone},
+        {"find site -name '*.html' ! -name '*_new.*' -print0 | segment-replace-cli -0 "
+         "--files-from -",
+         site, siteDone},
+        {"segment-replace-cli -r --glob '*.html' site", site, siteDone},
+        {"segment-replace-cli --json site/*.htm > report.json",
+         site,
+         {{"site/a_new.htm", struck}},
+         {"report.json",
+          "\"source\": \"site/a.htm\", \"output\": \"site/a_new.htm\", "
+          "\"status\": \"done\""}},
+        {"segment-replace-cli --dry-run --diff --start '<img' --stop '>' --search 'http:' "
+         "--replace 'https:' page.html",
+         {{"page.html",
+           "<body>\n<a href=\"http://a.org/\"><img src=\"http://a.org/i.png\"></a>\n"}},
+         {},
+         {"-", "\n+<a href=\"http://a.org/\"><img src=\"https://a.org/i.png\"></a>\n"}},
+    };
+    std::set<std::string> documented;
+    for (const std::string& command : documentedExamples()) {
+        documented.insert(command);
+        EXPECT_TRUE(std::ranges::any_of(examples, [&](auto& e) { return e.command == command; }))
+            << "an example with no row here: " << command;
+    }
+    for (const auto& e : examples) {
+        SCOPED_TRACE(e.command);
+        EXPECT_TRUE(documented.contains(e.command)) << "a row for no example";
+        TempFolder folder;
+        folder.write(e.before);
+        const std::string base = folder.path.string();
+        writeFile(base + ".sh", "PATH='" + fs::path(CLI_PROGRAM).parent_path().string() +
+                                    "':\"$PATH\"\n" + e.command + "\n");
+        const std::string shell =
+            "cd '" + base + "' && sh '" + base + ".sh' > '" + base + ".out' 2> '" + base + ".err'";
+        EXPECT_EQ(std::system(shell.c_str()), 0) << readFile(base + ".err");
+        Files after = folder.read(), expected = e.before;
+        for (const auto& [name, text] : e.added) expected[name] = text;
+        const std::string held =
+            e.holds.first == "-" ? readFile(base + ".out") : after[e.holds.first];
+        EXPECT_THAT(held, HasSubstr(e.holds.second));
+        if (e.holds.first != "-") after.erase(e.holds.first);
+        EXPECT_EQ(after, expected);
+        for (const char* end : {".sh", ".out", ".err"}) fs::remove(base + end);
+    }
 }
 
 // Whether the process has a signal waiting to be taken.
