@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "cli/glob.h"
 #include "engine/engine.h"
 
 #ifdef _WIN32
@@ -69,6 +70,22 @@ std::filesystem::path pathFromText(const std::string& text) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
+namespace {
+
+// Whether the long name itself matches: FindFirstFileW matches short 8.3 names too, so that
+// "*.htm" finds "page.html" by its short name PAGE~1.HTM. Letter case is ignored, as there.
+bool longNameMatches(std::wstring pattern, std::wstring name) {
+    CharUpperBuffW(pattern.data(), static_cast<DWORD>(pattern.size()));
+    CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    std::string glob;
+    for (const char c : textFromPath(std::filesystem::path(pattern))) {
+        glob += c == '[' ? std::string("[[]") : std::string(1, c);  // no sets in Windows patterns
+    }
+    return globMatches(glob, textFromPath(std::filesystem::path(name)));
+}
+
+}  // namespace
+
 std::vector<std::string> expandWildcards(const std::vector<std::string>& files) {
     std::vector<std::string> expanded;
     for (const std::string& file : files) {
@@ -77,13 +94,15 @@ std::vector<std::string> expandWildcards(const std::vector<std::string>& files) 
             expanded.push_back(file);
             continue;
         }
+        const std::wstring pattern = pathFromText(file.substr(nameAt)).native();
         std::vector<std::wstring> names;
         WIN32_FIND_DATAW found;
         const HANDLE search = FindFirstFileW(pathFromText(file).c_str(), &found);
         for (bool more = search != INVALID_HANDLE_VALUE; more;
              more = FindNextFileW(search, &found)) {
             const std::wstring_view name = found.cFileName;
-            if (name != L"." && name != L"..") names.emplace_back(name);
+            if (name != L"." && name != L".." && longNameMatches(pattern, std::wstring(name)))
+                names.emplace_back(name);
         }
         if (search != INVALID_HANDLE_VALUE) FindClose(search);
         if (names.empty()) expanded.push_back(file);

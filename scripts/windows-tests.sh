@@ -92,7 +92,8 @@ if [ $# -eq 0 ] && [ -n "$display" ]; then
 fi
 
 # The command line: its version, its help for /?, and one small run over "*.htm", which it
-# expands itself as cmd.exe leaves that to programs, whose outputs are compared byte for byte.
+# expands itself as cmd.exe leaves that to programs (not to other.html, whose short name
+# matches), whose outputs are compared byte for byte.
 cli_run="$build/cli-run"
 rm -rf "$cli_run"
 mkdir -p "$cli_run"
@@ -105,10 +106,10 @@ if ! "$wine" "$build/segment-replace-cli.exe" --version ||
         "$wine" "$build/segment-replace-cli.exe" --start '<a' --stop '>' --search b \
             --replace i '*.htm' 'none*.htm' 2>&1
         [ $? -eq 1 ]
-    }) | tr -d '\r' |
+    }) | tr -d '\r' | sed 's/^\(none\*\.htm: failed:\).*/\1/' |
         diff - <(printf '%s\n' 'page_new.htm: 1 line, 2 segments, 2 replacements' \
             'Second_new.htm: 1 line, 1 segment, 1 replacement' \
-            'none*.htm: failed: Invalid argument' \
+            'none*.htm: failed:' \
             '3 files: 2 done, 1 failed; 2 lines, 3 segments, 3 replacements') ||
     ! cmp "$cli_run/page_new.htm" <(printf 'x <a i> <A i>\r\n') ||
     ! cmp "$cli_run/Second_new.htm" <(printf '<a i>\n'); then
