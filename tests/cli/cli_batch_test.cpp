@@ -111,6 +111,20 @@ TEST(CliBatchTest, WalksFoldersInOrderLeavingOutWhatItShould) {
         const Outcome outcome = runCli(kTexts + arguments, folder.path);
         EXPECT_EQ(std::tuple(outcome.status, outcome.err), std::tuple(0, report));
     }
+    // A folder that cannot be read fails in its place (as a user it is closed to).
+    if (geteuid() != 0) return;
+    TempFolder folder;
+    folder.write({{"site/a.htm", kLine}, {"site/sub/c.htm", kLine}, {"site/z.htm", kLine}});
+    fs::permissions(folder / "site/sub", fs::perms::owner_all, fs::perm_options::replace);
+    const Outcome outcome =
+        runCliAsUser(kTexts + std::vector<std::string>{"-rn", "site"}, folder.path);
+    EXPECT_EQ(
+        std::tuple(outcome.status, outcome.err),
+        std::tuple(1,
+                   "site/a_new.htm: failed: Permission denied\n"
+                   "site/sub: failed: Permission denied\n"
+                   "site/z_new.htm: failed: Permission denied\n"
+                   "3 files: 0 would be written, 3 failed; 0 lines, 0 segments, 0 replacements\n"));
 }
 
 TEST(CliBatchTest, GlobsMatchNamesAndPaths) {
