@@ -24,7 +24,7 @@ struct alignas(64) ProgressSlot {
 class FileObserver final : public engine::Observer {
 public:
     FileObserver(const RunSettings& settings, const std::atomic<bool>& stop, ProgressSlot* slot)
-        : texts_(settings.texts), stop_(stop), slot_(slot) {
+        : texts_(settings.texts), stop_(stop), slot_(slot), skipBinary_(settings.skipBinary) {
         if (settings.diffContext >= 0) diff_.emplace(settings.diffContext, settings.utf8Terminal);
     }
     engine::Texts texts() const override { return texts_; }
@@ -37,6 +37,7 @@ public:
         done_ = done;
     }
     bool wantsLines() const override { return diff_.has_value(); }
+    bool skipsBinary() const override { return skipBinary_; }
     void lineRewritten(std::string_view before, std::string_view after) override {
         diff_->line(before, after);
     }
@@ -48,20 +49,42 @@ private:
     const std::atomic<bool>& stop_;
     ProgressSlot* slot_;
     std::int64_t done_ = 0;
+    bool skipBinary_;
     std::optional<UnifiedDiff> diff_;
 };
 
-// Starts a pass for every file until `stop` is set, and reports each in list order.
+// What is known of a listed file before any pass: a folder that could not be walked, or a file
+// listed again.
+std::optional<FileResult> knownBefore(const ListedFile& file, engine::ChosenFiles& chosen) {
+    if (file.failure.empty() && chosen.add(file.path)) return std::nullopt;
+    FileResult result;
+    result.source = textFromPath(file.path);
+    result.output = textFromPath(engine::outputPath(file.path));
+    result.status = file.failure.empty() ? FileResult::Status::skipped : FileResult::Status::failed;
+    result.failedFile = file.failure.empty() ? "" : result.source;
+    result.reason = file.failure.empty() ? "listed twice" : file.failure;
+    return result;
+}
+
+// Starts a pass for every file until `stop` is set, and reports each in list order, with the
+// listed files that need none.
 class Run final : public engine::RunObserver {
 public:
-    Run(const RunSettings& settings, const engine::RunPlan& plan, Report& report,
-        const std::atomic<bool>& stop)
+    Run(const RunSettings& settings, Report& report, const std::atomic<bool>& stop)
         : settings_(settings),
-          plan_(plan),
           report_(report),
           stop_(stop),
-          observers_(plan.jobs.size()),
-          slots_(std::max(1u, settings.jobs)) {}
+          known_(settings.files.size()),
+          slots_(std::max(1u, settings.jobs)) {
+        for (std::size_t i = 0; i < settings.files.size(); ++i) {
+            known_[i] = knownBefore(settings.files[i], plan.chosen);
+            if (known_[i]) continue;
+            plan.jobs.push_back(
+                {settings.files[i].path, engine::outputPath(settings.files[i].path)});
+            listed_.push_back(i);
+        }
+        observers_.resize(plan.jobs.size());
+    }
 
     engine::Observer* fileStarting(std::size_t index, unsigned worker) override {
         if (stop_.load()) return nullptr;
@@ -71,13 +94,17 @@ public:
     }
 
     void fileDone(std::size_t index, const engine::FileReport& passed) override {
+        reportKnown(listed_[index]);
         const std::unique_ptr<FileObserver> observer = std::move(observers_[index]);
         FileResult result;
-        result.source = textFromPath(plan_.jobs[index].source);
-        result.output = textFromPath(plan_.jobs[index].output);
+        result.source = textFromPath(plan.jobs[index].source);
+        result.output = textFromPath(plan.jobs[index].output);
         if (passed.outcome == engine::FileReport::Outcome::failed) {
             result.status = FileResult::Status::failed;
             result.failedFile = textFromPath(passed.failedFile);
+            result.reason = passed.reason;
+        } else if (passed.outcome == engine::FileReport::Outcome::skipped) {
+            result.status = FileResult::Status::skipped;
             result.reason = passed.reason;
         } else {
             result.status = passed.outcome == engine::FileReport::Outcome::stopped
@@ -92,9 +119,8 @@ public:
                 result.diff = headers + "\n" + hunks;
             }
         }
-        if (settings_.progress != nullptr) settings_.progress->clear();
-        totals.add(result);
-        report_.file(result);
+        add(result);
+        next_ = listed_[index] + 1;
     }
 
     // With a progress line, the calling thread wakes ten times a second and no more often.
@@ -107,13 +133,38 @@ public:
         return false;
     }
 
+    // After the run: the known files after the last pass are reported when every pass was
+    // made; otherwise they are counted as not started, as are the files never started.
+    void finish(std::size_t started) {
+        if (started == plan.jobs.size() && totals.stopped == 0) reportKnown(known_.size());
+        const auto rest = static_cast<std::int64_t>(known_.size() - next_);
+        totals.files += rest;
+        totals.notStarted += rest;
+    }
+
+    engine::RunPlan plan;
     Totals totals;
 
 private:
+    // Reports the known files listed before `end`.
+    void reportKnown(std::size_t end) {
+        for (; next_ < end; ++next_) {
+            if (known_[next_]) add(*known_[next_]);
+        }
+    }
+
+    void add(const FileResult& result) {
+        if (settings_.progress != nullptr) settings_.progress->clear();
+        totals.add(result);
+        report_.file(result);
+    }
+
     const RunSettings& settings_;
-    const engine::RunPlan& plan_;
     Report& report_;
     const std::atomic<bool>& stop_;
+    std::vector<std::optional<FileResult>> known_;  // by listed file
+    std::vector<std::size_t> listed_;               // the listed file of every pass
+    std::size_t next_ = 0;                          // the first listed file not reported
     std::vector<std::unique_ptr<FileObserver>> observers_;
     std::vector<ProgressSlot> slots_;
 };
@@ -122,12 +173,8 @@ private:
 
 Totals runFiles(const RunSettings& settings, Report& report, const std::atomic<bool>& stop) {
     // Every listed file is chosen: no output may replace any of them.
-    const engine::RunPlan plan(settings.files);
-    Run run(settings, plan, report, stop);
-    const std::size_t started =
-        engine::run(plan, run, std::max(1u, settings.jobs), *settings.fileLayer).size();
-    run.totals.files += static_cast<std::int64_t>(plan.jobs.size() - started);
-    run.totals.notStarted += static_cast<std::int64_t>(plan.jobs.size() - started);
+    Run run(settings, report, stop);
+    run.finish(engine::run(run.plan, run, std::max(1u, settings.jobs), *settings.fileLayer).size());
     if (settings.progress != nullptr) settings.progress->clear();
     return run.totals;
 }

@@ -90,6 +90,10 @@ public:
     // Every line before and after its rewrite, without its end: UTF-8 for UTF-8 and UTF-16
     // files, the file's own bytes otherwise.
     virtual void lineRewritten(std::string_view /*before*/, std::string_view /*after*/) {}
+    // Asked once per pass, before an output is made: whether a source that looks binary (a NUL
+    // byte in its first 8 KiB, with no UTF-16 or UTF-32 mark and not UTF-16 without one) is
+    // skipped rather than copied.
+    virtual bool skipsBinary() const { return false; }
 };
 
 class FileLayer;
@@ -108,7 +112,8 @@ public:
     ChosenFiles(ChosenFiles&&) noexcept;
     ChosenFiles& operator=(ChosenFiles&&) noexcept;
     ~ChosenFiles();
-    void add(const std::filesystem::path& source);
+    // Adds a file; false when it was chosen already (by its path, or as the same file).
+    bool add(const std::filesystem::path& source);
     // Whether writing `path` would replace one of the chosen files.
     bool contains(const std::filesystem::path& path) const;
 
@@ -127,11 +132,11 @@ struct FileJob {
 
 // What became of one file.
 struct FileReport {
-    enum class Outcome { completed, stopped, failed };
+    enum class Outcome { completed, stopped, failed, skipped };
     Outcome outcome = Outcome::completed;
     PassStats stats;                   // completed and stopped files: what was written
     std::filesystem::path failedFile;  // failed ones: the file concerned (source or output)
-    std::string reason;                // and why, in the system's words
+    std::string reason;                // and why, in the system's words; skipped ones: "binary"
 };
 
 // Copies job.source into job.output, rewriting every line with the observer's texts; an output

@@ -53,36 +53,40 @@ OutputForm formOf(TextEncoding encoding) {
 
 }  // namespace
 
-FilePass::FilePass(InputFile& input, OutputFile& output, Observer& observer)
+FilePass::FilePass(InputFile& input, Observer& observer)
     : input_(input),
-      output_(output),
       observer_(observer),
       page_(CodePage::current()),
       blocks_(input, kBlock),
-      rewriter_(CaseRules::unicode()) {}
-
-FileReport::Outcome FilePass::run(PassStats& stats) {
-    std::int64_t remaining = static_cast<std::int64_t>(input_.size());
-    total_ = remaining + 2;
-    observer_.progress(0, total_);
-
+      rewriter_(CaseRules::unicode()) {
     blocks_.ensure(kUtf8Sample);  // a byte-order mark, or the sample that shows UTF-16 without
     const std::string_view head = blocks_.unread();
-    std::size_t mark = 0;
-    std::optional<TextEncoding> encoding;
     for (const Mark& m : kMarks) {
         if (head.substr(0, m.bytes.size()) == m.bytes) {
-            mark = m.bytes.size();
-            encoding = m.encoding;
+            mark_ = m.bytes.size();
+            encoding_ = m.encoding;
             break;
         }
     }
-    if (!encoding) encoding = unmarkedUtf16(head);
-    sink_.emplace(output_, formOf(encoding.value_or(TextEncoding::codePage)));
+    if (!encoding_) encoding_ = unmarkedUtf16(head);
+}
+
+bool FilePass::binary() const {
+    if (encoding_ && encoding_ != TextEncoding::utf8) return false;
+    return blocks_.unread().substr(0, kBinarySample).find('\0') != std::string_view::npos;
+}
+
+FileReport::Outcome FilePass::run(OutputFile& output, PassStats& stats) {
+    const std::int64_t remaining = static_cast<std::int64_t>(input_.size());
+    total_ = remaining + 2;
+    observer_.progress(0, total_);
+
+    const std::optional<TextEncoding> encoding = encoding_;
+    sink_.emplace(output, formOf(encoding.value_or(TextEncoding::codePage)));
     // The same mark, counted at once.
-    sink_->appendRaw(head.substr(0, mark));
-    blocks_.consume(mark);
-    const auto done = static_cast<std::int64_t>(mark);
+    sink_->appendRaw(blocks_.unread().substr(0, mark_));
+    blocks_.consume(mark_);
+    const auto done = static_cast<std::int64_t>(mark_);
     if (done != 0) observer_.progress(done, total_);
     FileReport::Outcome result;
     if (encoding && encoding != TextEncoding::utf8) {

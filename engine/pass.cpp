@@ -50,8 +50,14 @@ FileReport passFile(const FileJob& job, Observer& observer, FileLayer& files,
     try {
         // The source is opened first, so a source that cannot be read leaves nothing behind.
         const std::unique_ptr<InputFile> input = files.openInput(job.source);
+        detail::FilePass pass(*input, observer);
+        if (pass.binary() && observer.skipsBinary()) {
+            report.outcome = FileReport::Outcome::skipped;
+            report.reason = "binary";
+            return report;
+        }
         const std::unique_ptr<OutputFile> out = files.createOutput(job.output, *input);
-        report.outcome = detail::FilePass(*input, *out, observer).run(report.stats);
+        report.outcome = pass.run(*out, report.stats);
         out->commit();
     } catch (const FileError& error) {
         return failed(error.path(), error.what());

@@ -3,6 +3,7 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -74,8 +75,19 @@ std::vector<FileReport> runOnWorkers(const RunPlan& plan, RunObserver& observer,
     shared.running = workers;
     std::vector<FileReport> reports;
     std::vector<std::jthread> threads;
-    for (unsigned i = 0; i < workers; ++i) {
-        threads.emplace_back([&, i] { work(plan, observer, files, shared, i); });
+    unsigned started = 0;
+    try {
+        for (; started < workers; ++started) {
+            threads.emplace_back([&, i = started] { work(plan, observer, files, shared, i); });
+        }
+    } catch (const std::system_error&) {
+        // The system gives no more threads: the run goes on with those it has, or on this one.
+        const std::lock_guard lock(shared.mutex);
+        shared.running -= workers - started;
+    }
+    if (started == 0) {
+        shared.running = 1;
+        work(plan, observer, files, shared, 0);
     }
     // This thread reports the files in list order as they are done.
     std::unique_lock lock(shared.mutex);

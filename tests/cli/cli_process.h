@@ -24,6 +24,11 @@ Outcome runCli(const std::vector<std::string>& arguments, const fs::path& folder
                const std::string& input = {}, const std::string& locale = "C.UTF-8",
                const fs::path& out = {});
 
+// The program as a user of its own without privileges, allowed `threads` threads (its own among
+// them; 0: any number). Needs root, which a test must check first.
+Outcome runCliAsUser(const std::vector<std::string>& arguments, const fs::path& folder,
+                     int threads = 0);
+
 // The program started without waiting for it, with `environment` ("NAME=value") added.
 class RunningCli {
 public:

@@ -3,11 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
+#include <set>
+#include <sstream>
 #include <thread>
 
+#include "cli/options.h"
 #include "cli_process.h"
 #include "engine/engine.h"
 
@@ -23,6 +27,7 @@ const std::string kStruck =
 const std::string kPage = "x\r\n" + kLink + "\r\ny\r\n";
 const std::string kStruckPage = "x\r\n" + kStruck + "\r\ny\r\n";
 const std::string kShort = "<b x> <B X>\r\n";  // rewritten by the texts of kTexts
+const std::string kPng("\x89PNG\r\n\x1a\n\0\0", 10);
 const std::string kUtf32("\xFF\xFE\0\0a\0\0\0\n\0\0\0b\0\0\0", 16);  // "a", "b"
 const std::vector<std::string> kTexts = {"--start",  "<b", "--stop",    ">",
                                          "--search", "x",  "--replace", "y"};
@@ -80,6 +85,24 @@ const RunCase kRuns[] = {
      with(kTexts, {"a.htm", "a_new.htm"}), 1, {{"a_new_new.htm", kYy}},
      "a.htm: failed: " + engine::overwriteReason("a_new.htm") + "\na_new_new.htm: " + kTwice +
      "\n2 files: 1 done, 1 failed; " + kTwice + "\n"},
+    {"short options combine and take a value attached", {{"a.htm", kShort}},
+     with(kTexts, {"-qnj4", "a.htm"}), 0, {}, ""},
+    {"a binary file is skipped, and a file listed again", {{"a.htm", kShort}, {"p.png", kPng}},
+     with(kTexts, {"p.png", "a.htm", "./a.htm"}), 0, {{"a_new.htm", kYy}},
+     "p.png: skipped: binary\na_new.htm: " + kTwice + "\n./a.htm: skipped: listed twice\n"
+     "3 files: 1 done, 0 failed, 2 skipped; " + kTwice + "\n"},
+    {"--binary processes it", {{"p.png", kPng}}, {"--binary", "p.png"}, 0,
+     {{"p_new.png", kPng + "\n"}}, one("p_new.png", "3 lines, 0 segments, 0 replacements")},
+    {"json names that are not UTF-8 in base64", {}, {"--json", "no\xe9"}, 1, {}, "",
+     "{\"dryRun\": false, \"files\": [\n"
+     "  {\"source\": {\"bytes\": \"bm/p\"}, \"output\": {\"bytes\": \"bm/pX25ldw==\"}, "
+     "\"status\": \"failed\", \"file\": {\"bytes\": \"bm/p\"}, "
+     "\"reason\": \"No such file or directory\"}\n" + kJsonTotal + "1, \"done\": 0, "
+     "\"failed\": 1, \"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, \"lines\": 0, "
+     "\"segments\": 0, \"replacements\": 0}}\n"},
+    {"--jobs past the most is capped, and said so", {{"a.htm", kShort}},
+     with(kTexts, {"-j500", "a.htm"}), 0, {{"a_new.htm", kYy}},
+     "segment-replace-cli: --jobs 500 is capped at 64\n" + one("a_new.htm", kTwice)},
     {"-- ends the options", {{"-x.htm", kShort}}, with(kTexts, {"--", "-x.htm"}), 0,
      {{"-x_new.htm", kYy}}, one("-x_new.htm", kTwice)},
     {"a code page named for 8-bit files", {{"a.htm", "<b \xA3>\r\n"}},  // "\xC5\x81" in Windows-1250
@@ -104,18 +127,18 @@ const RunCase kRuns[] = {
      "\"encoding\": \"utf-32le\", \"lines\": 2, \"segments\": 0, \"replacements\": 0},\n"
      "  {\"source\": \"no\\\"file\", \"output\": \"no\\\"file_new\", \"status\": \"failed\", "
      "\"file\": \"no\\\"file\", \"reason\": \"No such file or directory\"}\n" + kJsonTotal +
-     "3, \"done\": 2, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
+     "3, \"done\": 2, \"failed\": 1, \"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, "
      "\"lines\": 3, \"segments\": 2, \"replacements\": 2}}\n"},
     {"json, quiet: the failed files only", {{"a.htm", kShort}},
      with(kTexts, {"--json", "-q", "a.htm", "nofile"}), 1, {{"a_new.htm", kYy}}, "",
      "{\"dryRun\": false, \"files\": [\n"
      "  {\"source\": \"nofile\", \"output\": \"nofile_new\", \"status\": \"failed\", "
      "\"file\": \"nofile\", \"reason\": \"No such file or directory\"}\n" + kJsonTotal +
-     "2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"notStarted\": 0, "
+     "2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, "
      "\"lines\": 1, \"segments\": 2, \"replacements\": 2}}\n"},
     {"json of an empty list, dry run", {}, {"--json", "-n", "--files-from", "-"}, 0, {}, "",
      "{\"dryRun\": true, \"files\": [" + kJsonTotal + "0, \"done\": 0, \"failed\": 0, "
-     "\"stopped\": 0, \"notStarted\": 0, \"lines\": 0, \"segments\": 0, \"replacements\": 0}}\n"},
+     "\"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, \"lines\": 0, \"segments\": 0, \"replacements\": 0}}\n"},
 };
 // clang-format on
 
@@ -134,32 +157,75 @@ TEST(CliRunTest, LeavesTheExpectedFilesReportAndStatus) {
     }
 }
 
-TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
-    const std::vector<std::string> kUsageErrors[] = {
-        {},
-        {"--dry-run"},
-        {"--bogus", "a.htm"},
-        {"-x", "a.htm"},
-        {"a.htm", "--start"},
-        {"--jobs", "0", "a.htm"},
-        {"--jobs", "two", "a.htm"},
-        {"-j", "", "a.htm"},
-        {"-U", "-1", "a.htm"},
-        {"-U3x", "a.htm"},
-        {"--dry-run=yes", "a.htm"},
-        {"--files-from", "no-such-list"},
-        {"--code-page", "utf-8", "a.htm"},
+// A dry run meets the failures of the run it previews: an output that is a folder, a folder
+// that cannot be written (as a user without privileges), an output that is a chosen file.
+TEST(CliRunTest, ADryRunReportsTheFailuresOfTheRun) {
+    const struct {
+        Files before;
+        std::vector<std::string> arguments;
+        bool asUser = false;
+    } cases[] = {
+        {{{"a.htm", kShort}, {"a_new.htm/x", ""}}, {"a.htm"}},
+        {{{"a.htm", kShort}}, {"a.htm"}, true},
+        {{{"a.htm", kShort}, {"a_new.htm", kShort}}, {"a.htm", "a_new.htm"}},
     };
-    for (const auto& arguments : kUsageErrors) {
-        SCOPED_TRACE(PrintToString(arguments));
+    const auto failures = [](const std::string& report) {
+        std::string lines;
+        for (std::size_t at = 0, end; (end = report.find('\n', at)) != std::string::npos;
+             at = end + 1)
+            if (report.find(": failed: ", at) < end) lines += report.substr(at, end + 1 - at);
+        return lines;
+    };
+    for (const auto& c : cases) {
+        if (c.asUser && geteuid() != 0) continue;  // root writes anywhere, and others cannot switch
+        SCOPED_TRACE(PrintToString(c.arguments));
         TempFolder folder;
-        folder.write({{"a.htm", kPage}});
-        const Outcome outcome = runCli(arguments, folder.path);
+        folder.write(c.before);
+        Outcome outcomes[2];
+        for (const bool dryRun : {true, false}) {
+            const auto arguments = c.arguments + std::vector<std::string>(dryRun, "-n");
+            outcomes[dryRun] =
+                c.asUser ? runCliAsUser(arguments, folder.path) : runCli(arguments, folder.path);
+        }
+        EXPECT_EQ(std::tuple(outcomes[1].status, outcomes[0].status), std::tuple(1, 1));
+        EXPECT_EQ(failures(outcomes[1].err), failures(outcomes[0].err));
+        EXPECT_NE(failures(outcomes[1].err), "");
+    }
+}
+
+TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
+    const Files kFolder = {{"a.htm", kPage}, {"nul.list", std::string("a.htm\0a.htm", 11)}};
+    const struct {
+        std::vector<std::string> arguments;
+        std::string says = "";  // in the first line
+    } kUsageErrors[] = {
+        {{}},
+        {{"--dry-run"}},
+        {{"--bogus", "a.htm"}},
+        {{"-x", "a.htm"}},
+        {{"a.htm", "--start"}},
+        {{"--jobs", "0", "a.htm"}},
+        {{"--jobs", "two", "a.htm"}},
+        {{"-j", "", "a.htm"}},
+        {{"-U", "-1", "a.htm"}},
+        {{"-U3x", "a.htm"}},
+        {{"--dry-run=yes", "a.htm"}},
+        {{"--files-from", "no-such-list"},
+         "cannot read the list 'no-such-list': No such file or directory"},
+        {{"--files-from", "."}, "cannot read the list '.': Is a directory"},
+        {{"--files-from", "nul.list"}, "the list holds NUL bytes: use -0"},
+        {{"--code-page", "utf-8", "a.htm"}},
+    };
+    for (const auto& c : kUsageErrors) {
+        SCOPED_TRACE(PrintToString(c.arguments));
+        TempFolder folder;
+        folder.write(kFolder);
+        const Outcome outcome = runCli(c.arguments, folder.path);
         EXPECT_EQ(outcome.status, 2);
-        EXPECT_THAT(outcome.err, StartsWith("segment-replace-cli: "));
+        EXPECT_THAT(outcome.err, StartsWith("segment-replace-cli: " + c.says));
         EXPECT_THAT(outcome.err, HasSubstr("usage: segment-replace-cli [OPTIONS] FILE..."));
         EXPECT_EQ(outcome.out, "");
-        EXPECT_EQ(folder.read(), Files({{"a.htm", kPage}}));
+        EXPECT_EQ(folder.read(), kFolder);
     }
 }
 
@@ -182,6 +248,116 @@ TEST(CliRunTest, HelpNamesEveryOptionAndVersionItsNumber) {
         const Outcome full = runCli(arguments, folder.path, "", "C.UTF-8", "/dev/full");
         EXPECT_EQ(std::tuple(full.status, full.err),
                   std::tuple(1, "segment-replace-cli: cannot write to standard output\n"));
+    }
+}
+
+TEST(CliRunTest, OptionsAreReadIntoTheirFieldsAndTheManPageListsThem) {
+    const cli::Options o =
+        cli::parseOptions({"-isrL", "--backup=~", "--changed-only", "--color", "never", "--glob",
+                           "!x", "--glob=*.h", "--hidden", "--binary", "-0j3", "f"});
+    EXPECT_TRUE(o.inPlace && o.caseSensitive && o.recursive && o.followLinks && o.changedOnly &&
+                o.hidden && o.binary && o.nulSeparated);
+    EXPECT_EQ(std::tuple(o.backupSuffix, o.color, o.globs, o.jobs, o.files),
+              std::tuple(std::optional<std::string>("~"), cli::Options::Color::never,
+                         std::vector<std::string>{"!x", "*.h"}, 3u, std::vector<std::string>{"f"}));
+    EXPECT_THROW(cli::parseOptions({"--color=blue", "f"}), cli::UsageError);
+    const std::string page = readFile(SOURCE_DIR "/cli/segment-replace-cli.1");
+    const std::size_t begin = page.find(".SH OPTIONS\n"), end = page.find("\n.SH ", begin);
+    EXPECT_EQ(page.substr(begin, end + 1 - begin), cli::manOptions())
+        << "cmake --build <build folder> --target man-page writes it anew";
+}
+
+// The examples of the README's command-line section and of the man page, lines joined, in
+// the shell's words.
+std::vector<std::string> documentedExamples() {
+    std::vector<std::string> examples;
+    const std::string readme = readFile(SOURCE_DIR "/README.md");
+    const std::size_t section = readme.find("\n## Command line\n");
+    std::istringstream lines(readme.substr(section, readme.find("\n## ", section + 1) - section));
+    bool open = false;  // a line ended by a backslash
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("    ")) continue;
+        line = line.substr(line.find_first_not_of(' '));
+        if (open) examples.back() += " " + line;
+        if (!open) examples.push_back(line);
+        open = examples.back().ends_with('\\');
+        if (open) examples.back().erase(examples.back().find_last_not_of(" \\") + 1);
+    }
+    const std::string man = readFile(SOURCE_DIR "/cli/segment-replace-cli.1");
+    for (std::size_t at = man.find(".SH EXAMPLES"); (at = man.find(".nf\n", at)) != man.npos;) {
+        const std::size_t end = man.find("\n.fi", at);
+        std::string example = man.substr(at + 4, end - at - 4);
+        example.erase(0, example.find_first_not_of(' '));
+        for (std::size_t e; (e = example.find("\\-")) != example.npos;) example.erase(e, 1);
+        examples.push_back(example);
+        at = end;
+    }
+    return examples;
+}
+
+// Each example is run by the shell on sample files, and must do what its text says.
+TEST(CliRunTest, EveryExampleOfTheReadmeAndTheManPageDoesWhatItSays) {
+    const std::string page = "<p>" + kLink + "</p>\n", struck = "<p>" + kStruck + "</p>\n";
+    const Files site = {{"site/index.html", page},
+                        {"site/index_new.html", "an earlier output\n"},
+                        {"site/docs/a.html", page},
+                        {"site/a.htm", page}};
+    const Files siteDone = {{"site/index_new.html", struck}, {"site/docs/a_new.html", struck}};
+    const struct {
+        std::string command;
+        Files before, added;                             // the files added or changed
+        std::pair<std::string, std::string> holds = {};  // a file ("-": standard output) holds
+    } examples[] = {
+        {"segment-replace-cli --dry-run --diff --start '<a href=\"https://old.example.org/' "
+         "--stop '>' --search 'old.example.org' --replace 'new.example.org' index.html",
+         {{"index.html", "<a href=\"https://old.example.org/x\">old.example.org</a>\n"}},
+         {},
+         {"-", "\n+<a href=\"https://new.example.org/x\">old.example.org</a>\n"}},
+        {"find site -name '*.html' ! -name '*_new.*' -print0 | segment-replace-cli -0 "
+         "--files-from - --jobs 4",
+         site, siteDone},
+        {"find site -name '*.html' ! -name '*_new.*' -print0 | segment-replace-cli -0 "
+         "--files-from -",
+         site, siteDone},
+        {"segment-replace-cli -r --glob '*.html' site", site, siteDone},
+        {"segment-replace-cli --json site/*.htm > report.json",
+         site,
+         {{"site/a_new.htm", struck}},
+         {"report.json",
+          "\"source\": \"site/a.htm\", \"output\": \"site/a_new.htm\", "
+          "\"status\": \"done\""}},
+        {"segment-replace-cli --dry-run --diff --start '<img' --stop '>' --search 'http:' "
+         "--replace 'https:' page.html",
+         {{"page.html",
+           "<body>\n<a href=\"http://a.org/\"><img src=\"http://a.org/i.png\"></a>\n"}},
+         {},
+         {"-", "\n+<a href=\"http://a.org/\"><img src=\"https://a.org/i.png\"></a>\n"}},
+    };
+    std::set<std::string> documented;
+    for (const std::string& command : documentedExamples()) {
+        documented.insert(command);
+        EXPECT_TRUE(std::ranges::any_of(examples, [&](auto& e) { return e.command == command; }))
+            << "an example with no row here: " << command;
+    }
+    for (const auto& e : examples) {
+        SCOPED_TRACE(e.command);
+        EXPECT_TRUE(documented.contains(e.command)) << "a row for no example";
+        TempFolder folder;
+        folder.write(e.before);
+        const std::string base = folder.path.string();
+        writeFile(base + ".sh", "PATH='" + fs::path(CLI_PROGRAM).parent_path().string() +
+                                    "':\"$PATH\"\n" + e.command + "\n");
+        const std::string shell =
+            "cd '" + base + "' && sh '" + base + ".sh' > '" + base + ".out' 2> '" + base + ".err'";
+        EXPECT_EQ(std::system(shell.c_str()), 0) << readFile(base + ".err");
+        Files after = folder.read(), expected = e.before;
+        for (const auto& [name, text] : e.added) expected[name] = text;
+        const std::string held =
+            e.holds.first == "-" ? readFile(base + ".out") : after[e.holds.first];
+        EXPECT_THAT(held, HasSubstr(e.holds.second));
+        if (e.holds.first != "-") after.erase(e.holds.first);
+        EXPECT_EQ(after, expected);
+        for (const char* end : {".sh", ".out", ".err"}) fs::remove(base + end);
     }
 }
 

@@ -46,6 +46,7 @@ struct EncodingCase {
     std::vector<std::string> texts;  // start, stop, search, replacement in UTF-8
     std::string output;
     TextEncoding encoding;
+    bool binary = false;  // skipped when binary files are
 };
 
 #ifdef _WIN32
@@ -91,7 +92,17 @@ const EncodingCase kCases[] = {
     {"C", bare(u"A\r\nB\r\n", false), kAnchor, bare(u"A\r\nB\r\n", false), TextEncoding::utf16le},
     {"C", bare(u"<a b>\ny\u00e9", true) + "\x01", kAnchor, bare(u"<a i>\ny\u00e9\n", true) + "\x01",
      TextEncoding::utf16be},
-    {"C", bare(u"\u0416\r\n", false), kAnchor, bare(u"\u0416\r\n", false), TextEncoding::codePage},
+    {"C", bare(u"\u0416\r\n", false), kAnchor, bare(u"\u0416\r\n", false), TextEncoding::codePage,
+     true},
+    // Binary: a NUL in the first 8 KiB, with no UTF-16 or UTF-32 mark (a UTF-8 one does not count).
+    {"C", std::string("\x89PNG\0<a b>", 10), kAnchor, std::string("\x89PNG\0<a i>\r\n", 12),
+     TextEncoding::codePage, true},
+    {"C", std::string("\xEF\xBB\xBF\0", 4), kAnchor, std::string("\xEF\xBB\xBF\0", 4),
+     TextEncoding::utf8, true},
+    {"C", std::string(8191, 'x') + '\0', kAnchor, std::string(8191, 'x') + '\0' + "\r\n",
+     TextEncoding::codePage, true},
+    {"C", std::string(8192, 'x') + '\0', kAnchor, std::string(8192, 'x') + '\0' + "\r\n",
+     TextEncoding::codePage},
     // A file that is only a mark comes out as it went in.
     {"C", "\xFF\xFE", kAnchor, "\xFF\xFE", TextEncoding::utf16le},
     {"C", "\xFE\xFF", kAnchor, "\xFE\xFF", TextEncoding::utf16be},
@@ -148,7 +159,13 @@ TEST(EncodingTest, EveryFileIsMatchedAndWrittenInItsOwnEncoding) {
             files.files["p.txt"] = c.source;
             Recorder pass;
             std::copy(c.texts.begin(), c.texts.end(), pass.text);
+            pass.skipBinary = chunk == 3;
             const engine::FileReport report = pass.pass("p.txt", files);
+            if (pass.skipBinary && c.binary) {
+                EXPECT_EQ(std::tuple(report.outcome, report.reason, files.files.size()),
+                          std::tuple(engine::FileReport::Outcome::skipped, "binary", 1u));
+                continue;
+            }
             EXPECT_EQ(report.outcome, engine::FileReport::Outcome::completed);
             EXPECT_EQ(files.files.at("p_new.txt"), c.output);
             EXPECT_EQ(report.stats.encoding, c.encoding);

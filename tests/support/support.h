@@ -78,6 +78,7 @@ struct Recorder : engine::Observer, engine::RunObserver {
     std::string text[4] = {"<a", ">", "b", "i"};
     std::function<void(int)> onYield;  // gets the yield's 1-based count
     bool stop = false;
+    bool skipBinary = false;
     int yields = 0;
     std::int64_t done = -1, total = -1;
     std::vector<std::string> failures;  // "<file name>: <reason>"
@@ -89,6 +90,7 @@ struct Recorder : engine::Observer, engine::RunObserver {
         return stop;
     }
     void progress(std::int64_t d, std::int64_t t) override { done = d, total = t; }
+    bool skipsBinary() const override { return skipBinary; }
     engine::Observer* fileStarting(std::size_t, unsigned) override { return this; }
     void fileDone(std::size_t, const engine::FileReport& report) override {
         if (report.outcome != engine::FileReport::Outcome::failed) return;
