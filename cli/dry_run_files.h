@@ -14,6 +14,7 @@ public:
     // Fails as a run would when the output's folder is missing; creates nothing.
     std::unique_ptr<engine::OutputFile> createOutput(const std::filesystem::path& path,
                                                      const engine::InputFile& source) override;
+    void backUp(const std::filesystem::path&, const std::filesystem::path&) override {}
 
 private:
     engine::FileLayer& sources_;

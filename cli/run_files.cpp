@@ -37,8 +37,8 @@ public:
         done_ = done;
     }
     bool wantsLines() const override { return diff_.has_value(); }
-    void lineRewritten(std::string_view before, std::string_view after) override {
-        diff_->line(before, after);
+    void lineRewritten(const engine::RewrittenLine& line) override {
+        diff_->line(line.before, line.after);
     }
     // The diff's hunks; empty without a diff or when nothing changed.
     std::string takeDiff() { return diff_ ? diff_->finish() : std::string(); }
