@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string_view>
@@ -95,6 +96,22 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             flag(options.quiet);
         } else if (name == "--json") {
             flag(options.json);
+        } else if (name == "--in-place" || name == "-i") {
+            flag(options.inPlace);
+        } else if (name == "--backup") {
+            options.backupSuffix = reader.value(name, inlineValue);
+            if (options.backupSuffix->empty()) throw UsageError("--backup needs a suffix");
+        } else if (name == "--changed-only") {
+            flag(options.changedOnly);
+        } else if (name == "--case-sensitive" || name == "-s") {
+            flag(options.caseSensitive);
+        } else if (name == "--color") {
+            const std::string when = inlineValue.value_or("always");
+            if (when != "auto" && when != "always" && when != "never")
+                throw UsageError("--color is auto, always or never, not '" + when + "'");
+            options.color = when == "auto"     ? Options::Color::automatic
+                            : when == "always" ? Options::Color::always
+                                               : Options::Color::never;
         } else if (name == "--help" || name == "-h") {
             options.action = Options::Action::help;
         } else if (name == "--version") {
@@ -105,6 +122,13 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     }
     if (options.action == Options::Action::run && options.files.empty() && options.lists.empty()) {
         throw UsageError("no files given");
+    }
+    if (options.backupSuffix && !options.inPlace) throw UsageError("--backup needs --in-place");
+    // Standard output can carry one thing only.
+    const bool filter =
+        std::find(options.files.begin(), options.files.end(), "-") != options.files.end();
+    if (filter && !options.dryRun && (options.diff || options.json)) {
+        throw UsageError("'-' writes to standard output, which --diff and --json need too");
     }
     return options;
 }

@@ -32,8 +32,14 @@ struct Options {
     unsigned jobs = 0;  // 0: one per core
     bool nulSeparated = false;
     std::optional<std::string> codePage;  // --code-page as given
-    std::vector<std::string> lists;       // --files-from, in order; "-" is standard input
-    std::vector<std::string> files;       // FILE arguments, in order
+    bool inPlace = false;
+    std::optional<std::string> backupSuffix;  // in place, the original is kept as NAME + this
+    bool changedOnly = false;
+    bool caseSensitive = false;
+    enum class Color { automatic, always, never };
+    Color color = Color::automatic;  // of the diff: automatic is on a terminal
+    std::vector<std::string> lists;  // --files-from, in order; "-" is standard input
+    std::vector<std::string> files;  // FILE arguments, in order
 };
 
 // A command line that cannot be run; what() says why in a few words.

@@ -5,9 +5,9 @@
 #include <optional>
 #include <thread>
 
-#include "cli/escape.h"
 #include "cli/platform.h"
-#include "cli/unified_diff.h"
+#include "cli/spool.h"
+#include "cli/stream_files.h"
 
 namespace cli {
 namespace {
@@ -20,12 +20,15 @@ struct alignas(64) ProgressSlot {
 };
 
 // One file's pass: the fixed texts, the stop flag every worker shares, the bytes done added to
-// its worker's slot, and optionally the diff.
+// its worker's slot, and optionally the diff, written to `diffs` as its hunks are complete.
 class FileObserver final : public engine::Observer {
 public:
-    FileObserver(const RunSettings& settings, const std::atomic<bool>& stop, ProgressSlot* slot)
+    FileObserver(const RunSettings& settings, const std::atomic<bool>& stop, ProgressSlot* slot,
+                 const engine::FileJob& job, std::size_t index, OrderedOutput& diffs)
         : texts_(settings.texts), stop_(stop), slot_(slot) {
-        if (settings.diffContext >= 0) diff_.emplace(settings.diffContext, settings.utf8Terminal);
+        if (settings.diffContext < 0) return;
+        diff_.emplace(settings.diffContext, settings.diffStyle, textFromPath(job.source),
+                      [&diffs, index](std::string_view bytes) { diffs.write(index, bytes); });
     }
     engine::Texts texts() const override { return texts_; }
     bool stopRequested() override { return stop_.load(std::memory_order_relaxed); }
@@ -37,11 +40,9 @@ public:
         done_ = done;
     }
     bool wantsLines() const override { return diff_.has_value(); }
-    void lineRewritten(const engine::RewrittenLine& line) override {
-        diff_->line(line.before, line.after);
-    }
-    // The diff's hunks; empty without a diff or when nothing changed.
-    std::string takeDiff() { return diff_ ? diff_->finish() : std::string(); }
+    void lineRewritten(const engine::RewrittenLine& line) override { diff_->line(line); }
+    // Writes the diff's last hunk; whether it has any.
+    bool finishDiff() { return diff_ && diff_->finish(); }
 
 private:
     engine::Texts texts_;
@@ -61,12 +62,18 @@ public:
           report_(report),
           stop_(stop),
           observers_(plan.jobs.size()),
-          slots_(std::max(1u, settings.jobs)) {}
+          slots_(std::max(1u, settings.jobs)),
+          diffs_(
+              [this](std::string_view bytes) {
+                  if (settings_.diffOut != nullptr) settings_.diffOut->write(bytes);
+              },
+              settings.diffOut != nullptr) {}
 
     engine::Observer* fileStarting(std::size_t index, unsigned worker) override {
         if (stop_.load()) return nullptr;
         ProgressSlot* slot = settings_.progress != nullptr ? &slots_[worker] : nullptr;
-        observers_[index] = std::make_unique<FileObserver>(settings_, stop_, slot);
+        observers_[index] = std::make_unique<FileObserver>(settings_, stop_, slot,
+                                                           plan_.jobs[index], index, diffs_);
         return observers_[index].get();
     }
 
@@ -75,26 +82,33 @@ public:
         FileResult result;
         result.source = textFromPath(plan_.jobs[index].source);
         result.output = textFromPath(plan_.jobs[index].output);
-        if (passed.outcome == engine::FileReport::Outcome::failed) {
+        if (settings_.progress != nullptr) settings_.progress->clear();
+        if (passed.outcome != engine::FileReport::Outcome::failed) {
+            try {
+                if (observer->finishDiff() && settings_.diffOut == nullptr) {
+                    result.diff = [this, index](const Sink& to) { diffs_.take(index, to); };
+                }
+            } catch (const std::exception& error) {  // a temporary file that cannot be written
+                result.reason = error.what();
+            }
+        }
+        if (passed.outcome == engine::FileReport::Outcome::failed || !result.reason.empty()) {
             result.status = FileResult::Status::failed;
-            result.failedFile = textFromPath(passed.failedFile);
-            result.reason = passed.reason;
+            result.failedFile =
+                result.reason.empty() ? textFromPath(passed.failedFile) : result.source;
+            if (result.reason.empty()) result.reason = passed.reason;
         } else {
             result.status = passed.outcome == engine::FileReport::Outcome::stopped
                                 ? FileResult::Status::stopped
-                                : FileResult::Status::done;
+                            : passed.written ? FileResult::Status::done
+                                             : FileResult::Status::unchanged;
             result.stats = passed.stats;
-            if (std::string hunks = observer->takeDiff(); !hunks.empty()) {
-                std::string headers = "--- ";
-                appendForTerminal(headers, result.source, settings_.utf8Terminal);
-                headers += "\n+++ ";
-                appendForTerminal(headers, result.output, settings_.utf8Terminal);
-                result.diff = headers + "\n" + hunks;
-            }
         }
-        if (settings_.progress != nullptr) settings_.progress->clear();
         totals.add(result);
+        // The diff comes before the file's line in the text report, inside its entry in JSON.
+        if (settings_.diffOut != nullptr) diffs_.finish(index);
         report_.file(result);
+        diffs_.finish(index);
     }
 
     // With a progress line, the calling thread wakes ten times a second and no more often.
@@ -116,13 +130,25 @@ private:
     const std::atomic<bool>& stop_;
     std::vector<std::unique_ptr<FileObserver>> observers_;
     std::vector<ProgressSlot> slots_;
+    OrderedOutput diffs_;
 };
 
 }  // namespace
 
 Totals runFiles(const RunSettings& settings, Report& report, const std::atomic<bool>& stop) {
-    // Every listed file is chosen: no output may replace any of them.
-    const engine::RunPlan plan(settings.files);
+    // Every listed file is chosen: no output may replace any of them, except a source its own.
+    engine::RunPlan plan(settings.files);
+    for (engine::FileJob& job : plan.jobs) {
+        if (job.source == kStandardStreams) {
+            job.output = job.source;  // a filter, which writes every line
+            continue;
+        }
+        job.changedOnly = settings.changedOnly || settings.inPlace;
+        if (!settings.inPlace) continue;
+        job.output = job.source;
+        if (settings.backupSuffix)
+            (job.backup = job.source) += pathFromText(*settings.backupSuffix);
+    }
     Run run(settings, plan, report, stop);
     const std::size_t started =
         engine::run(plan, run, std::max(1u, settings.jobs), *settings.fileLayer).size();

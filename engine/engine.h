@@ -79,7 +79,7 @@ struct PassStats {
 struct RewrittenLine {
     std::string_view before, after;
     std::string_view beforeEnd, afterEnd;
-    std::string_view mark;
+    std::string_view mark = {};
 };
 
 // What a pass needs of whoever drives it: the window, the command line, a benchmark.

@@ -51,7 +51,7 @@ TEST(CliBatchTest, ReadsFileListsWithNulsOrLineEnds) {
                   "sub/z_new.htm: 1 line, 1 segment, 1 replacement\n"
                   "one two_new.htm: 1 line, 1 segment, 1 replacement\n"
                   "x\\x0ay_new.htm: 1 line, 1 segment, 1 replacement\n"
-                  "3 files: 3 done, 0 failed; 3 lines, 3 segments, 3 replacements\n");
+                  "3 files: 3 done, 3 changed, 0 failed; 3 lines, 3 segments, 3 replacements\n");
         const Files after = folder.read();
         EXPECT_EQ(after.at("sub/z_new.htm"), "<A [i]>\r\n");
         EXPECT_EQ(after.at("one two_new.htm"), "<a [i]>\r\n");
@@ -84,29 +84,34 @@ Files randomFiles(std::vector<std::string>& names) {
     return files;
 }
 
+// The diffs too, which wait for their turn while other files are done.
 TEST(CliBatchTest, FourJobsWriteAndReportExactlyWhatOneJobDoes) {
     std::vector<std::string> names;
     const Files sources = randomFiles(names);
     std::string list;
     for (const std::string& name : names) list += name + '\n';
     Files results[2];
-    std::string reports[2];
+    std::string reports[2], diffs[2];
     for (const int jobs : {1, 4}) {
         TempFolder folder;
         folder.write(sources);
-        const Outcome outcome = runCli(
-            kTexts + std::vector<std::string>{"--jobs", std::to_string(jobs), "--files-from", "-"},
-            folder.path, list);
+        const Outcome outcome =
+            runCli(kTexts + std::vector<std::string>{"--diff", "--jobs", std::to_string(jobs),
+                                                     "--files-from", "-"},
+                   folder.path, list);
         EXPECT_EQ(outcome.status, 1);  // the missing files
         results[jobs == 4] = folder.read();
         reports[jobs == 4] = outcome.err;
+        diffs[jobs == 4] = outcome.out;
     }
     EXPECT_EQ(results[0].size(), 400u);
     EXPECT_TRUE(results[0] == results[1]) << "outputs differ between --jobs 1 and --jobs 4";
     EXPECT_EQ(reports[0], reports[1]);
+    EXPECT_TRUE(diffs[0] == diffs[1]) << "diffs differ between --jobs 1 and --jobs 4";
+    EXPECT_THAT(diffs[0], HasSubstr("\n--- f199.htm\n"));
     EXPECT_THAT(reports[0], HasSubstr("\nmissing7.htm: failed"));
-    EXPECT_THAT(reports[0], EndsWith("204 files: 200 done, 4 failed; " +
-                                     std::string(reports[0].substr(reports[0].rfind("; ") + 2))));
+    EXPECT_THAT(reports[0], ContainsRegex("\n204 files: 200 done, [0-9]+ changed, 4 failed; "
+                                          "[^\n]*\n$"));
 }
 
 }  // namespace
