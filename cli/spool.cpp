@@ -22,15 +22,17 @@ void TemporaryFile::append(std::string_view bytes) {
     if (!opened_) {
         opened_ = true;
         file_ = temporaryFile();
+        if (file_ != nullptr) std::setvbuf(file_, nullptr, _IOFBF, kPiece);
     }
     if (file_ == nullptr) {
         memory_.resize(size_);
         memory_.append(bytes);
-    } else if (!seekFile(file_, size_) ||
+    } else if (!(atEnd_ || seekFile(file_, size_)) ||
                std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
         throw std::runtime_error(std::string("Cannot write a temporary file: ") +
                                  std::strerror(errno));
     }
+    atEnd_ = true;
     size_ += bytes.size();
 }
 
@@ -40,6 +42,7 @@ void TemporaryFile::read(std::uint64_t offset, std::uint64_t count, const Sink& 
         return;
     }
     std::string piece;
+    atEnd_ = false;
     // A file that cannot be read back gives what it can.
     if (!seekFile(file_, offset)) return;
     while (count > 0) {

@@ -30,11 +30,15 @@ public:
     // Hands `count` bytes from `offset` on to `to`.
     void read(std::uint64_t offset, std::uint64_t count, const Sink& to);
     // Forgets every byte; the file is written again from its start.
-    void clear() { size_ = 0; }
+    void clear() {
+        size_ = 0;
+        atEnd_ = false;
+    }
 
 private:
     std::FILE* file_ = nullptr;
     bool opened_ = false;
+    bool atEnd_ = false;  // where the next byte goes: no seek (which flushes) needed
     std::string memory_;  // where there is no file
     std::uint64_t size_ = 0;
 };

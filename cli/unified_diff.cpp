@@ -96,7 +96,7 @@ void UnifiedDiff::unchanged() {
 }
 
 void UnifiedDiff::closeHunk() {
-    added_.drainTo([this](std::string_view bytes) { body_.append(bytes); });
+    // Either the hunk ends in unchanged lines, or in a run of changes whose new lines are last.
     const std::size_t kept = std::min(trailing_.size(), context_);
     for (std::size_t i = 0; i < kept; ++i) show(body_, ' ', trailing_[i]);
     hunkLines_ += static_cast<std::int64_t>(kept);
@@ -109,6 +109,7 @@ void UnifiedDiff::closeHunk() {
     header += '\n';
     out_(header);
     body_.drainTo(out_);
+    added_.drainTo(out_);
     // The unchanged lines after the kept ones may lead the next hunk.
     leading_.clear();
     for (std::size_t i = std::max(kept, trailing_.size() - std::min(trailing_.size(), context_));
