@@ -130,6 +130,8 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     if (filter && !options.dryRun && (options.diff || options.json)) {
         throw UsageError("'-' writes to standard output, which --diff and --json need too");
     }
+    if (filter && std::find(options.lists.begin(), options.lists.end(), "-") != options.lists.end())
+        throw UsageError("'-' and --files-from - both read standard input");
     return options;
 }
 

@@ -105,8 +105,9 @@ public:
             result.stats = passed.stats;
         }
         totals.add(result);
-        // The diff comes before the file's line in the text report, inside its entry in JSON.
-        if (settings_.diffOut != nullptr) diffs_.finish(index);
+        // The diff comes before the file's line in the text report, inside its entry in JSON,
+        // and the next file's diff after both.
+        if (settings_.diffOut != nullptr) diffs_.flush(index);
         report_.file(result);
         diffs_.finish(index);
     }

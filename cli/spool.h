@@ -67,8 +67,9 @@ public:
     // From any thread.
     void write(std::size_t file, std::string_view bytes);
     bool waiting(std::size_t file);
-    // Hands the bytes of `file` that wait to `to`.
+    // Hands the bytes of `file` that wait to `to`, or writes them.
     void take(std::size_t file, const Sink& to);
+    void flush(std::size_t file) { take(file, out_); }
     // Done with `file`: its bytes that still wait are written (with `straight`; dropped
     // otherwise) and the turn passes to the next.
     void finish(std::size_t file);

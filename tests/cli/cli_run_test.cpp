@@ -191,6 +191,7 @@ TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
         {"-i", "--backup=", "a.htm"},
         {"--color=sometimes", "a.htm"},
         {"--diff", "-"},
+        {"--files-from", "-", "-"},
     };
     for (const auto& arguments : kUsageErrors) {
         SCOPED_TRACE(PrintToString(arguments));
