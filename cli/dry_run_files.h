@@ -15,6 +15,7 @@ public:
     // be written, or the output is a folder; creates nothing.
     std::unique_ptr<engine::OutputFile> createOutput(const std::filesystem::path& path,
                                                      const engine::InputFile& source) override;
+    void backUp(const std::filesystem::path&, const std::filesystem::path&) override {}
 
 private:
     engine::FileLayer& sources_;

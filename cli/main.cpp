@@ -10,6 +10,7 @@
 #include "cli/progress.h"
 #include "cli/report.h"
 #include "cli/run_files.h"
+#include "cli/stream_files.h"
 #include "engine/engine.h"
 
 namespace {
@@ -43,11 +44,17 @@ std::vector<cli::ListedFile> chosenFiles(const cli::Options& options) {
     return files;
 }
 
-// Standard output that could not be written whole fails the program, whatever else happened.
+// A reader that went away ends the program quietly; standard output or error that could not
+// be written whole fails it, whatever else happened.
 int checkedOutput(int status) {
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
-    std::fputs("segment-replace-cli: cannot write to standard output\n", stderr);
-    return 1;
+    if (cli::readerGone()) return cli::kReaderGoneStatus;
+    for (cli::Stream* stream : {&cli::standardOutput(), &cli::standardError()}) {
+        const std::string failure = stream->failure();
+        if (failure.empty()) continue;
+        cli::standardError().write("segment-replace-cli: " + failure + "\n");
+        if (status == 0) status = 1;
+    }
+    return status;
 }
 
 std::int64_t totalBytes(const std::vector<cli::ListedFile>& files) {
@@ -69,12 +76,10 @@ int main(int argc, char** argv) {
     std::string texts[4];
     try {
         options = cli::parseOptions(cli::commandLine(argc, argv));
-        if (options.action == cli::Options::Action::help) {
-            std::fputs(cli::helpText().c_str(), stdout);
-            return checkedOutput(0);
-        }
-        if (options.action == cli::Options::Action::version) {
-            std::fputs(cli::versionText().c_str(), stdout);
+        if (options.action != cli::Options::Action::run) {
+            cli::standardOutput().write(options.action == cli::Options::Action::help
+                                            ? cli::helpText()
+                                            : cli::versionText());
             return checkedOutput(0);
         }
         const std::pair<const char*, const std::string*> typed[4] = {
@@ -100,12 +105,13 @@ int main(int argc, char** argv) {
     std::atomic<bool> stop{false};
     cli::stopOnInterrupt(stop);
 
-    cli::DryRunFiles dryRun(engine::systemFiles());
+    cli::StreamFiles streams(engine::systemFiles());
+    cli::DryRunFiles dryRun(streams);
     cli::RunSettings settings;
     settings.files = std::move(files);
     // The texts never change during a run, so one version spares the engine comparing them.
-    settings.texts = {texts[0], texts[1], texts[2], texts[3], 1};
-    settings.fileLayer = options.dryRun ? &dryRun : &engine::systemFiles();
+    settings.texts = {texts[0], texts[1], texts[2], texts[3], 1, options.caseSensitive};
+    settings.fileLayer = options.dryRun ? static_cast<engine::FileLayer*>(&dryRun) : &streams;
     settings.jobs =
         options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
     if (settings.jobs > cli::kMostJobs) {
@@ -113,11 +119,25 @@ int main(int argc, char** argv) {
                      cli::kMostJobs);
         settings.jobs = cli::kMostJobs;
     }
-    settings.diffContext = options.diff ? options.context : -1;
-    settings.utf8Terminal = cli::terminalIsUtf8();
     settings.skipBinary = !options.binary;
+    settings.inPlace = options.inPlace;
+    settings.backupSuffix = options.backupSuffix;
+    settings.changedOnly = options.changedOnly;
+    settings.utf8Terminal = cli::terminalIsUtf8();
+    const bool diffOnTerminal = options.diff && cli::isTerminal(stdout);
+    if (options.diff) {
+        settings.diffContext = options.context;
+        // On a terminal lines are shown safely; elsewhere they are the files' own bytes.
+        settings.diffStyle.terminal = diffOnTerminal;
+        settings.diffStyle.utf8Terminal = settings.utf8Terminal;
+        settings.diffStyle.color =
+            options.color == cli::Options::Color::always ||
+            (options.color == cli::Options::Color::automatic && cli::showsColor(stdout));
+        if (!options.json) settings.diffOut = &cli::standardOutput();
+    }
     std::optional<cli::ProgressLine> progress;
-    if (!options.quiet && cli::isTerminal(stderr)) {
+    // A diff on the same terminal comes straight from the passes, between redraws of the line.
+    if (!options.quiet && !diffOnTerminal && cli::isTerminal(stderr)) {
         progress.emplace(stderr, static_cast<std::int64_t>(settings.files.size()),
                          totalBytes(settings.files));
         settings.progress = &*progress;
@@ -125,15 +145,16 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<cli::Report> report;
     if (options.json) {
-        report = std::make_unique<cli::JsonReport>(stdout, options.quiet, options.dryRun);
+        report =
+            std::make_unique<cli::JsonReport>(cli::standardOutput(), options.quiet, options.dryRun);
     } else {
-        report = std::make_unique<cli::TextReport>(stdout, stderr, options.quiet, options.dryRun,
-                                                   settings.utf8Terminal);
+        report = std::make_unique<cli::TextReport>(cli::standardError(), options.quiet,
+                                                   options.dryRun, settings.utf8Terminal);
     }
     const cli::Totals totals = cli::runFiles(settings, *report, stop);
     report->finish(totals);
 
     // A Ctrl-C after the last line has stopped nothing.
-    if (totals.stopped > 0 || totals.notStarted > 0) return cli::interruptedStatus();
-    return checkedOutput(totals.failed > 0 ? 1 : 0);
+    const bool interrupted = totals.stopped > 0 || totals.notStarted > 0;
+    return checkedOutput(interrupted ? cli::interruptedStatus() : totals.failed > 0 ? 1 : 0);
 }

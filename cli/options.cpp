@@ -90,10 +90,12 @@ const std::vector<Group>& optionTable() {
              {0, "diff", "",
               "print a unified diff of every file that changes on standard output (with "
               "--dry-run: a preview)",
-              R"(The diff has "\-\-\-", "+++" and "@@" headers; without \fB\-\-dry\-run\fR the )"
-              R"(outputs are written as well. Bytes that the terminal cannot show (control )"
-              R"(characters, and bytes that are not valid in its encoding) appear as )"
-              R"(\fB\\x\fINN\fR.)",
+              R"(The diff names each file on both its "\-\-\-" and "+++" lines and is written )"
+              R"(hunk by hunk; without \fB\-\-dry\-run\fR the outputs are written as well. )"
+              R"(Written to a file or a pipe it holds the files' own bytes, so that )"
+              R"(\fBpatch \-p0\fR and \fBgit apply \-p0\fR make the same changes; a last line )"
+              R"(without an end is followed by "\\ No newline at end of file". On a terminal, )"
+              R"(bytes it cannot show appear as \fB\\x\fINN\fR, and lines are coloured.)",
               [](O& o, N, V) { o.diff = true; }},
              {'U', "unified", "N", "lines of context in the diff (default 3); implies --diff", "",
               [](O& o, N name, V v) {
@@ -103,11 +105,14 @@ const std::vector<Group>& optionTable() {
              {0, "color", "WHEN",
               "colour the diff: auto (on a terminal, the default), always or never", "",
               [](O& o, N name, V v) { o.color = parseColor(name, v); }},
-             {'q', "quiet", "", "report failures only (with --json: list only them)", "",
-              [](O& o, N, V) { o.quiet = true; }},
+             {'q', "quiet", "",
+              "print nothing unless something failed; then the failures and the total (with "
+              "--json: list only the failed files)",
+              "", [](O& o, N, V) { o.quiet = true; }},
              {0, "json", "", "print the report as one JSON document on standard output",
               R"(It holds "files", one object per file in order ("source", "output", "status" )"
-              R"(\- "done", "failed", "skipped" or "stopped" \- and either "encoding", "lines", )"
+              R"(\- "done", "unchanged", "failed", "skipped" or "stopped" \- and either )"
+              R"("encoding", "lines", )"
               R"("segments" and "replacements", or "file" and "reason", or for a skipped file )"
               R"("reason"; "diff" with \fB\-\-diff\fR), and a "total". A name that is not valid )"
               R"(UTF\-8 is given as \fB{"bytes": "\fIbase64\fB"}\fR; in the other texts, bytes )"
@@ -180,7 +185,11 @@ const std::vector<Group>& optionTable() {
               "--changed-only",
               "", [](O& o, N, V) { o.inPlace = true; }},
              {0, "backup", "SUFFIX", "with -i: keep each original as its name followed by SUFFIX",
-              "", [](O& o, N, V v) { o.backupSuffix = v; }},
+              "",
+              [](O& o, N, V v) {
+                  if (v.empty()) throw UsageError("--backup needs a suffix");
+                  o.backupSuffix = v;
+              }},
              {0, "changed-only", "",
               "write an output only for a file in which something was replaced", "",
               [](O& o, N, V) { o.changedOnly = true; }},
@@ -315,6 +324,15 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     if (options.action == Options::Action::run && options.files.empty() && options.lists.empty()) {
         throw UsageError("no files given");
     }
+    if (options.backupSuffix && !options.inPlace) throw UsageError("--backup needs --in-place");
+    // Standard output can carry one thing only.
+    const bool filter =
+        std::find(options.files.begin(), options.files.end(), "-") != options.files.end();
+    if (filter && !options.dryRun && (options.diff || options.json)) {
+        throw UsageError("'-' writes to standard output, which --diff and --json need too");
+    }
+    if (filter && std::find(options.lists.begin(), options.lists.end(), "-") != options.lists.end())
+        throw UsageError("'-' and --files-from - both read standard input");
     return options;
 }
 

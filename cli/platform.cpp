@@ -1,9 +1,11 @@
 #include "cli/platform.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 
 #include "cli/glob.h"
 #include "engine/engine.h"
@@ -16,21 +18,69 @@
 #include <shellapi.h>
 #else
 #include <langinfo.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include "engine/interrupts.h"
 #endif
 
 namespace cli {
+namespace {
+
+std::atomic<bool>* stopFlag = nullptr;
+std::atomic<bool> gone{false};
+
+// Writes some of `bytes` to `fd`: how many, or -1 with errno set.
+long writeSome(int fd, const char* bytes, std::size_t size);
+
+}  // namespace
+
+Stream::Stream(std::FILE* file, const char* name) : fd_(fileno(file)), name_(name) {}
+
+bool Stream::write(std::string_view bytes) {
+    while (!bytes.empty() && error_ == 0 && !gone.load()) {
+        const long put = writeSome(fd_, bytes.data(), bytes.size());
+        if (put >= 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(put));
+        } else if (errno == EPIPE) {
+            gone.store(true);
+            if (stopFlag != nullptr) stopFlag->store(true);
+        } else if (errno != EINTR) {
+            error_ = errno;
+        }
+    }
+    return bytes.empty();
+}
+
+std::string Stream::failure() const {
+    if (error_ == 0) return {};
+    return std::string("cannot write to ") + name_ + ": " + std::strerror(error_);
+}
+
+Stream& standardOutput() {
+    static Stream stream(stdout, "standard output");
+    return stream;
+}
+
+Stream& standardError() {
+    static Stream stream(stderr, "standard error");
+    return stream;
+}
+
+bool readerGone() {
+    return gone.load();
+}
 
 #ifdef _WIN32
 
 namespace {
 
-std::atomic<bool>* interruptFlag = nullptr;
+long writeSome(int fd, const char* bytes, std::size_t size) {
+    return _write(fd, bytes, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+}
 
 extern "C" void onInterrupt(int) {
-    interruptFlag->store(true);
+    stopFlag->store(true);
     std::signal(SIGINT, SIG_DFL);
 }
 
@@ -48,6 +98,8 @@ void setUpConsole() {
     consoleCodePage = GetConsoleOutputCP();
     if (consoleCodePage != 0 && SetConsoleOutputCP(CP_UTF8)) std::atexit(restoreConsole);
     _setmode(_fileno(stdin), _O_BINARY);
+    // A diff holds its files' own line ends.
+    _setmode(_fileno(stdout), _O_BINARY);
 }
 
 std::vector<std::string> commandLine(int, char**) {
@@ -135,8 +187,16 @@ bool terminalIsUtf8() {
     return true;  // setUpConsole() set the console's code page
 }
 
+bool showsColor(std::FILE* stream) {
+    // Where the console can take escapes at all.
+    const HANDLE console = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    return isTerminal(stream) && GetConsoleMode(console, &mode) &&
+           SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
 void stopOnInterrupt(std::atomic<bool>& flag) {
-    interruptFlag = &flag;
+    stopFlag = &flag;
     std::signal(SIGINT, onInterrupt);
 }
 
@@ -144,10 +204,41 @@ int interruptedStatus() {
     return 128 + SIGINT;
 }
 
+std::FILE* temporaryFile() {
+    wchar_t folder[MAX_PATH + 1];
+    wchar_t name[MAX_PATH + 1];
+    if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"sr", 0, name) == 0)
+        return nullptr;
+    const HANDLE file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DeleteFileW(name);
+        return nullptr;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDWR | _O_BINARY);
+    std::FILE* stream = fd >= 0 ? _fdopen(fd, "w+b") : nullptr;
+    if (stream == nullptr && fd >= 0) _close(fd);
+    if (fd < 0) CloseHandle(file);
+    return stream;
+}
+
+bool seekFile(std::FILE* file, std::uint64_t offset) {
+    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+}
+
 #else
+
+namespace {
+
+long writeSome(int fd, const char* bytes, std::size_t size) {
+    return ::write(fd, bytes, size);
+}
+
+}  // namespace
 
 void setUpConsole() {
     std::setlocale(LC_ALL, "");
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 std::vector<std::string> commandLine(int argc, char** argv) {
@@ -179,13 +270,27 @@ bool terminalIsUtf8() {
     return codeset == "UTF-8" || codeset == "utf8";
 }
 
+bool showsColor(std::FILE* stream) {
+    const char* terminal = std::getenv("TERM");
+    return isTerminal(stream) && terminal != nullptr && std::strcmp(terminal, "dumb") != 0;
+}
+
 void stopOnInterrupt(std::atomic<bool>& flag) {
+    stopFlag = &flag;
     engine::catchInterrupts(&flag);
 }
 
 int interruptedStatus() {
     const int signal = engine::firstInterrupt();
     return 128 + (signal != 0 ? signal : SIGINT);
+}
+
+std::FILE* temporaryFile() {
+    return std::tmpfile();
+}
+
+bool seekFile(std::FILE* file, std::uint64_t offset) {
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
 #endif

@@ -37,10 +37,23 @@ const char* statusName(FileResult::Status status) {
             return "stopped";
         case FileResult::Status::skipped:
             return "skipped";
+        case FileResult::Status::unchanged:
+            return "unchanged";
         case FileResult::Status::done:
             break;
     }
     return "done";
+}
+
+// How many bytes at the end of `text` begin a UTF-8 character that more bytes may complete.
+std::size_t openTail(std::string_view text) {
+    for (std::size_t back = 1; back <= std::min<std::size_t>(3, text.size()); ++back) {
+        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+        if ((byte & 0xC0u) == 0x80u) continue;
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
 }
 
 std::string jsonString(std::string_view text) {
@@ -79,6 +92,10 @@ void Totals::add(const FileResult& result) {
     switch (result.status) {
         case FileResult::Status::done:
             ++done;
+            changed += result.stats.replacements > 0 ? 1 : 0;
+            break;
+        case FileResult::Status::unchanged:
+            ++unchanged;
             break;
         case FileResult::Status::failed:
             ++failed;
@@ -95,19 +112,15 @@ void Totals::add(const FileResult& result) {
     replacements += result.stats.replacements;
 }
 
-TextReport::TextReport(std::FILE* out, std::FILE* err, bool quiet, bool dryRun, bool utf8Terminal)
-    : out_(out), err_(err), quiet_(quiet), dryRun_(dryRun), utf8Terminal_(utf8Terminal) {}
+TextReport::TextReport(Stream& err, bool quiet, bool dryRun, bool utf8Terminal)
+    : err_(err), quiet_(quiet), dryRun_(dryRun), utf8Terminal_(utf8Terminal) {}
 
 void TextReport::writeLine(std::string line) {
     line += '\n';
-    std::fwrite(line.data(), 1, line.size(), err_);
+    err_.write(line);
 }
 
 void TextReport::file(const FileResult& result) {
-    if (!result.diff.empty()) {
-        std::fwrite(result.diff.data(), 1, result.diff.size(), out_);
-        std::fflush(out_);
-    }
     std::string line;
     switch (result.status) {
         case FileResult::Status::failed:
@@ -124,6 +137,11 @@ void TextReport::file(const FileResult& result) {
             appendForTerminal(line, result.source, utf8Terminal_);
             writeLine(line + ": skipped: " + result.reason);
             return;
+        case FileResult::Status::unchanged:
+            if (quiet_) return;
+            appendForTerminal(line, result.source, utf8Terminal_);
+            writeLine(line + ": unchanged");
+            return;
         case FileResult::Status::done:
             if (quiet_) return;
             appendForTerminal(line, result.output, utf8Terminal_);
@@ -132,10 +150,13 @@ void TextReport::file(const FileResult& result) {
 }
 
 void TextReport::finish(const Totals& totals) {
-    if (quiet_) return;
+    if (quiet_ && totals.failed == 0) return;
     std::string line = counted(totals.files, "file") + ": " + std::to_string(totals.done) +
-                       (dryRun_ ? " would be written" : " done") + ", " +
-                       std::to_string(totals.failed) + " failed";
+                       (dryRun_ ? " would be written, " : " done, ") +
+                       std::to_string(totals.changed) +
+                       (dryRun_ ? " would change, " : " changed, ");
+    if (totals.unchanged > 0) line += std::to_string(totals.unchanged) + " unchanged, ";
+    line += std::to_string(totals.failed) + " failed";
     if (totals.skipped > 0) line += ", " + std::to_string(totals.skipped) + " skipped";
     if (totals.stopped > 0 || totals.notStarted > 0) {
         line += ", " + std::to_string(totals.stopped) + " stopped, " +
@@ -148,10 +169,8 @@ void TextReport::finish(const Totals& totals) {
     writeLine(line + "; " + countsText(sum));
 }
 
-JsonReport::JsonReport(std::FILE* out, bool quiet, bool dryRun) : out_(out), quiet_(quiet) {
-    const std::string head =
-        std::string("{\"dryRun\": ") + (dryRun ? "true" : "false") + ", \"files\": [";
-    std::fwrite(head.data(), 1, head.size(), out_);
+JsonReport::JsonReport(Stream& out, bool quiet, bool dryRun) : out_(out), quiet_(quiet) {
+    out_.write(std::string("{\"dryRun\": ") + (dryRun ? "true" : "false") + ", \"files\": [");
 }
 
 void JsonReport::file(const FileResult& result) {
@@ -171,23 +190,35 @@ void JsonReport::file(const FileResult& result) {
                  ", \"segments\": " + std::to_string(result.stats.segments) +
                  ", \"replacements\": " + std::to_string(result.stats.replacements);
     }
-    if (!result.diff.empty()) entry += ", \"diff\": " + jsonString(result.diff);
+    if (result.diff) {
+        entry += ", \"diff\": \"";
+        // Escaped in pieces that end between two characters.
+        std::string carried;
+        result.diff([&](std::string_view bytes) {
+            carried += bytes;
+            const std::size_t whole = carried.size() - openTail(carried);
+            appendJsonString(entry, std::string_view(carried).substr(0, whole));
+            carried.erase(0, whole);
+            out_.write(entry);
+            entry.clear();
+        });
+        appendJsonString(entry, carried);
+        entry += "\"";
+    }
     entry += "}";
-    std::fwrite(entry.data(), 1, entry.size(), out_);
+    out_.write(entry);
 }
 
 void JsonReport::finish(const Totals& t) {
-    const std::string tail =
+    out_.write(
         std::string(first_ ? "" : "\n") + "], \"total\": {\"files\": " + std::to_string(t.files) +
-        ", \"done\": " + std::to_string(t.done) + ", \"failed\": " + std::to_string(t.failed) +
-        ", \"stopped\": " + std::to_string(t.stopped) +
-        ", \"skipped\": " + std::to_string(t.skipped) +
-        ", \"notStarted\": " + std::to_string(t.notStarted) +
-        ", \"lines\": " + std::to_string(t.lines) +
+        ", \"done\": " + std::to_string(t.done) + ", \"changed\": " + std::to_string(t.changed) +
+        ", \"unchanged\": " + std::to_string(t.unchanged) + ", \"failed\": " +
+        std::to_string(t.failed) + ", \"stopped\": " + std::to_string(t.stopped) +
+        ", \"skipped\": " + std::to_string(t.skipped) + ", \"notStarted\": " +
+        std::to_string(t.notStarted) + ", \"lines\": " + std::to_string(t.lines) +
         ", \"segments\": " + std::to_string(t.segments) +
-        ", \"replacements\": " + std::to_string(t.replacements) + "}}\n";
-    std::fwrite(tail.data(), 1, tail.size(), out_);
-    std::fflush(out_);
+        ", \"replacements\": " + std::to_string(t.replacements) + "}}\n");
 }
 
 }  // namespace cli

@@ -3,24 +3,29 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <functional>
 #include <string>
 
+#include "cli/platform.h"
+#include "cli/spool.h"
 #include "engine/engine.h"
 
 namespace cli {
 
 struct FileResult {
-    enum class Status { done, failed, stopped, skipped };
+    // unchanged: nothing was replaced, and no output written for it.
+    enum class Status { done, unchanged, failed, stopped, skipped };
     Status status = Status::done;
     std::string source, output;      // as shown: UTF-8 on Windows, the name's bytes elsewhere
-    engine::PassStats stats;         // done and stopped files
+    engine::PassStats stats;         // done, unchanged and stopped files
     std::string failedFile, reason;  // failed files: the file concerned and why; skipped: why
-    std::string diff;                // the file's diff with its headers, or empty
+    // The file's diff with its headers, handed over in pieces; empty when there is none.
+    std::function<void(const Sink&)> diff;
 };
 
 struct Totals {
-    std::int64_t files = 0, done = 0, failed = 0, stopped = 0, skipped = 0, notStarted = 0;
+    std::int64_t files = 0, done = 0, changed = 0, unchanged = 0, failed = 0, stopped = 0,
+                 skipped = 0, notStarted = 0;
     std::int64_t lines = 0, segments = 0, replacements = 0;
     void add(const FileResult& result);
 };
@@ -32,29 +37,28 @@ public:
     virtual void finish(const Totals& totals) = 0;
 };
 
-// Text lines on `err` (diffs on `out`); `quiet` keeps the failures only.
+// Text lines on `err`; `quiet` keeps the failures only, and the total when there are any.
 class TextReport final : public Report {
 public:
-    TextReport(std::FILE* out, std::FILE* err, bool quiet, bool dryRun, bool utf8Terminal);
+    TextReport(Stream& err, bool quiet, bool dryRun, bool utf8Terminal);
     void file(const FileResult& result) override;
     void finish(const Totals& totals) override;
 
 private:
     void writeLine(std::string line);
-    std::FILE* out_;
-    std::FILE* err_;
+    Stream& err_;
     bool quiet_, dryRun_, utf8Terminal_;
 };
 
 // One JSON document on `out`, written as the files come; `quiet` lists the failures only.
 class JsonReport final : public Report {
 public:
-    JsonReport(std::FILE* out, bool quiet, bool dryRun);
+    JsonReport(Stream& out, bool quiet, bool dryRun);
     void file(const FileResult& result) override;
     void finish(const Totals& totals) override;
 
 private:
-    std::FILE* out_;
+    Stream& out_;
     bool quiet_;
     bool first_ = true;
 };

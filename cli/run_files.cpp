@@ -5,9 +5,9 @@
 #include <optional>
 #include <thread>
 
-#include "cli/escape.h"
 #include "cli/platform.h"
-#include "cli/unified_diff.h"
+#include "cli/spool.h"
+#include "cli/stream_files.h"
 
 namespace cli {
 namespace {
@@ -20,12 +20,15 @@ struct alignas(64) ProgressSlot {
 };
 
 // One file's pass: the fixed texts, the stop flag every worker shares, the bytes done added to
-// its worker's slot, and optionally the diff.
+// its worker's slot, and optionally the diff, written to `diffs` as its hunks are complete.
 class FileObserver final : public engine::Observer {
 public:
-    FileObserver(const RunSettings& settings, const std::atomic<bool>& stop, ProgressSlot* slot)
+    FileObserver(const RunSettings& settings, const std::atomic<bool>& stop, ProgressSlot* slot,
+                 const engine::FileJob& job, std::size_t index, OrderedOutput& diffs)
         : texts_(settings.texts), stop_(stop), slot_(slot), skipBinary_(settings.skipBinary) {
-        if (settings.diffContext >= 0) diff_.emplace(settings.diffContext, settings.utf8Terminal);
+        if (settings.diffContext < 0) return;
+        diff_.emplace(settings.diffContext, settings.diffStyle, textFromPath(job.source),
+                      [&diffs, index](std::string_view bytes) { diffs.write(index, bytes); });
     }
     engine::Texts texts() const override { return texts_; }
     bool stopRequested() override { return stop_.load(std::memory_order_relaxed); }
@@ -38,11 +41,9 @@ public:
     }
     bool wantsLines() const override { return diff_.has_value(); }
     bool skipsBinary() const override { return skipBinary_; }
-    void lineRewritten(std::string_view before, std::string_view after) override {
-        diff_->line(before, after);
-    }
-    // The diff's hunks; empty without a diff or when nothing changed.
-    std::string takeDiff() { return diff_ ? diff_->finish() : std::string(); }
+    void lineRewritten(const engine::RewrittenLine& line) override { diff_->line(line); }
+    // Writes the diff's last hunk; whether it has any.
+    bool finishDiff() { return diff_ && diff_->finish(); }
 
 private:
     engine::Texts texts_;
@@ -66,6 +67,22 @@ std::optional<FileResult> knownBefore(const ListedFile& file, engine::ChosenFile
     return result;
 }
 
+// The pass for a source: its output beside it, over it in place, or standard output for "-".
+engine::FileJob jobFor(const RunSettings& settings, const std::filesystem::path& source) {
+    engine::FileJob job{source, engine::outputPath(source)};
+    if (source == kStandardStreams) {
+        job.output = job.source;  // a filter, which writes every line
+        return job;
+    }
+    job.changedOnly = settings.changedOnly || settings.inPlace;
+    if (settings.inPlace) {
+        job.output = job.source;
+        if (settings.backupSuffix)
+            (job.backup = job.source) += pathFromText(*settings.backupSuffix);
+    }
+    return job;
+}
+
 // Starts a pass for every file until `stop` is set, and reports each in list order, with the
 // listed files that need none.
 class Run final : public engine::RunObserver {
@@ -75,12 +92,16 @@ public:
           report_(report),
           stop_(stop),
           known_(settings.files.size()),
-          slots_(std::max(1u, settings.jobs)) {
+          slots_(std::max(1u, settings.jobs)),
+          diffs_(
+              [this](std::string_view bytes) {
+                  if (settings_.diffOut != nullptr) settings_.diffOut->write(bytes);
+              },
+              settings.diffOut != nullptr) {
         for (std::size_t i = 0; i < settings.files.size(); ++i) {
             known_[i] = knownBefore(settings.files[i], plan.chosen);
             if (known_[i]) continue;
-            plan.jobs.push_back(
-                {settings.files[i].path, engine::outputPath(settings.files[i].path)});
+            plan.jobs.push_back(jobFor(settings, settings.files[i].path));
             listed_.push_back(i);
         }
         observers_.resize(plan.jobs.size());
@@ -89,7 +110,8 @@ public:
     engine::Observer* fileStarting(std::size_t index, unsigned worker) override {
         if (stop_.load()) return nullptr;
         ProgressSlot* slot = settings_.progress != nullptr ? &slots_[worker] : nullptr;
-        observers_[index] = std::make_unique<FileObserver>(settings_, stop_, slot);
+        observers_[index] =
+            std::make_unique<FileObserver>(settings_, stop_, slot, plan.jobs[index], index, diffs_);
         return observers_[index].get();
     }
 
@@ -99,27 +121,37 @@ public:
         FileResult result;
         result.source = textFromPath(plan.jobs[index].source);
         result.output = textFromPath(plan.jobs[index].output);
-        if (passed.outcome == engine::FileReport::Outcome::failed) {
+        if (settings_.progress != nullptr) settings_.progress->clear();
+        if (passed.outcome != engine::FileReport::Outcome::failed) {
+            try {
+                if (observer->finishDiff() && settings_.diffOut == nullptr) {
+                    result.diff = [this, index](const Sink& to) { diffs_.take(index, to); };
+                }
+            } catch (const std::exception& error) {  // a temporary file that cannot be written
+                result.reason = error.what();
+            }
+        }
+        if (passed.outcome == engine::FileReport::Outcome::failed || !result.reason.empty()) {
             result.status = FileResult::Status::failed;
-            result.failedFile = textFromPath(passed.failedFile);
-            result.reason = passed.reason;
+            result.failedFile =
+                result.reason.empty() ? textFromPath(passed.failedFile) : result.source;
+            if (result.reason.empty()) result.reason = passed.reason;
         } else if (passed.outcome == engine::FileReport::Outcome::skipped) {
             result.status = FileResult::Status::skipped;
             result.reason = passed.reason;
         } else {
             result.status = passed.outcome == engine::FileReport::Outcome::stopped
                                 ? FileResult::Status::stopped
-                                : FileResult::Status::done;
+                            : passed.written ? FileResult::Status::done
+                                             : FileResult::Status::unchanged;
             result.stats = passed.stats;
-            if (std::string hunks = observer->takeDiff(); !hunks.empty()) {
-                std::string headers = "--- ";
-                appendForTerminal(headers, result.source, settings_.utf8Terminal);
-                headers += "\n+++ ";
-                appendForTerminal(headers, result.output, settings_.utf8Terminal);
-                result.diff = headers + "\n" + hunks;
-            }
         }
-        add(result);
+        totals.add(result);
+        // The diff comes before the file's line in the text report, inside its entry in JSON,
+        // and the next file's diff after both.
+        if (settings_.diffOut != nullptr) diffs_.flush(index);
+        report_.file(result);
+        diffs_.finish(index);
         next_ = listed_[index] + 1;
     }
 
@@ -167,12 +199,13 @@ private:
     std::size_t next_ = 0;                          // the first listed file not reported
     std::vector<std::unique_ptr<FileObserver>> observers_;
     std::vector<ProgressSlot> slots_;
+    OrderedOutput diffs_;
 };
 
 }  // namespace
 
 Totals runFiles(const RunSettings& settings, Report& report, const std::atomic<bool>& stop) {
-    // Every listed file is chosen: no output may replace any of them.
+    // Every listed file is chosen: no output may replace any of them, except a source its own.
     Run run(settings, report, stop);
     run.finish(engine::run(run.plan, run, std::max(1u, settings.jobs), *settings.fileLayer).size());
     if (settings.progress != nullptr) settings.progress->clear();

@@ -3,10 +3,13 @@
 
 #include <atomic>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "cli/progress.h"
 #include "cli/report.h"
+#include "cli/unified_diff.h"
 #include "cli/walk.h"
 #include "engine/engine.h"
 #include "engine/file_layer.h"
@@ -18,8 +21,13 @@ struct RunSettings {
     engine::Texts texts;
     engine::FileLayer* fileLayer = nullptr;
     unsigned jobs = 1;
+    bool inPlace = false;  // outputs over their sources, only where something changed
+    std::optional<std::string> backupSuffix;
+    bool changedOnly = false;
     int diffContext = -1;  // below 0: no diff
     bool skipBinary = true;
+    UnifiedDiff::Style diffStyle;
+    Stream* diffOut = nullptr;  // where diffs go as they come, or null: only into the report
     bool utf8Terminal = false;
     ProgressLine* progress = nullptr;  // drawn by the reporting thread when given
 };

@@ -7,8 +7,12 @@
 namespace cli {
 namespace {
 
+// git diff's colours.
+constexpr std::string_view kBold = "\x1b[1m", kCyan = "\x1b[36m", kRed = "\x1b[31m",
+                           kGreen = "\x1b[32m", kReset = "\x1b[m";
+
 // "-5,3"; a hunk of one line is written "-5", as diff does.
-std::string range(char sign, std::int64_t start, std::size_t count) {
+std::string range(char sign, std::int64_t start, std::int64_t count) {
     std::string text(1, sign);
     text += std::to_string(start);
     if (count != 1) text += "," + std::to_string(count);
@@ -17,80 +21,128 @@ std::string range(char sign, std::int64_t start, std::size_t count) {
 
 }  // namespace
 
-UnifiedDiff::UnifiedDiff(int context, bool utf8Terminal)
-    : context_(static_cast<std::size_t>(context < 0 ? 0 : context)), utf8Terminal_(utf8Terminal) {}
-
-void UnifiedDiff::line(std::string_view before, std::string_view after) {
-    ++lineNumber_;
-    const bool changed = before != after;
-    if (changed) {
-        if (hunk_.empty()) {
-            hunkStart_ = lineNumber_ - static_cast<std::int64_t>(leading_.size());
-            for (std::size_t i = 0; i < leading_.size(); ++i) {
-                std::string& text = leading_[(leadingStart_ + i) % leading_.size()];
-                hunk_.push_back({std::move(text), {}, false});
-            }
-            leading_.clear();
-            leadingStart_ = 0;
+UnifiedDiff::UnifiedDiff(int context, Style style, std::string_view name, Sink out,
+                         std::size_t memory)
+    : context_(static_cast<std::size_t>(std::max(context, 0))),
+      style_(style),
+      out_(std::move(out)),
+      body_(memory),
+      added_(memory) {
+    for (const char* sign : {"--- ", "+++ "}) {
+        if (style_.color) head_ += kBold;
+        head_ += sign;
+        if (style_.terminal) {
+            appendForTerminal(head_, name, style_.utf8Terminal);
+        } else {
+            head_ += name;
         }
-        hunk_.push_back({std::string(before), std::string(after), true});
-        trailing_ = 0;
-        return;
+        if (style_.color) head_ += kReset;
+        head_ += '\n';
     }
-    if (!hunk_.empty()) {
-        hunk_.push_back({std::string(before), {}, false});
+}
+
+void UnifiedDiff::line(const engine::RewrittenLine& line) {
+    for (std::string* side : {&before_, &after_}) {
+        const bool old = side == &before_;
+        side->append(line.mark);
+        side->append(old ? line.before : line.after);
+        side->append(old ? line.beforeEnd : line.afterEnd);
+    }
+    gathering_ = true;
+    if (line.beforeEnd.ends_with('\n')) lineDone();
+}
+
+void UnifiedDiff::lineDone() {
+    ++lineNumber_;
+    gathering_ = false;
+    if (before_ != after_) {
+        changed();
+    } else {
+        unchanged();
+    }
+    before_.clear();
+    after_.clear();
+}
+
+void UnifiedDiff::changed() {
+    if (!open_) {
+        open_ = true;
+        hunkStart_ = lineNumber_ - static_cast<std::int64_t>(leading_.size());
+        hunkLines_ = 0;
+        for (const std::string& text : leading_) show(body_, ' ', text);
+        hunkLines_ += static_cast<std::int64_t>(leading_.size());
+        leading_.clear();
+    }
+    for (const std::string& text : trailing_) show(body_, ' ', text);
+    hunkLines_ += static_cast<std::int64_t>(trailing_.size());
+    trailing_.clear();
+    // A run of changed lines shows all its old lines, then all its new ones.
+    show(body_, '-', before_);
+    show(added_, '+', after_);
+    ++hunkLines_;
+}
+
+void UnifiedDiff::unchanged() {
+    if (open_) {
+        added_.drainTo([this](std::string_view bytes) { body_.append(bytes); });
+        trailing_.push_back(before_);
         // Two hunks whose contexts would touch stay one; past that the hunk is complete.
-        if (++trailing_ == 2 * context_ + 1) closeHunk(hunk_.size() - context_ - 1);
+        if (trailing_.size() == 2 * context_ + 1) closeHunk();
         return;
     }
     if (context_ == 0) return;
-    if (leading_.size() < context_) {
-        leading_.emplace_back(before);
-    } else {
-        leading_[leadingStart_].assign(before);
-        leadingStart_ = (leadingStart_ + 1) % context_;
-    }
+    if (leading_.size() == context_) leading_.pop_front();
+    leading_.push_back(before_);
 }
 
-void UnifiedDiff::closeHunk(std::size_t kept) {
-    text_ += "@@ " + range('-', hunkStart_, kept) + " " + range('+', hunkStart_, kept) + " @@\n";
-    // A run of changed lines shows all its old lines, then all its new ones.
-    for (std::size_t i = 0; i < kept;) {
-        if (!hunk_[i].changed) {
-            text_ += ' ';
-            appendForTerminal(text_, hunk_[i].before, utf8Terminal_);
-            text_ += '\n';
-            ++i;
-            continue;
-        }
-        std::size_t end = i;
-        while (end < kept && hunk_[end].changed) ++end;
-        for (const bool old : {true, false}) {
-            for (std::size_t j = i; j < end; ++j) {
-                text_ += old ? '-' : '+';
-                appendForTerminal(text_, old ? hunk_[j].before : hunk_[j].after, utf8Terminal_);
-                text_ += '\n';
-            }
-        }
-        i = end;
-    }
+void UnifiedDiff::closeHunk() {
+    // Either the hunk ends in unchanged lines, or in a run of changes whose new lines are last.
+    const std::size_t kept = std::min(trailing_.size(), context_);
+    for (std::size_t i = 0; i < kept; ++i) show(body_, ' ', trailing_[i]);
+    hunkLines_ += static_cast<std::int64_t>(kept);
+    std::string header = any_ ? "" : head_;
+    any_ = true;
+    if (style_.color) header += kCyan;
+    header += "@@ " + range('-', hunkStart_, hunkLines_) + " " +
+              range('+', hunkStart_, hunkLines_) + " @@";
+    if (style_.color) header += kReset;
+    header += '\n';
+    out_(header);
+    body_.drainTo(out_);
+    added_.drainTo(out_);
     // The unchanged lines after the kept ones may lead the next hunk.
     leading_.clear();
-    leadingStart_ = 0;
-    const std::size_t from = hunk_.size() > context_ ? hunk_.size() - context_ : 0;
-    for (std::size_t i = std::max(from, kept); i < hunk_.size(); ++i) {
-        leading_.push_back(std::move(hunk_[i].before));
+    for (std::size_t i = std::max(kept, trailing_.size() - std::min(trailing_.size(), context_));
+         i < trailing_.size(); ++i) {
+        leading_.push_back(std::move(trailing_[i]));
     }
-    hunk_.clear();
-    trailing_ = 0;
+    trailing_.clear();
+    open_ = false;
 }
 
-std::string UnifiedDiff::finish() {
-    if (!hunk_.empty()) {
-        const std::size_t extra = trailing_ > context_ ? trailing_ - context_ : 0;
-        closeHunk(hunk_.size() - extra);
+void UnifiedDiff::show(Spool& to, char sign, std::string_view text) {
+    const bool ended = text.ends_with('\n');
+    std::string_view content = text.substr(0, text.size() - (ended ? 1 : 0));
+    shown_.clear();
+    if (style_.color && sign != ' ') shown_ += sign == '-' ? kRed : kGreen;
+    shown_ += sign;
+    if (style_.terminal) {
+        // The end is the terminal's own; a CR before it is part of the end.
+        if (content.ends_with('\r')) content.remove_suffix(1);
+        appendForTerminal(shown_, content, style_.utf8Terminal);
+    } else {
+        shown_ += content;
     }
-    return std::move(text_);
+    if (style_.color && sign != ' ') shown_ += kReset;
+    shown_ += '\n';
+    if (!ended) shown_ += "\\ No newline at end of file\n";
+    to.append(shown_);
+}
+
+bool UnifiedDiff::finish() {
+    if (gathering_) lineDone();
+    if (open_) closeHunk();
+    return any_;
 }
 
 }  // namespace cli

@@ -96,6 +96,15 @@ const CaseRules& CaseRules::unicode() {
     return rules;
 }
 
+const CaseRules& CaseRules::exact() {
+    static const CaseRules rules = [] {
+        std::array<unsigned char, 256> same{};
+        for (unsigned c = 0; c < 256; ++c) same[c] = static_cast<unsigned char>(c);
+        return CaseRules(same, false);
+    }();
+    return rules;
+}
+
 std::size_t CaseRules::anchorOf(std::string_view needle) {
     // A letter costs two scans, one for each case, so it must be rarer to be worth it. Within a
     // UTF-8 character, the lead byte is shared by a whole script and the last one tells most

@@ -1,5 +1,6 @@
 // Case-insensitive search: ASCII letters always match their other case; past ASCII, single
-// bytes fold by a code page's table, or UTF-8 characters by code point.
+// bytes fold by a code page's table, or UTF-8 characters by code point. Or exact search, where
+// nothing folds.
 #pragma once
 
 #include <array>
@@ -17,6 +18,8 @@ public:
     CaseRules(const std::array<unsigned char, 256>& fold, bool utf8);
     // The rules for UTF-8 text.
     static const CaseRules& unicode();
+    // Rules that tell every byte apart: texts match in their own letter case, in any encoding.
+    static const CaseRules& exact();
 
     // 0-based index of the first match of a non-empty `needle` that starts at or after `from`.
     std::size_t find(std::string_view haystack, std::string_view needle, std::size_t from) const {

@@ -38,13 +38,14 @@ std::string rewrite(std::string_view line, std::string_view startMarker,
 // The four texts, in UTF-8; each pass converts them to its file's encoding. The views stay valid
 // until the observer's next stopRequested(). An observer that keeps `version` above 0 and
 // changes it whenever a text changes spares the pass comparing the texts on every line; 0 means
-// "compare them".
+// "compare them". Texts match whatever their letter case unless `caseSensitive`.
 struct Texts {
     std::string_view startMarker;
     std::string_view stopMarker;
     std::string_view searchText;
     std::string_view replacementText;
     std::uint64_t version = 0;
+    bool caseSensitive = false;
 };
 
 // `text` in the C library's present locale (as a terminal types it), written in UTF-8 as
@@ -72,6 +73,15 @@ struct PassStats {
     std::int64_t replacements = 0;  // segments in which the search text was replaced
 };
 
+// A line before and after its rewrite, without its end: UTF-8 for UTF-8 and UTF-16 files, the
+// file's own bytes otherwise. Each end is the one it has in its file: the source's is empty for
+// a last line without one. `mark` is a UTF-8 file's byte-order mark, given with its first line.
+struct RewrittenLine {
+    std::string_view before, after;
+    std::string_view beforeEnd, afterEnd;
+    std::string_view mark = {};
+};
+
 // What a pass needs of whoever drives it: the window, the command line, a benchmark.
 class Observer {
 public:
@@ -83,13 +93,12 @@ public:
     virtual bool stopRequested() { return false; }
     // The bytes of the file done and its total, for a bar: (0, total) once the file is open,
     // then after its byte-order mark and after every line. The total is the size, and two more
-    // for the end that an open last line is given.
+    // for the end that an open last line is given; -1 for a stream of unknown size.
     virtual void progress(std::int64_t /*done*/, std::int64_t /*total*/) {}
     // Asked once per pass: whether lineRewritten() is wanted for every line.
     virtual bool wantsLines() const { return false; }
-    // Every line before and after its rewrite, without its end: UTF-8 for UTF-8 and UTF-16
-    // files, the file's own bytes otherwise.
-    virtual void lineRewritten(std::string_view /*before*/, std::string_view /*after*/) {}
+    // Every line, in order.
+    virtual void lineRewritten(const RewrittenLine& /*line*/) {}
     // Asked once per pass, before an output is made: whether a source that looks binary (a NUL
     // byte in its first 8 KiB, with no UTF-16 or UTF-32 mark and not UTF-16 without one) is
     // skipped rather than copied.
@@ -125,9 +134,12 @@ private:
 // The failure reason for an output that would replace a chosen file.
 std::string overwriteReason(const std::filesystem::path& output);
 
-// One file of a run, and the output it is copied to.
+// One file of a run, and the output it is copied to: an output that is the source itself
+// rewrites it in place.
 struct FileJob {
     std::filesystem::path source, output;
+    bool changedOnly = false;           // an output only where something was replaced
+    std::filesystem::path backup = {};  // in place: where the original is kept first, if anywhere
 };
 
 // What became of one file.
@@ -135,14 +147,16 @@ struct FileReport {
     enum class Outcome { completed, stopped, failed, skipped };
     Outcome outcome = Outcome::completed;
     PassStats stats;                   // completed and stopped files: what was written
+    bool written = false;              // whether the output took its final name
     std::filesystem::path failedFile;  // failed ones: the file concerned (source or output)
     std::string reason;                // and why, in the system's words; skipped ones: "binary"
 };
 
 // Copies job.source into job.output, rewriting every line with the observer's texts; an output
-// that is one of `chosen` (or, without it, the source) is refused. Whatever fails in the work on
-// the file (reading, writing, memory) is its failure and leaves no partial output; what the
-// observer throws is passed on. A stopped pass writes the lines done.
+// (or backup) that is one of `chosen` (or, without it, the source) is refused, except the source
+// itself in place. Whatever fails in the work on the file (reading, writing, memory) is its
+// failure and leaves no partial output; what the observer throws is passed on. A stopped pass
+// writes the lines done, except over its own source.
 FileReport passFile(const FileJob& job, Observer& observer, FileLayer& files = systemFiles(),
                     const ChosenFiles* chosen = nullptr);
 

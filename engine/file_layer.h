@@ -25,10 +25,11 @@ private:
     std::filesystem::path path_;
 };
 
-// Who may use a file, as POSIX tells it: the owner's, the group's and others' bits, and the
-// group. An output takes its source's.
+// Who may use a file, as POSIX tells it: the owner's, the group's and others' bits, the owner
+// and the group. An output takes its source's, as far as the system lets it.
 struct Permissions {
     std::uint32_t mode = 0600;
+    std::int64_t owner = -1;  // -1: the creator
     std::int64_t group = -1;  // -1: the creator's
 };
 
@@ -38,7 +39,8 @@ public:
     virtual ~InputFile() = default;
     // As the file was when it was opened; private to the owner where the system has none.
     virtual Permissions permissions() const { return {}; }
-    // Size in bytes when it was opened.
+    static constexpr std::uint64_t kUnknownSize = UINT64_MAX;
+    // Size in bytes when it was opened; kUnknownSize for a stream.
     virtual std::uint64_t size() const = 0;
     // Reads up to `capacity` bytes; 0 at the end of the file. Throws FileError.
     virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
@@ -70,6 +72,11 @@ public:
     // FileError.
     virtual std::unique_ptr<OutputFile> createOutput(const std::filesystem::path& finalPath,
                                                      const InputFile& source) = 0;
+    // Makes `backup` the same file as `source` (a hard link, or a copy where there can be none),
+    // replacing any file there only once it is complete; `source` is left as it is. Throws
+    // FileError.
+    virtual void backUp(const std::filesystem::path& source,
+                        const std::filesystem::path& backup) = 0;
 };
 
 // The real file system.

@@ -63,7 +63,7 @@ FilePass::FilePass(InputFile& input, Observer& observer)
     const std::string_view head = blocks_.unread();
     for (const Mark& m : kMarks) {
         if (head.substr(0, m.bytes.size()) == m.bytes) {
-            mark_ = m.bytes.size();
+            markBytes_ = m.bytes.size();
             encoding_ = m.encoding;
             break;
         }
@@ -77,16 +77,19 @@ bool FilePass::binary() const {
 }
 
 FileReport::Outcome FilePass::run(OutputFile& output, PassStats& stats) {
-    const std::int64_t remaining = static_cast<std::int64_t>(input_.size());
-    total_ = remaining + 2;
+    // A stream is read until it ends.
+    const bool sized = input_.size() != InputFile::kUnknownSize;
+    const std::int64_t remaining = sized ? static_cast<std::int64_t>(input_.size()) : INT64_MAX;
+    total_ = sized ? remaining + 2 : -1;
     observer_.progress(0, total_);
 
     const std::optional<TextEncoding> encoding = encoding_;
     sink_.emplace(output, formOf(encoding.value_or(TextEncoding::codePage)));
     // The same mark, counted at once.
-    sink_->appendRaw(blocks_.unread().substr(0, mark_));
-    blocks_.consume(mark_);
-    const auto done = static_cast<std::int64_t>(mark_);
+    sink_->appendRaw(blocks_.unread().substr(0, markBytes_));
+    if (encoding == TextEncoding::utf8) mark_ = blocks_.unread().substr(0, markBytes_);
+    blocks_.consume(markBytes_);
+    const auto done = static_cast<std::int64_t>(markBytes_);
     if (done != 0) observer_.progress(done, total_);
     FileReport::Outcome result;
     if (encoding && encoding != TextEncoding::utf8) {
@@ -110,10 +113,17 @@ FileReport::Outcome FilePass::run(OutputFile& output, PassStats& stats) {
 }
 
 void FilePass::chooseForm(bool utf8) {
-    const CodePage* page = utf8 ? nullptr : &page_->eightBit();
-    forms_.setCodePage(page);
-    rules_ = page != nullptr ? &page->rules() : &CaseRules::unicode();
+    formPage_ = utf8 ? nullptr : &page_->eightBit();
+    forms_.setCodePage(formPage_);
+    takeRules();
+}
+
+void FilePass::takeRules() {
+    rules_ = exact_                 ? &CaseRules::exact()
+             : formPage_ != nullptr ? &formPage_->rules()
+                                    : &CaseRules::unicode();
     rewriter_.setRules(*rules_);
+    hit_ = nullptr;  // found by other rules
 }
 
 template <bool Wide>
@@ -139,7 +149,7 @@ bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
             if (hit_ < raw.data() + line.text.size()) return false;
         }
     }
-    if (wantsLines_) observer_.lineRewritten(line.text, line.text);
+    if (wantsLines_) tellLine(line.text, line.text, endText(line.end), endText(line.end));
     if (run_.data() + run_.size() != raw.data()) {
         flushRun();
         run_ = std::string_view(raw.data(), 0);
@@ -180,7 +190,9 @@ FileReport::Outcome FilePass::copyLines(Reader& reader, std::int64_t remaining, 
                                         PassStats& stats) {
     constexpr bool wide = std::is_same_v<Reader, UnitLineReader>;
     bool formKnown = wide;
+    exact_ = observer_.texts().caseSensitive;
     if (!formKnown) chooseForm(false);
+    takeRules();
     settle(reader, formKnown);
     wantsLines_ = observer_.wantsLines();
     blocks_.beforeFill(&FilePass::beforeFill, this);
@@ -199,17 +211,22 @@ FileReport::Outcome FilePass::copyLines(Reader& reader, std::int64_t remaining, 
             read = true;
             settle(reader, formKnown);
             const Texts current = observer_.texts();
+            if (current.caseSensitive != exact_) {
+                exact_ = current.caseSensitive;
+                takeRules();
+            }
             const PreparedTexts& texts = forms_.update(current);
             lookAhead(reader, formKnown, current);
             const LineEnd end = line.end == LineEnd::none ? lastEnd : line.end;
             lastEnd = end;
+            const std::string_view sourceEnd = line.end == LineEnd::none ? "" : endText(end);
             if constexpr (wide) {
                 if (!keptAsItIs<true>(line, texts)) {
                     flushRun();
                     // Only an incomplete unit after the last line's end makes a line empty and
                     // open.
                     if (!line.text.empty() || line.end != LineEnd::none) {
-                        writeLine<true>(line.text, texts, endText(end));
+                        writeLine<true>(line.text, texts, endText(end), sourceEnd);
                     }
                     sink_->appendRaw(reader.trailing());  // carried through as it was
                 }
@@ -219,7 +236,7 @@ FileReport::Outcome FilePass::copyLines(Reader& reader, std::int64_t remaining, 
                 // unit: an end after it would leave half a unit.
                 const bool halfUnit = line.end == LineEnd::none && done % 2 == 1 &&
                                       line.text == std::string_view("", 1);
-                writeLine<false>(line.text, texts, halfUnit ? "" : endText(end));
+                writeLine<false>(line.text, texts, halfUnit ? "" : endText(end), sourceEnd);
             }
             ++stats.lines;
             // A last line without an end counts two bytes for the end it is given.
@@ -248,7 +265,8 @@ std::string_view FilePass::endText(LineEnd end) {
 }
 
 template <bool Gather>
-void FilePass::writeLine(std::string_view line, const PreparedTexts& texts, std::string_view end) {
+void FilePass::writeLine(std::string_view line, const PreparedTexts& texts, std::string_view end,
+                         std::string_view sourceEnd) {
     if (!wantsLines_ && (!Gather || line.size() >= kBlock)) {
         rewriter_.append(line, texts, *sink_);
         sink_->append(end);
@@ -256,9 +274,15 @@ void FilePass::writeLine(std::string_view line, const PreparedTexts& texts, std:
     }
     rewritten_.clear();
     rewriter_.append(line, texts, rewritten_);
-    if (wantsLines_) observer_.lineRewritten(line, rewritten_);
+    if (wantsLines_) tellLine(line, rewritten_, sourceEnd, end);
     rewritten_.append(end);
     sink_->append(rewritten_);
+}
+
+void FilePass::tellLine(std::string_view before, std::string_view after, std::string_view beforeEnd,
+                        std::string_view afterEnd) {
+    observer_.lineRewritten({before, after, beforeEnd, afterEnd, mark_});
+    mark_.clear();
 }
 
 }  // namespace engine::detail

@@ -36,6 +36,8 @@ public:
 private:
     // 8-bit text is matched in UTF-8 once it reads as UTF-8, otherwise in the 8-bit code page.
     void chooseForm(bool utf8);
+    // The rules of the form chosen, or exact ones for texts that keep their letter case.
+    void takeRules();
 
     // Most lines hold no start marker. Such a line that still lies in the read block, with its
     // end, is left where it is and written with its neighbours in one piece; the block is
@@ -65,8 +67,12 @@ private:
     // Rewrites a line into the output and ends it with `end`, straight or, with `Gather`
     // (UTF-16, UTF-32) or for the observer, gathered first so that it is converted or handed
     // over in one piece. A huge line is never gathered unless the observer wants it whole.
+    // `sourceEnd` is the end the line had, for the observer.
     template <bool Gather>
-    void writeLine(std::string_view line, const PreparedTexts& texts, std::string_view end);
+    void writeLine(std::string_view line, const PreparedTexts& texts, std::string_view end,
+                   std::string_view sourceEnd);
+    void tellLine(std::string_view before, std::string_view after, std::string_view beforeEnd,
+                  std::string_view afterEnd);
 
     InputFile& input_;
     Observer& observer_;
@@ -78,14 +84,17 @@ private:
     SegmentRewriter rewriter_;
     const CaseRules* rules_ = &CaseRules::unicode();
     // What the start of the source showed: the mark's length and the encoding, if either.
-    std::size_t mark_ = 0;
+    std::size_t markBytes_ = 0;
     std::optional<TextEncoding> encoding_;
+    const CodePage* formPage_ = nullptr;  // of 8-bit lines not matched in UTF-8
+    bool exact_ = false;
     std::optional<OutputSink> sink_;
     // Lines kept as they are, still in the block; and the next start marker found there.
     std::string_view run_;
     const char* hit_ = nullptr;
     std::uint64_t hitGeneration_ = 0;
     bool wantsLines_ = false;
+    std::string mark_;  // a UTF-8 mark, until the observer has it with the first line
     std::string rewritten_;
 };
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <system_error>
 
@@ -67,6 +68,7 @@ public:
         }
         size_ = static_cast<std::uint64_t>(opened.st_size);
         permissions_.mode = opened.st_mode & 0777;
+        permissions_.owner = opened.st_uid;
         permissions_.group = opened.st_gid;
     }
     ~SystemInput() override { ::close(fd_); }
@@ -172,8 +174,12 @@ private:
 
     void takePermissions() {
         std::uint32_t mode = permissions_.mode & 0777;
+        const auto none = static_cast<uid_t>(-1);
         const auto group = static_cast<gid_t>(permissions_.group);
-        if (permissions_.group >= 0 && ::fchown(fd_, static_cast<uid_t>(-1), group) != 0) {
+        // The owner only where the system lets (as root); else the group where the owner may.
+        const bool given = permissions_.owner >= 0 &&
+                           ::fchown(fd_, static_cast<uid_t>(permissions_.owner), group) == 0;
+        if (!given && permissions_.group >= 0 && ::fchown(fd_, none, group) != 0) {
             // Not the owner's to give: the creator's group then gets no more than others.
             struct stat status;
             if (::fstat(fd_, &status) != 0 || status.st_gid != group)
@@ -220,6 +226,40 @@ public:
                                              const InputFile& source) override {
         return std::make_unique<SystemOutput>(finalPath, source.permissions());
     }
+
+    void backUp(const fs::path& source, const fs::path& backup) override {
+        // A hard link under a temporary name, then moved over any earlier backup.
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            fs::path temporary = backup;
+            temporary.replace_filename(detail::temporaryName());
+            detail::TemporaryName name(temporary);
+            if (::link(source.c_str(), temporary.c_str()) != 0) {
+                if (errno == EEXIST) continue;
+                // A file system without hard links gets a copy, made as any output is.
+                if (errno != EPERM && errno != EXDEV && errno != EMLINK && errno != ENOTSUP &&
+                    errno != EOPNOTSUPP) {
+                    fail(backup, errno);
+                }
+                break;
+            }
+            if (!name.created()) throw FileError(backup, "Interrupted");
+            if (::rename(temporary.c_str(), backup.c_str()) != 0) {
+                const int error = errno;
+                ::unlink(temporary.c_str());
+                fail(backup, error);
+            }
+            return;
+        }
+        SystemInput input(source);
+        SystemOutput output(backup, input.permissions());
+        const std::unique_ptr<char[]> buffer(new char[kCopyBlock]);
+        while (const std::size_t got = input.read(buffer.get(), kCopyBlock))
+            output.write(buffer.get(), got);
+        output.commit();
+    }
+
+private:
+    static constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
 };
 
 }  // namespace

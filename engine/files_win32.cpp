@@ -160,6 +160,22 @@ public:
     std::unique_ptr<OutputFile> createOutput(const fs::path& finalPath, const InputFile&) override {
         return std::make_unique<SystemOutput>(finalPath);
     }
+
+    void backUp(const fs::path& source, const fs::path& backup) override {
+        // A hard link (or, where there can be none, a copy) under a temporary name, then moved
+        // over any earlier backup.
+        fs::path temporary = backup;
+        temporary.replace_filename(detail::temporaryName());
+        if (!CreateHardLinkW(temporary.c_str(), source.c_str(), nullptr) &&
+            !CopyFileW(source.c_str(), temporary.c_str(), TRUE)) {
+            fail(backup);
+        }
+        if (!MoveFileExW(temporary.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            const DWORD error = GetLastError();
+            DeleteFileW(temporary.c_str());
+            fail(backup, error);
+        }
+    }
 };
 
 }  // namespace

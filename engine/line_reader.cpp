@@ -16,8 +16,9 @@ constexpr std::size_t kLookAheadPiece = std::size_t{1} << 20;
 Blocks::Blocks(InputFile& input, std::size_t blockSize)
     : input_(input),
       // Room for a whole small source and the read that finds its end: many small files do
-      // not each pay for a large block.
-      size_(static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, input.size() + 4096))),
+      // not each pay for a large block. A stream's unknown size is no small one.
+      size_(static_cast<std::size_t>(std::min<std::uint64_t>(
+          blockSize, std::min<std::uint64_t>(input.size(), blockSize) + 4096))),
       block_(new char[size_]) {}
 
 bool Blocks::fill() {

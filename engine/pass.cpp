@@ -42,23 +42,41 @@ FileReport passFile(const FileJob& job, Observer& observer, FileLayer& files,
         report.reason = std::move(reason);
         return report;
     };
-    if (chosen ? chosen->contains(job.output) : ChosenFiles({job.source}).contains(job.output)) {
-        return failed(job.source, overwriteReason(job.output));
+    // In place, the output's final path is its own source: that alone of the chosen files.
+    const bool inPlace = job.output == job.source;
+    const auto isChosen = [&](const fs::path& path) {
+        return chosen ? chosen->contains(path) : ChosenFiles({job.source}).contains(path);
+    };
+    if (!inPlace && isChosen(job.output)) return failed(job.source, overwriteReason(job.output));
+    if (!job.backup.empty() && isChosen(job.backup)) {
+        return failed(job.source, overwriteReason(job.backup));
     }
     // Whatever fails in the work on the file is this file's failure: its temporary output is
     // gone with `out`. What the observer itself throws is passed on.
     try {
         // The source is opened first, so a source that cannot be read leaves nothing behind.
-        const std::unique_ptr<InputFile> input = files.openInput(job.source);
-        detail::FilePass pass(*input, observer);
-        if (pass.binary() && observer.skipsBinary()) {
-            report.outcome = FileReport::Outcome::skipped;
-            report.reason = "binary";
-            return report;
+        std::unique_ptr<InputFile> input = files.openInput(job.source);
+        std::unique_ptr<OutputFile> out;
+        {
+            detail::FilePass pass(*input, observer);
+            if (pass.binary() && observer.skipsBinary()) {
+                report.outcome = FileReport::Outcome::skipped;
+                report.reason = "binary";
+                return report;
+            }
+            out = files.createOutput(job.output, *input);
+            report.outcome = pass.run(*out, report.stats);
         }
-        const std::unique_ptr<OutputFile> out = files.createOutput(job.output, *input);
-        report.outcome = pass.run(*out, report.stats);
-        out->commit();
+        // Closed before its replacement takes its name, which Windows wants.
+        input.reset();
+        // A stopped pass never replaces its source: every file is as it was or fully rewritten.
+        const bool wanted = !job.changedOnly || report.stats.replacements > 0;
+        if (wanted && !(inPlace && report.outcome == FileReport::Outcome::stopped)) {
+            // The original is kept before anything replaces it.
+            if (!job.backup.empty()) files.backUp(job.source, job.backup);
+            out->commit();
+            report.written = true;
+        }
     } catch (const FileError& error) {
         return failed(error.path(), error.what());
     } catch (const detail::OutOfMemory& error) {

@@ -10,7 +10,7 @@ set -euo pipefail
 run_packages=(cmake g++ make qt6-base-dev libgl-dev)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev googletest libbenchmark-dev
                locales clang libclang-rt-14-dev g++-mingw-w64-x86-64 wine64 xvfb perl
-               dpkg-dev unzip)
+               dpkg-dev unzip patch git)
 
 windows_packages=(cmake g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 googletest)
 windows_test_packages=("${windows_packages[@]}" googletest wine64 xvfb)

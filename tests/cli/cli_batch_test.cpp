@@ -53,7 +53,7 @@ TEST(CliBatchTest, ReadsFileListsWithNulsOrLineEnds) {
                   "sub/z_new.htm: 1 line, 1 segment, 1 replacement\n"
                   "one two_new.htm: 1 line, 1 segment, 1 replacement\n"
                   "x\\x0ay_new.htm: 1 line, 1 segment, 1 replacement\n"
-                  "3 files: 3 done, 0 failed; 3 lines, 3 segments, 3 replacements\n");
+                  "3 files: 3 done, 3 changed, 0 failed; 3 lines, 3 segments, 3 replacements\n");
         const Files after = folder.read();
         EXPECT_EQ(after.at("sub/z_new.htm"), "<A [i]>\r\n");
         EXPECT_EQ(after.at("one two_new.htm"), "<a [i]>\r\n");
@@ -88,21 +88,24 @@ TEST(CliBatchTest, WalksFoldersInOrderLeavingOutWhatItShould) {
         {{"-r", "site"},
          done("site/B_new.html") + done("site/a_new.htm") + binary + done("site/sub/c_new.htm") +
              done("site/sub/deep/d_new.htm") +
-             "5 files: 4 done, 0 failed, 1 skipped; 4 lines, 4 segments, 4 replacements\n"},
+             "5 files: 4 done, 4 changed, 0 failed, 1 skipped; 4 lines, 4 segments, 4 "
+             "replacements\n"},
         {{"-r", "--glob", "*.htm", "--glob=!deep", "site"},
          done("site/a_new.htm") + done("site/sub/c_new.htm") +
-             "2 files: 2 done, 0 failed; 2 lines, 2 segments, 2 replacements\n"},
+             "2 files: 2 done, 2 changed, 0 failed; 2 lines, 2 segments, 2 replacements\n"},
         {{"-r", "--glob", "sub/**/*.htm", "site/", "--glob", "*.png", "--binary"},
          "site/img_new.png: 1 line, 0 segments, 0 replacements\n" + done("site/sub/c_new.htm") +
              done("site/sub/deep/d_new.htm") +
-             "3 files: 3 done, 0 failed; 3 lines, 2 segments, 2 replacements\n"},
+             "3 files: 3 done, 2 changed, 0 failed; 3 lines, 2 segments, 2 replacements\n"},
         {{"-rL", "--hidden", "site"},
          done("site/.git/x_new.htm") + done("site/_new.hidden_new.htm") + done("site/B_new.html") +
              done("site/a_new.htm") + binary + "site/link.htm: skipped: listed twice\n" +
              done("site/sub/c_new.htm") + done("site/sub/deep/d_new.htm") +
-             "8 files: 6 done, 0 failed, 2 skipped; 6 lines, 6 segments, 6 replacements\n"},
+             "8 files: 6 done, 6 changed, 0 failed, 2 skipped; 6 lines, 6 segments, 6 "
+             "replacements\n"},
         {{"-r", "--glob", "*.html", "site/sub", "site/a.htm"},  // a file named is taken
-         done("site/a_new.htm") + "1 file: 1 done, 0 failed; 1 line, 1 segment, 1 replacement\n"},
+         done("site/a_new.htm") +
+             "1 file: 1 done, 1 changed, 0 failed; 1 line, 1 segment, 1 replacement\n"},
     };
     for (const auto& [arguments, report] : cases) {
         SCOPED_TRACE(PrintToString(arguments));
@@ -118,13 +121,13 @@ TEST(CliBatchTest, WalksFoldersInOrderLeavingOutWhatItShould) {
     fs::permissions(folder / "site/sub", fs::perms::owner_all, fs::perm_options::replace);
     const Outcome outcome =
         runCliAsUser(kTexts + std::vector<std::string>{"-rn", "site"}, folder.path);
-    EXPECT_EQ(
-        std::tuple(outcome.status, outcome.err),
-        std::tuple(1,
-                   "site/a_new.htm: failed: Permission denied\n"
-                   "site/sub: failed: Permission denied\n"
-                   "site/z_new.htm: failed: Permission denied\n"
-                   "3 files: 0 would be written, 3 failed; 0 lines, 0 segments, 0 replacements\n"));
+    EXPECT_EQ(std::tuple(outcome.status, outcome.err),
+              std::tuple(1,
+                         "site/a_new.htm: failed: Permission denied\n"
+                         "site/sub: failed: Permission denied\n"
+                         "site/z_new.htm: failed: Permission denied\n"
+                         "3 files: 0 would be written, 0 would change, 3 failed; 0 lines, 0 "
+                         "segments, 0 replacements\n"));
 }
 
 TEST(CliBatchTest, GlobsMatchNamesAndPaths) {
@@ -174,8 +177,9 @@ TEST(CliBatchTest, ThreadsTheSystemRefusesLeaveTheRunWithThoseItHas) {
         const Outcome outcome =
             runCliAsUser(kTexts + std::vector<std::string>{"-j8"} + names, folder.path, threads);
         EXPECT_EQ(outcome.status, 0);
-        EXPECT_THAT(outcome.err, EndsWith("40 files: 40 done, 0 failed; 40 lines, 40 segments, "
-                                          "40 replacements\n"));
+        EXPECT_THAT(outcome.err,
+                    EndsWith("40 files: 40 done, 40 changed, 0 failed; 40 lines, 40 segments, "
+                             "40 replacements\n"));
         EXPECT_EQ(folder.read().size(), 80u);
     }
 }
@@ -197,29 +201,34 @@ Files randomFiles(std::vector<std::string>& names) {
     return files;
 }
 
+// The diffs too, which wait for their turn while other files are done.
 TEST(CliBatchTest, FourJobsWriteAndReportExactlyWhatOneJobDoes) {
     std::vector<std::string> names;
     const Files sources = randomFiles(names);
     std::string list;
     for (const std::string& name : names) list += name + '\n';
     Files results[2];
-    std::string reports[2];
+    std::string reports[2], diffs[2];
     for (const int jobs : {1, 4}) {
         TempFolder folder;
         folder.write(sources);
-        const Outcome outcome = runCli(
-            kTexts + std::vector<std::string>{"--jobs", std::to_string(jobs), "--files-from", "-"},
-            folder.path, list);
+        const Outcome outcome =
+            runCli(kTexts + std::vector<std::string>{"--diff", "--jobs", std::to_string(jobs),
+                                                     "--files-from", "-"},
+                   folder.path, list);
         EXPECT_EQ(outcome.status, 1);  // the missing files
         results[jobs == 4] = folder.read();
         reports[jobs == 4] = outcome.err;
+        diffs[jobs == 4] = outcome.out;
     }
     EXPECT_EQ(results[0].size(), 400u);
     EXPECT_TRUE(results[0] == results[1]) << "outputs differ between --jobs 1 and --jobs 4";
     EXPECT_EQ(reports[0], reports[1]);
+    EXPECT_TRUE(diffs[0] == diffs[1]) << "diffs differ between --jobs 1 and --jobs 4";
+    EXPECT_THAT(diffs[0], HasSubstr("\n--- f199.htm\n"));
     EXPECT_THAT(reports[0], HasSubstr("\nmissing7.htm: failed"));
-    EXPECT_THAT(reports[0], EndsWith("204 files: 200 done, 4 failed; " +
-                                     std::string(reports[0].substr(reports[0].rfind("; ") + 2))));
+    EXPECT_THAT(reports[0], ContainsRegex("\n204 files: 200 done, [0-9]+ changed, 4 failed; "
+                                          "[^\n]*\n$"));
 }
 
 }  // namespace

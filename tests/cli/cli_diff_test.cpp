@@ -1,5 +1,5 @@
-// The diff: by hand for the program's output, against GNU diff for the hunks, and the
-// escaping of bytes a terminal or JSON cannot take as they are.
+// The diff: by hand for the program's output, applied by patch and git apply, against GNU diff
+// for the hunks, and the escaping of bytes a terminal or JSON cannot take as they are.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include "cli/escape.h"
 #include "cli/unified_diff.h"
 #include "cli_process.h"
+#include "engine/engine.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ std::string numberedLines(int count, std::initializer_list<int> changed) {
     for (int i = 1; i <= count; ++i) {
         text += "l" + std::to_string(i);
         if (std::find(changed.begin(), changed.end(), i) != changed.end()) text += " <o>";
-        text += "\r\n";
+        text += "\n";
     }
     return text;
 }
@@ -37,7 +38,7 @@ struct DiffCase {
     std::string out;
 };
 
-const std::string kHead = "--- f.txt\n+++ f_new.txt\n";
+const std::string kHead = "--- f.txt\n+++ f.txt\n";
 
 // clang-format off
 const DiffCase kDiffs[] = {
@@ -58,10 +59,11 @@ const DiffCase kDiffs[] = {
     {"-U0 shows one line without a count", numberedLines(3, {2}), {"--unified=0"},
      kHead + "@@ -2 +2 @@\n-l2 <o>\n+l2 <0>\n"},
     {"no change, no diff", numberedLines(5, {}), {"--diff"}, ""},
-    {"control bytes and invalid UTF-8 escaped", "a\x01<o\xff>\x1b[2J\r\n", {"--diff"},
-     kHead + "@@ -1 +1 @@\n-a\\x01<o\\xff>\\x1b[2J\n+a\\x01<0\\xff>\\x1b[2J\n"},
-    {"UTF-8 shown as it is", "\xc3\xa9<o> \xe2\x82\xac\r\n", {"--diff"},
-     kHead + "@@ -1 +1 @@\n-\xc3\xa9<o> \xe2\x82\xac\n+\xc3\xa9<0> \xe2\x82\xac\n"},
+    {"a file's own bytes: CR LF, a last line without an end", "a\r\n\x1b\xff<o>", {"--diff"},
+     kHead + "@@ -1,2 +1,2 @@\n a\r\n-\x1b\xff<o>\n\\ No newline at end of file\n+\x1b\xff<0>\r\n"},
+    {"colour as git diff has it", numberedLines(2, {2}), {"-U0", "--color=always"},
+     "\x1b[1m--- f.txt\x1b[m\n\x1b[1m+++ f.txt\x1b[m\n\x1b[36m@@ -2 +2 @@\x1b[m\n"
+     "\x1b[31m-l2 <o>\x1b[m\n\x1b[32m+l2 <0>\x1b[m\n"},
 };
 // clang-format on
 
@@ -83,14 +85,35 @@ TEST(CliDiffTest, PrintsTheExpectedHunks) {
     }
 }
 
-TEST(CliDiffTest, EscapesEveryByteOutsideAsciiWhenTheTerminalIsNotUtf8) {
+// Files of every kind of line end, with and without a last one, in UTF-8 with its mark and in
+// an 8-bit code page, under the "C" locale: patch and git apply turn the sources into the
+// outputs, byte for byte.
+TEST(CliDiffTest, PatchAndGitApplyMakeTheOutputsOfTheSources) {
+    const Files sources = {{"crlf.txt", "x\r\n<o>\r\n" + numberedLines(9, {7}) + "<o> <o>"},
+                           {"cr.txt", "a\r<o>\rb\r\nc <O>\r"},
+                           {"sub/bom.txt", "\xef\xbb\xbf<o>\r\nl\xc3\xa9\r\n"},
+                           {"latin.txt", "caf\xe9 <o>\n\xe9t\xe9\n"},
+                           {"same.txt", "l1\nl2\n"}};
     TempFolder folder;
-    folder.write({{"f.txt", "\xc3\xa9<o>\r\n"}});
-    const Outcome outcome = runCli(
-        {"--start", "<", "--stop", ">", "--search", "o", "--replace", "0", "-n", "--diff", "f.txt"},
-        folder.path, "", "C");
-    EXPECT_EQ(outcome.out,
-              "--- f.txt\n+++ f_new.txt\n@@ -1 +1 @@\n-\\xc3\\xa9<o>\n+\\xc3\\xa9<0>\n");
+    folder.write(sources);
+    std::vector<std::string> arguments = kTexts + std::vector<std::string>{"-q", "--diff"};
+    for (const auto& [name, text] : sources) arguments.push_back(name);
+    const fs::path diff = folder.path.parent_path() / (folder.path.filename().string() + ".diff");
+    EXPECT_EQ(runCli(arguments, folder.path, "", "C", diff).status, 0);
+    for (const std::string command : {"patch -s -p0 < ", "git apply -p0 "}) {
+        SCOPED_TRACE(command);
+        TempFolder copy;
+        copy.write(sources);
+        EXPECT_EQ(std::system(("cd '" + copy.path.string() + "' && " + command + "'" +
+                               diff.string() + "' 2>/dev/null")
+                                  .c_str()),
+                  0);
+        for (const auto& [name, text] : sources) {
+            const fs::path output = engine::outputPath(name);
+            EXPECT_EQ(readFile(copy / name), readFile(folder / output)) << name;
+        }
+    }
+    fs::remove(diff);
 }
 
 TEST(CliDiffTest, JsonCarriesTheDiff) {
@@ -100,7 +123,7 @@ TEST(CliDiffTest, JsonCarriesTheDiff) {
     arguments.insert(arguments.end(), {"--json", "-U0", "-n", "f.txt"});
     const Outcome outcome = runCli(arguments, folder.path);
     EXPECT_THAT(outcome.out, HasSubstr("\"replacements\": 1, \"diff\": \"--- f.txt\\n+++ "
-                                       "f_new.txt\\n@@ -2 +2 @@\\n-l2 <o>\\n+l2 <0>\\n\"}"));
+                                       "f.txt\\n@@ -2 +2 @@\\n-l2 <o>\\n+l2 <0>\\n\"}"));
     EXPECT_EQ(outcome.err, "");
 }
 
@@ -115,12 +138,15 @@ TEST(UnifiedDiffTest, AgreesWithGnuDiffOnRandomChanges) {
         const int lines = static_cast<int>(random() % 40);
         const int context = static_cast<int>(random() % 5);
         const unsigned density = 1 + random() % 6;  // 1 in `density` lines changes
-        cli::UnifiedDiff diff(context, true);
+        // Hunks far beyond a few bytes wait in a temporary file.
+        std::string hunks;
+        cli::UnifiedDiff diff(
+            context, {}, "f", [&](std::string_view h) { hunks += h; }, 16);
         std::string a, b;
         for (int i = 1; i <= lines; ++i) {
             const std::string line = "line " + std::to_string(i);
             const std::string changed = random() % density == 0 ? line + " changed" : line;
-            diff.line(line, changed);
+            diff.line({line, changed, "\n", "\n"});
             a += line + "\n";
             b += changed + "\n";
         }
@@ -131,7 +157,37 @@ TEST(UnifiedDiffTest, AgreesWithGnuDiffOnRandomChanges) {
                                     (folder.path / "gnu").string() + "'";
         ASSERT_NE(std::system(command.c_str()), -1);
         SCOPED_TRACE("round " + std::to_string(round) + ", context " + std::to_string(context));
-        EXPECT_EQ(diff.finish(), readFile(folder.path / "gnu"));
+        EXPECT_EQ(diff.finish(), a != b);
+        const std::string gnu = readFile(folder.path / "gnu");
+        EXPECT_EQ(hunks, gnu.empty() ? "" : "--- f\n+++ f\n" + gnu);
+    }
+}
+
+struct ShownCase {
+    cli::UnifiedDiff::Style style;
+    std::string before, after, shown;
+};
+
+// A changed line with a CR LF end, on a terminal and elsewhere.
+const ShownCase kShown[] = {
+    {{true, true, false},
+     "a\x01<o\xff>\x1b[2J",
+     "\xc3\xa9",
+     "-a\\x01<o\\xff>\\x1b[2J\n+\xc3\xa9\n"},
+    {{true, false, false}, "o", "\xc3\xa9", "-o\n+\\xc3\\xa9\n"},
+    {{false, false, false}, "a\x01\xff\x1b", "\xc3\xa9", "-a\x01\xff\x1b\r\n+\xc3\xa9\r\n"},
+    {{true, true, true}, "o\x1b", "0", "\x1b[31m-o\\x1b\x1b[m\n\x1b[32m+0\x1b[m\n"},
+};
+
+TEST(UnifiedDiffTest, ShowsLinesSafelyOnATerminalAndAsTheirBytesElsewhere) {
+    for (const ShownCase& c : kShown) {
+        SCOPED_TRACE(PrintToString(c.before));
+        std::string shown;
+        cli::UnifiedDiff diff(0, c.style, "f", [&](std::string_view h) { shown += h; });
+        diff.line({c.before, c.after, "\r\n", "\r\n"});
+        diff.finish();
+        EXPECT_THAT(shown, EndsWith("@@ -1 +1 @@" + std::string(c.style.color ? "\x1b[m" : "") +
+                                    "\n" + c.shown));
     }
 }
 

@@ -52,13 +52,18 @@ pid_t start(const std::vector<std::string>& arguments, const fs::path& folder,
     return pid;
 }
 
+// The outcome, with what the program wrote to `out` and `err` where they are its own.
 Outcome finish(pid_t pid, const fs::path& out, const fs::path& err) {
     int status = 0;
     waitpid(pid, &status, 0);
     Outcome outcome;
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    if (!out.empty()) outcome.out = readFile(out);  // not one given
-    outcome.err = readFile(err);
+    outcome.signalled = WIFSIGNALED(status);
+    for (const auto& [path, text] : {std::pair{&out, &outcome.out}, {&err, &outcome.err}}) {
+        if (path->empty()) continue;
+        *text = readFile(*path);
+        fs::remove(*path);
+    }
     return outcome;
 }
 
@@ -71,14 +76,16 @@ fs::path uniqueName(const char* what) {
 }  // namespace
 
 Outcome runCli(const std::vector<std::string>& arguments, const fs::path& folder,
-               const std::string& input, const std::string& locale, const fs::path& given) {
-    const fs::path in = uniqueName(".in"), err = uniqueName(".err");
-    const fs::path out = given.empty() ? uniqueName(".out") : given;
+               const std::string& input, const std::string& locale, const fs::path& out,
+               const fs::path& err) {
+    const fs::path in = uniqueName(".in");
     writeFile(in, input);
-    const Outcome outcome = finish(start(arguments, folder, in, out, err, locale),
-                                   given.empty() ? out : fs::path(), err);
-    for (const fs::path& p : {in, err}) fs::remove(p);
-    if (given.empty()) fs::remove(out);
+    const fs::path ownOut = out.empty() ? uniqueName(".out") : fs::path();
+    const fs::path ownErr = err.empty() ? uniqueName(".err") : fs::path();
+    const Outcome outcome = finish(start(arguments, folder, in, out.empty() ? ownOut : out,
+                                         err.empty() ? ownErr : err, locale),
+                                   ownOut, ownErr);
+    fs::remove(in);
     return outcome;
 }
 
@@ -97,16 +104,16 @@ Outcome runCliAsUser(const std::vector<std::string>& arguments, const fs::path& 
 }
 
 RunningCli::RunningCli(const std::vector<std::string>& arguments, const fs::path& folder,
-                       const std::vector<std::string>& environment)
-    : out_(uniqueName(".out")), err_(uniqueName(".err")) {
-    pid_ = start(arguments, folder, "/dev/null", out_, err_, "C.UTF-8", environment);
+                       const std::vector<std::string>& environment, const fs::path& out,
+                       const fs::path& err)
+    : out_(out.empty() ? uniqueName(".out") : fs::path()),
+      err_(err.empty() ? uniqueName(".err") : fs::path()) {
+    pid_ = start(arguments, folder, "/dev/null", out.empty() ? out_ : out, err.empty() ? err_ : err,
+                 "C.UTF-8", environment);
 }
 
 Outcome RunningCli::wait() {
-    const Outcome outcome = finish(pid_, out_, err_);
-    fs::remove(out_);
-    fs::remove(err_);
-    return outcome;
+    return finish(pid_, out_, err_);
 }
 
 }  // namespace cli_test

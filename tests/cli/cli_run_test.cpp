@@ -1,5 +1,6 @@
 // Runs of the real program on temporary folders: the files it leaves, its report and its exit
 // status.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -45,14 +46,23 @@ struct RunCase {
     Files added;      // files the run must add; no other file may change
     std::string err;  // the report on standard error, exactly
     std::string out = {};
+    std::string input = {};  // on standard input
+    const char* locale = "C.UTF-8";
 };
 
 // The report of one file done: its output's line, then the total.
-std::string one(const std::string& output, const std::string& counts) {
-    return output + ": " + counts + "\n1 file: 1 done, 0 failed; " + counts + "\n";
+std::string one(const std::string& output, const std::string& counts, int changed = 1) {
+    return output + ": " + counts + "\n1 file: 1 done, " + std::to_string(changed) +
+           " changed, 0 failed; " + counts + "\n";
 }
 const std::string kYy = "<b y> <B y>\r\n", kTwice = "1 line, 2 segments, 2 replacements";
 const std::string kJsonTotal = "], \"total\": {\"files\": ";
+// More than a read block of ASCII lines.
+const std::string kLongAscii = [] {
+    std::string text;
+    while (text.size() < (3u << 20)) text += "plain ASCII\r\n";
+    return text;
+}();
 
 // clang-format off
 const RunCase kRuns[] = {
@@ -68,37 +78,38 @@ const RunCase kRuns[] = {
      {{"a_new.htm", "<b > <B >\r\n"}}, one("a_new.htm", kTwice)},
     {"an empty search text changes nothing but still writes", {{"a.htm", kShort}},
      {"--start", "<b", "--stop", ">", "--search", "", "a.htm"}, 0, {{"a_new.htm", kShort}},
-     one("a_new.htm", "1 line, 2 segments, 0 replacements")},
+     one("a_new.htm", "1 line, 2 segments, 0 replacements", 0)},
     {"several files in the order given", {{"b.htm", kShort}, {"a.htm", "<b>\r\n"}, {"c.d.txt", ""}},
      with(kTexts, {"b.htm", "a.htm", "c.d.txt"}), 0,
      {{"b_new.htm", kYy}, {"a_new.htm", "<b>\r\n"}, {"c_new.d_new.txt", ""}},
      "b_new.htm: " + kTwice + "\na_new.htm: 1 line, 1 segment, 0 replacements\n"
      "c_new.d_new.txt: 0 lines, 0 segments, 0 replacements\n"
-     "3 files: 3 done, 0 failed; 2 lines, 3 segments, 2 replacements\n"},
+     "3 files: 3 done, 1 changed, 0 failed; 2 lines, 3 segments, 2 replacements\n"},
     {"a failure in the middle, the others done", {{"a.htm", kShort}, {"c.htm", kShort}, {"dir.htm/keep", ""}},
      with(kTexts, {"a.htm", "missing.htm", "dir.htm", "c.htm", "-j1"}), 1,
      {{"a_new.htm", kYy}, {"c_new.htm", kYy}},
      "a_new.htm: " + kTwice + "\nmissing.htm: failed: No such file or directory\n"
      "dir.htm: failed: Is a directory\nc_new.htm: " + kTwice + "\n"
-     "4 files: 2 done, 2 failed; 2 lines, 4 segments, 4 replacements\n"},
+     "4 files: 2 done, 2 changed, 2 failed; 2 lines, 4 segments, 4 replacements\n"},
     {"an output that is another chosen file is not written", {{"a.htm", kShort}, {"a_new.htm", kShort}},
      with(kTexts, {"a.htm", "a_new.htm"}), 1, {{"a_new_new.htm", kYy}},
      "a.htm: failed: " + engine::overwriteReason("a_new.htm") + "\na_new_new.htm: " + kTwice +
-     "\n2 files: 1 done, 1 failed; " + kTwice + "\n"},
+     "\n2 files: 1 done, 1 changed, 1 failed; " + kTwice + "\n"},
     {"short options combine and take a value attached", {{"a.htm", kShort}},
      with(kTexts, {"-qnj4", "a.htm"}), 0, {}, ""},
     {"a binary file is skipped, and a file listed again", {{"a.htm", kShort}, {"p.png", kPng}},
      with(kTexts, {"p.png", "a.htm", "./a.htm"}), 0, {{"a_new.htm", kYy}},
      "p.png: skipped: binary\na_new.htm: " + kTwice + "\n./a.htm: skipped: listed twice\n"
-     "3 files: 1 done, 0 failed, 2 skipped; " + kTwice + "\n"},
+     "3 files: 1 done, 1 changed, 0 failed, 2 skipped; " + kTwice + "\n"},
     {"--binary processes it", {{"p.png", kPng}}, {"--binary", "p.png"}, 0,
-     {{"p_new.png", kPng + "\n"}}, one("p_new.png", "3 lines, 0 segments, 0 replacements")},
+     {{"p_new.png", kPng + "\n"}}, one("p_new.png", "3 lines, 0 segments, 0 replacements", 0)},
     {"json names that are not UTF-8 in base64", {}, {"--json", "no\xe9"}, 1, {}, "",
      "{\"dryRun\": false, \"files\": [\n"
      "  {\"source\": {\"bytes\": \"bm/p\"}, \"output\": {\"bytes\": \"bm/pX25ldw==\"}, "
      "\"status\": \"failed\", \"file\": {\"bytes\": \"bm/p\"}, "
      "\"reason\": \"No such file or directory\"}\n" + kJsonTotal + "1, \"done\": 0, "
-     "\"failed\": 1, \"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, \"lines\": 0, "
+     "\"changed\": 0, \"unchanged\": 0, \"failed\": 1, \"stopped\": 0, \"skipped\": 0, "
+     "\"notStarted\": 0, \"lines\": 0, "
      "\"segments\": 0, \"replacements\": 0}}\n"},
     {"--jobs past the most is capped, and said so", {{"a.htm", kShort}},
      with(kTexts, {"-j500", "a.htm"}), 0, {{"a_new.htm", kYy}},
@@ -114,9 +125,36 @@ const RunCase kRuns[] = {
      "a_new.htm (dry run): 1 line, 0 segments, 0 replacements\n"
      "b_new.htm (dry run): 3 lines, 1 segment, 1 replacement\n"
      "nofile.htm: failed: No such file or directory\n"
-     "3 files: 2 would be written, 1 failed; 4 lines, 1 segment, 1 replacement\n"},
-    {"quiet keeps the failures only", {{"a.htm", kShort}}, with(kTexts, {"-q", "a.htm", "nofile.htm"}),
-     1, {{"a_new.htm", kYy}}, "nofile.htm: failed: No such file or directory\n"},
+     "3 files: 2 would be written, 1 would change, 1 failed; 4 lines, 1 segment, 1 replacement\n"},
+    {"quiet keeps the failures only, and then the total", {{"a.htm", kShort}},
+     with(kTexts, {"-q", "a.htm", "nofile.htm"}), 1, {{"a_new.htm", kYy}},
+     "nofile.htm: failed: No such file or directory\n"
+     "2 files: 1 done, 1 changed, 1 failed; " + kTwice + "\n"},
+    {"quiet success says nothing", {{"a.htm", kShort}}, with(kTexts, {"-q", "a.htm"}), 0,
+     {{"a_new.htm", kYy}}, ""},
+    {"in place: a file changed over its source, an unchanged one left", {{"a.htm", kShort}, {"b.htm", "x"}},
+     with(kTexts, {"-i", "a.htm", "b.htm"}), 0, {{"a.htm", kYy}},
+     "a.htm: " + kTwice + "\nb.htm: unchanged\n"
+     "2 files: 1 done, 1 changed, 1 unchanged, 0 failed; 2 lines, 2 segments, 2 replacements\n"},
+    {"in place, the original kept", {{"a.htm", kShort}, {"a.htm.orig", "older"}},
+     with(kTexts, {"--in-place", "--backup", ".orig", "a.htm"}), 0,
+     {{"a.htm", kYy}, {"a.htm.orig", kShort}}, one("a.htm", kTwice)},
+    {"a backup that cannot be made leaves the source", {{"a.htm", kShort}},
+     with(kTexts, {"-i", "--backup=/b", "a.htm"}), 1, {},
+     "a.htm/b: failed: Not a directory\n1 file: 0 done, 0 changed, 1 failed; 0 lines, 0 segments, "
+     "0 replacements\n"},
+    {"changed only", {{"a.htm", kShort}, {"b.htm", "x"}}, with(kTexts, {"--changed-only", "a.htm", "b.htm"}),
+     0, {{"a_new.htm", kYy}},
+     "a_new.htm: " + kTwice + "\nb.htm: unchanged\n"
+     "2 files: 1 done, 1 changed, 1 unchanged, 0 failed; 2 lines, 2 segments, 2 replacements\n"},
+    {"case-sensitive", {{"a.htm", kShort}}, with(kTexts, {"-s", "a.htm"}), 0,
+     {{"a_new.htm", "<b y> <B X>\r\n"}}, one("a_new.htm", "1 line, 1 segment, 1 replacement")},
+    {"- filters standard input to standard output", {}, with(kTexts, {"-q", "-"}), 0, {}, "", kYy, kShort},
+    {"- in its own encoding", {}, {"-q", "-"}, 0, {}, "", kUtf32 + std::string("\n\0\0\0", 4), kUtf32},
+    {"- looked at ahead for its first byte past ASCII, which shows UTF-8", {},
+     with(kTexts, {"-q", "--code-page", "1252", "--search", "\xc3\xa9", "-"}), 0, {}, "",
+     kLongAscii + "<b y>\r\n",
+     kLongAscii + "<b \xc3\xa9>", "C"},
     {"json on standard output", {{"a.htm", kShort}, {"w.htm", kUtf32}},
      with(kTexts, {"--json", "a.htm", "w.htm", "no\"file"}), 1,
      {{"a_new.htm", kYy}, {"w_new.htm", kUtf32 + std::string("\n\0\0\0", 4)}}, "",
@@ -127,18 +165,20 @@ const RunCase kRuns[] = {
      "\"encoding\": \"utf-32le\", \"lines\": 2, \"segments\": 0, \"replacements\": 0},\n"
      "  {\"source\": \"no\\\"file\", \"output\": \"no\\\"file_new\", \"status\": \"failed\", "
      "\"file\": \"no\\\"file\", \"reason\": \"No such file or directory\"}\n" + kJsonTotal +
-     "3, \"done\": 2, \"failed\": 1, \"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, "
+     "3, \"done\": 2, \"changed\": 1, \"unchanged\": 0, \"failed\": 1, \"stopped\": 0, "
+     "\"skipped\": 0, \"notStarted\": 0, "
      "\"lines\": 3, \"segments\": 2, \"replacements\": 2}}\n"},
     {"json, quiet: the failed files only", {{"a.htm", kShort}},
      with(kTexts, {"--json", "-q", "a.htm", "nofile"}), 1, {{"a_new.htm", kYy}}, "",
      "{\"dryRun\": false, \"files\": [\n"
      "  {\"source\": \"nofile\", \"output\": \"nofile_new\", \"status\": \"failed\", "
      "\"file\": \"nofile\", \"reason\": \"No such file or directory\"}\n" + kJsonTotal +
-     "2, \"done\": 1, \"failed\": 1, \"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, "
-     "\"lines\": 1, \"segments\": 2, \"replacements\": 2}}\n"},
+     "2, \"done\": 1, \"changed\": 1, \"unchanged\": 0, \"failed\": 1, \"stopped\": 0, "
+     "\"skipped\": 0, \"notStarted\": 0, \"lines\": 1, \"segments\": 2, \"replacements\": 2}}\n"},
     {"json of an empty list, dry run", {}, {"--json", "-n", "--files-from", "-"}, 0, {}, "",
-     "{\"dryRun\": true, \"files\": [" + kJsonTotal + "0, \"done\": 0, \"failed\": 0, "
-     "\"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, \"lines\": 0, \"segments\": 0, \"replacements\": 0}}\n"},
+     "{\"dryRun\": true, \"files\": [" + kJsonTotal + "0, \"done\": 0, \"changed\": 0, "
+     "\"unchanged\": 0, \"failed\": 0, \"stopped\": 0, \"skipped\": 0, \"notStarted\": 0, "
+     "\"lines\": 0, \"segments\": 0, \"replacements\": 0}}\n"},
 };
 // clang-format on
 
@@ -147,12 +187,12 @@ TEST(CliRunTest, LeavesTheExpectedFilesReportAndStatus) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
         folder.write(c.before);
-        const Outcome outcome = runCli(c.arguments, folder.path);
+        const Outcome outcome = runCli(c.arguments, folder.path, c.input, c.locale);
         EXPECT_EQ(outcome.status, c.status);
         EXPECT_EQ(outcome.err, c.err);
-        EXPECT_EQ(outcome.out, c.out);
+        EXPECT_TRUE(outcome.out == c.out) << outcome.out.substr(0, 1000);
         Files expected = c.before;
-        expected.insert(c.added.begin(), c.added.end());
+        for (const auto& [name, text] : c.added) expected[name] = text;
         EXPECT_EQ(folder.read(), expected);
     }
 }
@@ -215,6 +255,11 @@ TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
         {{"--files-from", "."}, "cannot read the list '.': Is a directory"},
         {{"--files-from", "nul.list"}, "the list holds NUL bytes: use -0"},
         {{"--code-page", "utf-8", "a.htm"}},
+        {{"--backup", ".b", "a.htm"}, "--backup needs --in-place"},
+        {{"-i", "--backup=", "a.htm"}, "--backup needs a suffix"},
+        {{"--color=sometimes", "a.htm"}},
+        {{"--diff", "-"}},
+        {{"--files-from", "-", "-"}},
     };
     for (const auto& c : kUsageErrors) {
         SCOPED_TRACE(PrintToString(c.arguments));
@@ -242,12 +287,61 @@ TEST(CliRunTest, HelpNamesEveryOptionAndVersionItsNumber) {
     EXPECT_EQ(version.status, 0);
     EXPECT_THAT(version.out, MatchesRegex("segment-replace-cli [0-9]+\\.[0-9]+.*\n"));
     EXPECT_TRUE(folder.read().empty());
-    // Standard output that cannot be written whole fails the program, with a message.
+    // Standard output or error that cannot be written whole fails the program, with a message
+    // where there is room for one.
     folder.write({{"a.htm", kShort}});
-    for (const auto& arguments : {std::vector<std::string>{"--help"}, {"--json", "a.htm"}}) {
-        const Outcome full = runCli(arguments, folder.path, "", "C.UTF-8", "/dev/full");
-        EXPECT_EQ(std::tuple(full.status, full.err),
-                  std::tuple(1, "segment-replace-cli: cannot write to standard output\n"));
+    for (const auto& [arguments, toErr] : {std::pair{std::vector<std::string>{"--help"}, false},
+                                           {{"--json", "a.htm"}, false},
+                                           {with(kTexts, {"--diff", "a.htm"}), false},
+                                           {{"a.htm"}, true}}) {
+        SCOPED_TRACE(PrintToString(arguments));
+        const fs::path full = "/dev/full";
+        const Outcome outcome =
+            runCli(arguments, folder.path, "", "C.UTF-8", toErr ? "" : full, toErr ? full : "");
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_THAT(outcome.err, EndsWith(toErr ? ""
+                                                : "segment-replace-cli: cannot write to "
+                                                  "standard output: No space left on device\n"));
+    }
+}
+
+// A reader of the diff, of the JSON report or of the text report that goes away after two lines
+// stops the run as Stop does, quietly: no temporary file left, completed outputs kept, the
+// program ends with 141 and no message.
+TEST(CliRunTest, AReaderThatGoesAwayStopsTheRunQuietly) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 3000; ++i) files.push_back("f" + std::to_string(i) + ".htm");
+    for (const auto& [option, toErr] :
+         {std::pair{"--diff", false}, {"--json", false}, {"-j1", true}}) {
+        SCOPED_TRACE(option);
+        TempFolder folder;
+        for (const std::string& name : files) writeFile(folder / name, kShort);
+        int ends[2];
+        ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+        const fs::path reader = "/dev/fd/" + std::to_string(ends[1]);
+        RunningCli running(with(kTexts, {option, "-j1"}) + files, folder.path,
+                           {"SEGMENT_REPLACE_NAMED_OUTPUTS=1"}, toErr ? "" : reader,
+                           toErr ? reader : "");
+        ::close(ends[1]);
+        for (int lines = 0; lines < 2;) {
+            char byte = 0;
+            if (::read(ends[0], &byte, 1) != 1) break;
+            lines += byte == '\n';
+        }
+        ::close(ends[0]);
+        const Outcome outcome = running.wait();
+        EXPECT_EQ(std::tuple(outcome.status, outcome.signalled), std::tuple(141, false));
+        EXPECT_THAT(outcome.err, Not(AnyOf(HasSubstr("files:"), HasSubstr("cannot"))));
+        std::size_t outputs = 0, partial = 0;
+        for (const auto& [name, text] : folder.read()) {
+            EXPECT_FALSE(name.starts_with(".sr")) << name;
+            if (name.find("_new") == std::string::npos) continue;
+            ++outputs;
+            partial += text == kYy ? 0 : 1;  // a file stopped before its line
+            EXPECT_TRUE(text == kYy || text.empty()) << name;
+        }
+        EXPECT_LE(partial, 1u);
+        EXPECT_THAT(outputs, AllOf(Gt(0u), Lt(files.size())));
     }
 }
 
@@ -320,6 +414,14 @@ TEST(CliRunTest, EveryExampleOfTheReadmeAndTheManPageDoesWhatItSays) {
          "--files-from -",
          site, siteDone},
         {"segment-replace-cli -r --glob '*.html' site", site, siteDone},
+        {"cat page.html | segment-replace-cli -q --start '<img' --stop '>' --search 'http:' "
+         "--replace 'https:' - > out.html",
+         {{"page.html", "<a href=\"http://a.org/\"><img src=\"http://a.org/i.png\"></a>\n"}},
+         {},
+         {"out.html", "<a href=\"http://a.org/\"><img src=\"https://a.org/i.png\"></a>\n"}},
+        {"segment-replace-cli -i --backup .orig site/*.html",
+         site,
+         {{"site/index.html", struck}, {"site/index.html.orig", page}}},
         {"segment-replace-cli --json site/*.htm > report.json",
          site,
          {{"site/a_new.htm", struck}},
@@ -384,7 +486,9 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
         std::string report;  // "": the program ended at once
     };
     const std::string stopped =
-        "f0_new.htm: stopped after .*\n1 file: 0 done, 0 failed, 1 stopped, 0 not started; .*";
+        "f0_new.htm: stopped after .*\n1 file: 0 done, 0 changed, 0 failed, 1 stopped, 0 not "
+        "started; "
+        ".*";
     const Case cases[] = {
         {{SIGINT}, 130, 1, stopped},
         {{SIGINT, SIGINT}, 130, 1, ""},

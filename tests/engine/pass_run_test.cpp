@@ -24,8 +24,9 @@ using Outcome = engine::FileReport::Outcome;
 struct PassCase {
     std::string source, output;
     std::int64_t total, done;
-    int yields, stopAt = 0;  // the yield at which Stop is pressed
-    std::string start = "";  // the start marker from the second yield on
+    int yields, stopAt = 0;   // the yield at which Stop is pressed
+    std::string start = "";   // the start marker from the second yield on
+    bool exactFirst = false;  // letter case kept until the second yield
 };
 
 const auto kValues = std::views::iota(0, 256);
@@ -56,6 +57,7 @@ const PassCase kPasses[] = {
     {{"\0<a\xff\0B>\x1a\r\n\0", 11}, {"\0<a\xff\0i>\x1a\r\n\0\r\n", 13}, 13, 13, 2},
     {kBytes, kBytes + "\r", 258, 258, 3},
     {"x\r\n<c b>\r\n<a b>\r\n", "x\r\n<c u>\r\n<a b>\r\n", 19, 17, 3, 0, "<c"},
+    {"<a B>\r\n<A B>\r\n", "<a B>\r\n<A u>\r\n", 16, 14, 2, 0, "", true},
 };
 // clang-format on
 
@@ -67,8 +69,9 @@ TEST(PassTest, CopiesEveryByteCountsProgressAndStops) {
             files.chunk = chunk;
             files.files["p.htm"] = c.source;
             Recorder pass;
+            pass.exact = c.exactFirst;
             pass.onYield = [&](int n) {
-                if (n == 2) pass.text[3] = "u";
+                if (n == 2) pass.text[3] = "u", pass.exact = false;
                 if (n == 2 && !c.start.empty()) pass.text[0] = c.start;
                 pass.stop = n == c.stopAt;
             };
@@ -119,6 +122,9 @@ struct RunCase {
     Files outputs;
     std::string refused = "";  // the entry whose output would replace a chosen file
     int stopAt = 0;            // the yield at which Stop is pressed; -1: the observer throws
+    bool changedOnly = false;
+    bool inPlace = false;  // and changed only, keeping the original as NAME + backup
+    std::string backup = "";
 };
 
 // clang-format off
@@ -136,6 +142,13 @@ const RunCase kRuns[] = {
      {{"README_new_new", "<a i>!\r\n"}}, "README"},
     {{{"a.htm", "<a b>"}, {"b.htm", "b"}, {"b_new.htm", "@a.htm"}}, {"a.htm", "b.htm"},
      {{"a_new.htm", "<a i>\r\n"}, {"b_new.htm", "<a b>"}}, "b.htm"},  // the link reads a.htm
+    {{{"a.htm", "<a b>"}, {"b.htm", "x"}}, {"a.htm", "b.htm"}, {{"a_new.htm", "<a i>\r\n"}}, "", 0,
+     true},
+    {{{"a.htm", "<a b>"}, {"b.htm", "<a b>\r\n<a b>"}, {"c.htm", "<a b>"}}, {"a.htm", "b.htm", "c.htm"},
+     {{"a.htm", "<a i>\r\n"}}, "", 3, false, true},  // b.htm stopped: as it was
+    {{{"a.htm", "<a b>"}, {"a.htm~", "old"}}, {"a.htm"}, {{"a.htm", "<a i>\r\n"}, {"a.htm~", "<a b>"}},
+     "", 0, false, true, "~"},
+    {{{"a.htm", "<a b>"}, {"a.htm~", "x"}}, {"a.htm", "a.htm~"}, {}, "a.htm", 0, false, true, "~"},
 };
 // clang-format on
 
@@ -153,7 +166,12 @@ TEST(RunTest, OutputsLandBesideTheirSourcesAndNeverOnAChosenFile) {
         };
         const fs::path previous = fs::current_path();
         fs::current_path(elsewhere.path);  // where outputs must not go
-        const engine::RunPlan plan = engine::planRun(entries, folder.path);
+        engine::RunPlan plan = engine::planRun(entries, folder.path);
+        for (engine::FileJob& job : plan.jobs) {
+            if (c.inPlace) job.output = job.source;
+            if (!c.backup.empty()) (job.backup = job.source) += c.backup;
+            job.changedOnly = c.changedOnly || c.inPlace;
+        }
         if (c.stopAt >= 0) engine::run(plan, run);
         if (c.stopAt < 0) {
             EXPECT_THROW(engine::run(plan, run), std::runtime_error);
@@ -244,8 +262,8 @@ std::string passAndLook(const fs::path& folder) {
     pass.pass(folder / "a.htm");
     struct stat out {};
     ::stat((folder / "a_new.htm").c_str(), &out);
-    return seen + "] " + octal(out.st_mode & 07777) + " " + std::to_string(out.st_gid) +
-           (readFile(folder / "a_new.htm") == "<a i>\r\n" ? "" : "!");
+    return seen + "] " + octal(out.st_mode & 07777) + " " + std::to_string(out.st_uid) + ":" +
+           std::to_string(out.st_gid) + (readFile(folder / "a_new.htm") == "<a i>\r\n" ? "" : "!");
 }
 
 // The same as the user nobody, in a child process, when this one is root.
@@ -268,21 +286,24 @@ std::string passAndLookAsNobody(const fs::path& folder) {
 }
 
 // An output is private (0600) while it is written, unnamed where the file
-// system allows it, and takes its source's permission bits and group when done; a group that
-// its owner may not give gets no more than others. Created with O_TMPFILE and by name.
+// system allows it, and takes its source's permission bits, owner (as root) and group when done;
+// a group that its owner may not give gets no more than others. Created with O_TMPFILE and by
+// name.
 TEST(PassTest, OutputsArePrivateWhileWrittenThenTakeTheirSourcesPermissions) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root, to give files away and to become nobody";
     struct Case {
         mode_t mode;
+        uid_t owner;
         gid_t group;
-        bool nobody;  // nobody owns the source and makes the output
+        bool nobody;  // nobody makes the output
         std::string after;
     };
-    const Case cases[] = {{0600, 0, false, "600 0"},
-                          {0640, 65534, false, "640 65534"},
-                          {0640, 65534, true, "640 65534"},
-                          {0640, 0, true, "600 65534"},
-                          {0754, 0, true, "744 65534"}};
+    const Case cases[] = {{0600, 0, 0, false, "600 0:0"},
+                          {0640, 0, 65534, false, "640 0:65534"},
+                          {0640, 65534, 0, false, "640 65534:0"},
+                          {0640, 65534, 65534, true, "640 65534:65534"},
+                          {0640, 65534, 0, true, "600 65534:65534"},
+                          {0754, 65534, 0, true, "744 65534:65534"}};
     for (const bool unnamed : {true, false}) {
         if (!unnamed) ::setenv("SEGMENT_REPLACE_NAMED_OUTPUTS", "1", 1);
         for (const Case& c : cases) {
@@ -290,7 +311,7 @@ TEST(PassTest, OutputsArePrivateWhileWrittenThenTakeTheirSourcesPermissions) {
             const TempFolder folder;
             writeFile(folder / "a.htm", "<a b>");
             ASSERT_EQ(::chown(folder.path.c_str(), 65534, 65534), 0);
-            ASSERT_EQ(::chown((folder / "a.htm").c_str(), c.nobody ? 65534 : 0, c.group), 0);
+            ASSERT_EQ(::chown((folder / "a.htm").c_str(), c.owner, c.group), 0);
             ASSERT_EQ(::chmod((folder / "a.htm").c_str(), c.mode), 0);
             const std::string during = unnamed ? "[]" : "[.sr11 600]";
             EXPECT_EQ(c.nobody ? passAndLookAsNobody(folder.path) : passAndLook(folder.path),

@@ -76,6 +76,7 @@ struct TempFolder {
 // Records what a pass told it; as a run's observer it observes every file itself.
 struct Recorder : engine::Observer, engine::RunObserver {
     std::string text[4] = {"<a", ">", "b", "i"};
+    bool exact = false;
     std::function<void(int)> onYield;  // gets the yield's 1-based count
     bool stop = false;
     bool skipBinary = false;
@@ -83,7 +84,7 @@ struct Recorder : engine::Observer, engine::RunObserver {
     std::int64_t done = -1, total = -1;
     std::vector<std::string> failures;  // "<file name>: <reason>"
 
-    engine::Texts texts() const override { return {text[0], text[1], text[2], text[3]}; }
+    engine::Texts texts() const override { return {text[0], text[1], text[2], text[3], 0, exact}; }
     bool stopRequested() override {
         ++yields;
         if (onYield) onYield(yields);
@@ -139,6 +140,11 @@ struct TestFiles : engine::FileLayer {
         mayFail("create", path, "Permission denied");
         return std::make_unique<Output>(*this, path,
                                         real ? real->createOutput(path, source) : nullptr);
+    }
+
+    void backUp(const fs::path& source, const fs::path& backup) override {
+        if (real) return real->backUp(source, backup);
+        files[backup] = files.at(source);
     }
 
     struct Input : engine::InputFile {
