@@ -96,7 +96,7 @@ int main(int argc, char* argv[]) {
 
     bench::SilentHost silent =
         manyFiles ? bench::SilentHost(files, chosen) : bench::SilentHost(chosen.front());
-    frmMain window(selection::DialogServices{
+    qtview::frmMain window(selection::DialogServices{
         {}, [](const std::string&, const std::string& text) { fail(text); }});
     window.show();
     window.logic().clearList();

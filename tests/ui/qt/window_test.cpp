@@ -59,7 +59,7 @@ struct Window : testing::Test {
     bool qt = ensureQtApp();
     QTemporaryDir folder;
     Script script;
-    frmMain window{services(script)};
+    qtview::frmMain window{services(script)};
 };
 
 TEST_F(Window, OpensWithItsControlsInPlaceOnlyAddFileEnabledAndTheFocusInOrder) {
