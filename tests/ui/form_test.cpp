@@ -4,25 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <sstream>
 
 TEST(Form, HoldsTheWindowAsDesignedInTabOrder) {
     using namespace ui::form;
     const char* const kinds[] = {"button", "label", "list", "bar", "frame", "text"};
-    std::string form = std::string(kCaption) + ' ' + std::to_string(kClientWidth) + 'x' +
-                       std::to_string(kClientHeight) + " bar 0.." + std::to_string(kProgressMax);
+    std::ostringstream form;
+    form << kCaption << ' ' << kClientWidth << 'x' << kClientHeight << " bar 0.." << kProgressMax;
     for (const Id id : kTabOrder) {
         const Control& c = kControls.at(id);
-        form += '\n' + std::to_string(c.tabIndex) + ' ' + std::string(c.name) + ' ' +
-                kinds[static_cast<int>(c.kind)] + " \"" + std::string(c.caption) + "\" " +
-                (c.frame == kClientArea ? "" : std::string(kControls.at(c.frame).name) + ' ') +
-                std::to_string(c.place.left) + ',' + std::to_string(c.place.top) + ' ' +
-                std::to_string(c.place.width) + 'x' + std::to_string(c.place.height) +
-                (takesFocus(c.kind) ? " focus" : "");
+        form << '\n'
+             << c.tabIndex << ' ' << c.name << ' ' << kinds[static_cast<int>(c.kind)] << " \""
+             << c.caption << "\" " << (c.frame == kClientArea ? "" : kControls.at(c.frame).name)
+             << (c.frame == kClientArea ? "" : " ") << c.place.left << ',' << c.place.top << ' '
+             << c.place.width << 'x' << c.place.height << (takesFocus(c.kind) ? " focus" : "");
     }
-    std::string texts;
-    for (const Id id : kTextBoxControls) texts += ' ' + std::string(kControls.at(id).name);
-    EXPECT_EQ(form + '\n' + texts, R"(Replace by Marbeck 9015x6150 bar 0..100
+    form << '\n';
+    for (const Id id : kTextBoxControls) form << ' ' << kControls.at(id).name;
+    EXPECT_EQ(form.str(), R"(Replace by Marbeck 9015x6150 bar 0..100
 0 lstFile list "" 120,960 8775x2205 focus
 1 cmdAdd button "Add File" 120,120 1095x375 focus
 2 lblDirectory label "" 120,600 8775x255
