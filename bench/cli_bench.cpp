@@ -1,5 +1,6 @@
 // Times segment-replace-cli on the generated corpus against the engine's own pass and the same
-// rewrite in perl and in GNU sed, then over many small files with one and with two jobs.
+// rewrite in perl and in GNU sed, then over many small files with one and with two jobs, and
+// over as many in nested folders, walked with -r against a list from find.
 // Sizes: BENCH_CORPUS_MB (200 by default) and BENCH_SMALL_FILES (20000); TMPDIR picks the folder.
 #include <chrono>
 #include <clocale>
@@ -13,7 +14,6 @@
 
 #include "corpus.h"
 #include "engine/engine.h"
-#include "silent_host.h"
 
 namespace fs = std::filesystem;
 
@@ -58,12 +58,12 @@ void removeFile(const fs::path& path) {
     fs::remove(path, ignored);
 }
 
-// Splits a generated corpus into `count` files of whole lines, unless they are there.
-std::vector<fs::path> smallFiles(const fs::path& folder, int count) {
+// Splits a generated corpus into `count` files of whole lines named by `name`, unless they are
+// there.
+template <typename Name>
+std::vector<fs::path> splitCorpus(const fs::path& folder, int count, Name name) {
     std::vector<fs::path> files;
-    for (int i = 0; i < count; ++i) {
-        files.push_back(folder / ("page" + std::to_string(i) + ".htm"));
-    }
+    for (int i = 0; i < count; ++i) files.push_back(folder / name(i));
     if (fs::exists(files.back())) return files;
     fs::create_directories(folder);
     const fs::path source = folder / "source.txt";
@@ -71,6 +71,7 @@ std::vector<fs::path> smallFiles(const fs::path& folder, int count) {
     std::ifstream in(source, std::ios::binary);
     std::string line;
     for (const fs::path& file : files) {
+        fs::create_directories(file.parent_path());
         std::ofstream out(file, std::ios::binary);
         for (std::size_t written = 0; written < 2000 && std::getline(in, line);) {
             out << line << '\n';
@@ -99,9 +100,8 @@ int main() {
     const fs::path enginePath = folder / "engine.htm", perlPath = folder / "perl.htm",
                    sedPath = folder / "sed.htm";
 
-    bench::SilentHost host(corpus);
     const double pass =
-        bestSeconds([&] { engine::pass(corpus, corpus, 0, host); }, [&] { removeFile(output); });
+        bestSeconds([&] { bench::passDefaults(corpus); }, [&] { removeFile(output); });
     fs::rename(output, enginePath);
     const std::string cli = quoted(CLI_PROGRAM) + " --jobs 1 --quiet " + quoted(corpus);
     const double cliSeconds = bestSeconds([&] { shell(cli); }, [&] { removeFile(output); });
@@ -145,7 +145,8 @@ int main() {
     const char* countText = std::getenv("BENCH_SMALL_FILES");
     const int count =
         countText != nullptr && std::atoi(countText) > 0 ? std::atoi(countText) : 20000;
-    const std::vector<fs::path> files = smallFiles(folder / "small", count);
+    const std::vector<fs::path> files = splitCorpus(
+        folder / "small", count, [](int i) { return "page" + std::to_string(i) + ".htm"; });
     const fs::path list = folder / "small.list";
     {
         std::ofstream names(list, std::ios::binary);
@@ -167,5 +168,30 @@ int main() {
                     seconds, count / seconds);
     }
     removeOutputs(files);
+
+    // The same number of files as a site: 100 to a folder, 10 folders in each of the top ones.
+    const fs::path tree = folder / "tree";
+    const std::vector<fs::path> pages = splitCorpus(tree, count, [](int i) {
+        return fs::path("d" + std::to_string(i / 1000)) / ("e" + std::to_string(i / 100 % 10)) /
+               ("page" + std::to_string(i) + ".htm");
+    });
+    const auto reset = [&] {
+        removeOutputs(pages);
+        shell("sync");
+    };
+    const std::string cliName = quoted(CLI_PROGRAM);
+    const double walk =
+        bestSeconds([&] { shell(cliName + " --quiet -r --glob '*.htm' " + quoted(tree)); }, reset);
+    const double found = bestSeconds(
+        [&] {
+            shell("find " + quoted(tree) + " -name '*.htm' ! -name '*_new.*' -print0 | " + cliName +
+                  " --quiet -0 --files-from -");
+        },
+        reset);
+    std::printf("\n%d files in %d nested folders\n", count, (count + 99) / 100);
+    std::printf("walk, -r --glob:         %7.3f s  %7.0f files/s  walk/find = %.2f\n", walk,
+                count / walk, walk / found);
+    std::printf("find -print0 | -0 list:  %7.3f s  %7.0f files/s\n", found, count / found);
+    removeOutputs(pages);
     return 0;
 }

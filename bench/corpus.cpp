@@ -7,6 +7,33 @@
 #include <string>
 
 namespace bench {
+namespace {
+
+// The default texts in views made once, as a window keeps its texts converted, rather than
+// measured every line; nothing else is done per line, so a timing shows the engine's own cost.
+struct Defaults final : engine::Observer, engine::RunObserver {
+    engine::Texts texts() const override {
+        return {kDefaultStart, kDefaultStop, kDefaultSearch, kDefaultReplacement, 1};
+    }
+    engine::Observer* fileStarting(std::size_t, unsigned) override { return this; }
+    void fileDone(std::size_t, const engine::FileReport& report) override {
+        if (report.outcome != engine::FileReport::Outcome::failed) return;
+        std::fprintf(stderr, "%s: %s\n", report.failedFile.string().c_str(), report.reason.c_str());
+        std::exit(1);
+    }
+};
+
+}  // namespace
+
+void passDefaults(const std::filesystem::path& file) {
+    Defaults defaults;
+    defaults.fileDone(0, engine::passFile({file, engine::outputPath(file)}, defaults));
+}
+
+void runDefaults(const engine::RunPlan& plan) {
+    Defaults defaults;
+    engine::run(plan, defaults);
+}
 
 std::uint64_t corpusBytesFromEnvironment() {
     const char* text = std::getenv("BENCH_CORPUS_MB");

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "engine/default_texts.h"
+#include "engine/engine.h"
 
 namespace bench {
 
@@ -20,5 +21,10 @@ void writeCorpus(const std::filesystem::path& path, std::uint64_t bytes);
 
 // The corpus size: BENCH_CORPUS_MB from the environment, 200 MB by default.
 std::uint64_t corpusBytesFromEnvironment();
+
+// A pass of `file` with the default texts, its output beside it; a run of the plan's files. A
+// benchmark whose file failed measures nothing: a failure ends the program.
+void passDefaults(const std::filesystem::path& file);
+void runDefaults(const engine::RunPlan& plan);
 
 }  // namespace bench

@@ -1,11 +1,12 @@
 // Times a whole file pass over a generated corpus against a plain read/write copy of the same
 // file, the same text in UTF-16 and UTF-32 and, where perl is installed, an equivalent perl
-// rewrite;
-// reports peak memory as well.
+// rewrite; reports peak memory as well. Also times a search on one long line of a letter past
+// ASCII against the same shape in ASCII.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,7 +18,6 @@
 #include "copy.h"
 #include "corpus.h"
 #include "engine/engine.h"
-#include "silent_host.h"
 
 namespace fs = std::filesystem;
 
@@ -32,6 +32,8 @@ struct Setup {
     fs::path utf32 = folder / "corpus32.htm";  // and in UTF-32
     std::uint64_t bytes = 0;
     std::vector<double> passSeconds, copySeconds, perlSeconds, utf16Seconds, utf32Seconds;
+    // Per search shape: UTF-8, then ASCII.
+    std::vector<double> searchSeconds[2][2];
 };
 
 Setup& setup() {
@@ -58,21 +60,18 @@ void timeEach(benchmark::State& state, std::vector<double>& samples, const fs::p
 }
 
 void BM_WholePass(benchmark::State& state) {
-    bench::SilentHost host(setup().corpus);
     timeEach(state, setup().passSeconds, engine::outputPath(setup().corpus),
-             [&] { engine::pass(setup().corpus, setup().corpus, 0, host); });
+             [&] { bench::passDefaults(setup().corpus); });
 }
 
 void BM_Utf16Pass(benchmark::State& state) {
-    bench::SilentHost host(setup().utf16);
     timeEach(state, setup().utf16Seconds, engine::outputPath(setup().utf16),
-             [&] { engine::pass(setup().utf16, setup().utf16, 0, host); });
+             [&] { bench::passDefaults(setup().utf16); });
 }
 
 void BM_Utf32Pass(benchmark::State& state) {
-    bench::SilentHost host(setup().utf32);
     timeEach(state, setup().utf32Seconds, engine::outputPath(setup().utf32),
-             [&] { engine::pass(setup().utf32, setup().utf32, 0, host); });
+             [&] { bench::passDefaults(setup().utf32); });
 }
 
 // The corpus as little-endian UTF-16 or UTF-32 with its mark: one code unit of `size` bytes per
@@ -116,6 +115,41 @@ void BM_PerlRewrite(benchmark::State& state) {
     timeEach(state, setup().perlSeconds, setup().perlOutput, [&] {
         if (std::system(command.c_str()) != 0) state.SkipWithError("perl failed");
     });
+}
+
+// A 600 KB line of `unit` repeated, ended by `last`; the search text is 301 letters: `unit`
+// repeated, then `last`. So the one match is at the line's end, after a near-miss at nearly
+// every start when `unit` holds two letters.
+struct SearchShape {
+    const char* name;
+    std::string_view unit[2], last[2];  // UTF-8, ASCII
+};
+const SearchShape kSearchShapes[] = {
+    {"OneLetter", {"\xC3\xA9", "e"}, {"\xC3\xA8", "f"}},          // "é..é" + "è"
+    {"NearMiss", {"\xC3\xA9\xC3\xA8", "ef"}, {"\xC3\xA8", "f"}},  // "éè..éè" + "è"
+};
+
+void BM_LongLineSearch(benchmark::State& state, int shape, int ascii) {
+    const SearchShape& s = kSearchShapes[shape];
+    const std::string_view unit = s.unit[ascii], last = s.last[ascii];
+    // The ASCII unit has one byte per letter.
+    const std::size_t units = 600000 / unit.size(), needleUnits = 300 / s.unit[1].size();
+    std::string line, needle;
+    for (std::size_t i = 0; i < units; ++i) line += unit;
+    line += last;
+    for (std::size_t i = 0; i < needleUnits; ++i) needle += unit;
+    needle += last;
+    const auto expected = static_cast<engine::Position>((units - needleUnits) * unit.size() + 1);
+    if (!std::setlocale(LC_CTYPE, "C.UTF-8")) return state.SkipWithError("no C.UTF-8 locale");
+    for (auto _ : state) {
+        const auto started = std::chrono::steady_clock::now();
+        const engine::Position at = engine::find(line, needle, 1);
+        setup().searchSeconds[shape][ascii].push_back(
+            seconds(std::chrono::steady_clock::now() - started));
+        if (at != expected) state.SkipWithError("wrong match");
+    }
+    std::setlocale(LC_CTYPE, "C");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * line.size()));
 }
 
 double best(const std::vector<double>& samples) {
@@ -165,6 +199,18 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
+    for (int shape = 0; shape < 2; ++shape) {
+        for (int ascii = 0; ascii < 2; ++ascii) {
+            const std::string name = std::string("LongLineSearch/") + kSearchShapes[shape].name +
+                                     (ascii ? "/ascii" : "/utf8");
+            benchmark::RegisterBenchmark(
+                name.c_str(),
+                [shape, ascii](benchmark::State& state) { BM_LongLineSearch(state, shape, ascii); })
+                ->Iterations(10)
+                ->Unit(benchmark::kMicrosecond)
+                ->UseRealTime();
+        }
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
@@ -172,27 +218,36 @@ int main(int argc, char** argv) {
     const double mb = static_cast<double>(s.bytes) / 1e6;
     const double pass = best(s.passSeconds), copy = best(s.copySeconds);
     std::printf("\ncorpus: %.0f MB\n", mb);
-    std::printf("whole pass:   %8.3f s  %7.1f MB/s\n", pass, mb / pass);
-    std::printf("plain copy:   %8.3f s  %7.1f MB/s  pass/copy = %.2fx (target <= 2x)\n", copy,
-                mb / copy, pass / copy);
-    if (!s.utf16Seconds.empty()) {
+    if (!s.passSeconds.empty() && !s.copySeconds.empty()) {
+        std::printf("whole pass:   %8.3f s  %7.1f MB/s\n", pass, mb / pass);
+        std::printf("plain copy:   %8.3f s  %7.1f MB/s  pass/copy = %.2fx (target <= 2x)\n", copy,
+                    mb / copy, pass / copy);
+    }
+    if (!s.utf16Seconds.empty() && !s.passSeconds.empty()) {
         const double utf16 = best(s.utf16Seconds);
         std::printf(
             "UTF-16 pass:  %8.3f s  the same characters, utf16/pass = %.2fx (target <= 2x)\n",
             utf16, utf16 / pass);
     }
-    if (!s.utf32Seconds.empty()) {
+    if (!s.utf32Seconds.empty() && !s.passSeconds.empty()) {
         const double utf32 = best(s.utf32Seconds);
         std::printf("UTF-32 pass:  %8.3f s  the same characters, utf32/pass = %.2fx\n", utf32,
                     utf32 / pass);
     }
-    if (havePerl && !s.perlSeconds.empty()) {
+    if (havePerl && !s.perlSeconds.empty() && !s.passSeconds.empty()) {
         const double perl = best(s.perlSeconds);
         std::printf("perl rewrite: %8.3f s  %7.1f MB/s  perl/pass = %.1fx (target >= 10x)\n", perl,
                     mb / perl, perl / pass);
         std::printf(
             "perl output %s the pass's output\n",
             sameContent(s.perlOutput, engine::outputPath(s.corpus)) ? "equals" : "DIFFERS FROM");
+    }
+    for (int shape = 0; shape < 2; ++shape) {
+        const auto& samples = s.searchSeconds[shape];
+        if (samples[0].empty() || samples[1].empty()) continue;
+        const double utf8 = best(samples[0]), ascii = best(samples[1]);
+        std::printf("search, %-9s %8.3f ms past ASCII, %8.3f ms in ASCII: %.2fx (target <= 2x)\n",
+                    kSearchShapes[shape].name, 1e3 * utf8, 1e3 * ascii, utf8 / ascii);
     }
     std::printf("peak memory: %ld kB before the timed runs, %ld kB after\n", peakBefore,
                 bench::peakKilobytes());

@@ -15,7 +15,6 @@
 #include "copy.h"
 #include "corpus.h"
 #include "engine/engine.h"
-#include "silent_host.h"
 
 namespace fs = std::filesystem;
 
@@ -74,12 +73,7 @@ int main(int argc, char** argv) {
     const double copy =
         secondsOf([](const fs::path& f) { bench::plainCopy(f, f.string() + ".copy"); }, file);
     fs::remove(file.string() + ".copy");
-    const double pass = secondsOf(
-        [](const fs::path& f) {
-            bench::SilentHost host(f);
-            engine::pass(f, f, 0, host);
-        },
-        file);
+    const double pass = secondsOf(bench::passDefaults, file);
     const long peak = bench::peakKilobytes();
     fs::remove(engine::outputPath(file));
     fs::remove(file);

@@ -11,7 +11,8 @@ public:
     std::unique_ptr<engine::InputFile> openInput(const std::filesystem::path& path) override {
         return sources_.openInput(path);
     }
-    // Fails as a run would when the output's folder is missing; creates nothing.
+    // Fails as a run would: when the output's folder is missing or (on POSIX systems) cannot
+    // be written, or the output is a folder; creates nothing.
     std::unique_ptr<engine::OutputFile> createOutput(const std::filesystem::path& path,
                                                      const engine::InputFile& source) override;
 

@@ -1,7 +1,5 @@
 // segment-replace-cli: the window's replace run for scripts and batches, with a preview.
 #include <cstdio>
-#include <fstream>
-#include <iostream>
 #include <memory>
 #include <thread>
 
@@ -23,29 +21,40 @@ int usageError(const std::string& message) {
     return kUsageError;
 }
 
-// The FILE arguments, then the names of every list, in order.
-std::vector<std::filesystem::path> chosenFiles(const cli::Options& options) {
-    std::vector<std::string> names = options.files;
+// The FILE arguments, then the names of every list, in order; with -r the folders among them
+// walked.
+std::vector<cli::ListedFile> chosenFiles(const cli::Options& options) {
+    std::vector<std::string> names = cli::expandWildcards(options.files);
     for (const std::string& list : options.lists) {
-        if (list == "-") {
-            cli::readFileList(std::cin, options.nulSeparated, names);
-            continue;
-        }
-        std::ifstream file(cli::pathFromText(list), std::ios::binary);
-        if (!file) throw cli::UsageError("cannot read the list '" + list + "'");
-        cli::readFileList(file, options.nulSeparated, names);
+        cli::readFileList(list, options.nulSeparated, names);
     }
-    std::vector<std::filesystem::path> paths;
-    paths.reserve(names.size());
-    for (const std::string& name : names) paths.push_back(cli::pathFromText(name));
-    return paths;
+    const cli::WalkOptions walk{options.globs, options.hidden, options.followLinks};
+    std::vector<cli::ListedFile> files;
+    files.reserve(names.size());
+    for (const std::string& name : names) {
+        std::filesystem::path path = cli::pathFromText(name);
+        std::error_code ignored;
+        if (options.recursive && std::filesystem::is_directory(path, ignored)) {
+            cli::walkFolder(path, walk, files);
+        } else {
+            files.push_back({std::move(path), {}});
+        }
+    }
+    return files;
 }
 
-std::int64_t totalBytes(const std::vector<std::filesystem::path>& files) {
+// Standard output that could not be written whole fails the program, whatever else happened.
+int checkedOutput(int status) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+    std::fputs("segment-replace-cli: cannot write to standard output\n", stderr);
+    return 1;
+}
+
+std::int64_t totalBytes(const std::vector<cli::ListedFile>& files) {
     std::int64_t bytes = 0;
-    for (const std::filesystem::path& file : files) {
+    for (const cli::ListedFile& file : files) {
         std::error_code error;
-        const std::uintmax_t size = std::filesystem::file_size(file, error);
+        const std::uintmax_t size = std::filesystem::file_size(file.path, error);
         if (!error) bytes += static_cast<std::int64_t>(size);
     }
     return bytes;
@@ -56,17 +65,17 @@ std::int64_t totalBytes(const std::vector<std::filesystem::path>& files) {
 int main(int argc, char** argv) {
     cli::setUpConsole();
     cli::Options options;
-    std::vector<std::filesystem::path> files;
+    std::vector<cli::ListedFile> files;
     std::string texts[4];
     try {
         options = cli::parseOptions(cli::commandLine(argc, argv));
         if (options.action == cli::Options::Action::help) {
             std::fputs(cli::helpText().c_str(), stdout);
-            return 0;
+            return checkedOutput(0);
         }
         if (options.action == cli::Options::Action::version) {
             std::fputs(cli::versionText().c_str(), stdout);
-            return 0;
+            return checkedOutput(0);
         }
         const std::pair<const char*, const std::string*> typed[4] = {
             {"--start", &options.startMarker},
@@ -99,8 +108,14 @@ int main(int argc, char** argv) {
     settings.fileLayer = options.dryRun ? &dryRun : &engine::systemFiles();
     settings.jobs =
         options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+    if (settings.jobs > cli::kMostJobs) {
+        std::fprintf(stderr, "segment-replace-cli: --jobs %u is capped at %u\n", settings.jobs,
+                     cli::kMostJobs);
+        settings.jobs = cli::kMostJobs;
+    }
     settings.diffContext = options.diff ? options.context : -1;
     settings.utf8Terminal = cli::terminalIsUtf8();
+    settings.skipBinary = !options.binary;
     std::optional<cli::ProgressLine> progress;
     if (!options.quiet && cli::isTerminal(stderr)) {
         progress.emplace(stderr, static_cast<std::int64_t>(settings.files.size()),
@@ -120,9 +135,5 @@ int main(int argc, char** argv) {
 
     // A Ctrl-C after the last line has stopped nothing.
     if (totals.stopped > 0 || totals.notStarted > 0) return cli::interruptedStatus();
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fputs("segment-replace-cli: cannot write to standard output\n", stderr);
-        return 1;
-    }
-    return totals.failed > 0 ? 1 : 0;
+    return checkedOutput(totals.failed > 0 ? 1 : 0);
 }

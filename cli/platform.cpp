@@ -1,9 +1,11 @@
 #include "cli/platform.h"
 
+#include <algorithm>
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
 
+#include "cli/glob.h"
 #include "engine/engine.h"
 
 #ifdef _WIN32
@@ -68,6 +70,54 @@ std::filesystem::path pathFromText(const std::string& text) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
+namespace {
+
+// Whether the long name itself matches: FindFirstFileW matches short 8.3 names too, so that
+// "*.htm" finds "page.html" by its short name PAGE~1.HTM. Letter case is ignored, as there.
+bool longNameMatches(std::wstring pattern, std::wstring name) {
+    CharUpperBuffW(pattern.data(), static_cast<DWORD>(pattern.size()));
+    CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    std::string glob;
+    for (const char c : textFromPath(std::filesystem::path(pattern))) {
+        glob += c == '[' ? std::string("[[]") : std::string(1, c);  // no sets in Windows patterns
+    }
+    return globMatches(glob, textFromPath(std::filesystem::path(name)));
+}
+
+}  // namespace
+
+std::vector<std::string> expandWildcards(const std::vector<std::string>& files) {
+    std::vector<std::string> expanded;
+    for (const std::string& file : files) {
+        const std::size_t nameAt = file.find_last_of("\\/:") + 1;  // 0 without a folder
+        if (file.find_first_of("*?", nameAt) == std::string::npos) {
+            expanded.push_back(file);
+            continue;
+        }
+        const std::wstring pattern = pathFromText(file.substr(nameAt)).native();
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW(pathFromText(file).c_str(), &found);
+        for (bool more = search != INVALID_HANDLE_VALUE; more;
+             more = FindNextFileW(search, &found)) {
+            const std::wstring_view name = found.cFileName;
+            if (name != L"." && name != L".." && longNameMatches(pattern, std::wstring(name)))
+                names.emplace_back(name);
+        }
+        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        if (names.empty()) expanded.push_back(file);
+        // In the order Explorer and dir give: letter case ignored.
+        std::ranges::sort(names, [](const std::wstring& a, const std::wstring& b) {
+            return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                        static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
+        });
+        for (const std::wstring& name : names) {
+            expanded.push_back(file.substr(0, nameAt) + textFromPath(std::filesystem::path(name)));
+        }
+    }
+    return expanded;
+}
+
 std::string textFromPath(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
@@ -102,6 +152,10 @@ void setUpConsole() {
 
 std::vector<std::string> commandLine(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+std::vector<std::string> expandWildcards(const std::vector<std::string>& files) {
+    return files;  // the shell did it
 }
 
 std::filesystem::path pathFromText(const std::string& text) {

@@ -17,6 +17,11 @@ void setUpConsole();
 // The arguments after the program name: UTF-8 on Windows, the bytes as given elsewhere.
 std::vector<std::string> commandLine(int argc, char** argv);
 
+// The FILE operands with "*" or "?" in their last name expanded on Windows, where no shell
+// does it: the names found in the operand's folder, sorted, or the operand itself when none
+// matches, so that its failure is reported. Elsewhere the operands as they are.
+std::vector<std::string> expandWildcards(const std::vector<std::string>& files);
+
 // A file name from the command line or a list, and back for the report.
 std::filesystem::path pathFromText(const std::string& text);
 std::string textFromPath(const std::filesystem::path& path);

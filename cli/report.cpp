@@ -1,5 +1,7 @@
 #include "cli/report.h"
 
+#include <algorithm>
+
 #include "cli/escape.h"
 
 namespace cli {
@@ -33,6 +35,8 @@ const char* statusName(FileResult::Status status) {
             return "failed";
         case FileResult::Status::stopped:
             return "stopped";
+        case FileResult::Status::skipped:
+            return "skipped";
         case FileResult::Status::done:
             break;
     }
@@ -43,6 +47,24 @@ std::string jsonString(std::string_view text) {
     std::string out = "\"";
     appendJsonString(out, text);
     return out + "\"";
+}
+
+// A file name: a string when it is valid UTF-8, otherwise its bytes in base64 as
+// {"bytes": "..."}, which no string can be mistaken for.
+std::string jsonName(std::string_view name) {
+    if (isUtf8(name)) return jsonString(name);
+    static constexpr char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out = "{\"bytes\": \"";
+    for (std::size_t i = 0; i < name.size(); i += 3) {
+        const std::size_t count = std::min<std::size_t>(3, name.size() - i);
+        std::uint32_t bits = 0;
+        for (std::size_t k = 0; k < 3; ++k)
+            bits = bits << 8 | (k < count ? static_cast<unsigned char>(name[i + k]) : 0u);
+        for (std::size_t k = 0; k < 4; ++k)
+            out += k <= count ? kDigits[bits >> (18 - 6 * k) & 63] : '=';
+    }
+    return out + "\"}";
 }
 
 }  // namespace
@@ -64,6 +86,9 @@ void Totals::add(const FileResult& result) {
         case FileResult::Status::stopped:
             ++stopped;
             break;
+        case FileResult::Status::skipped:
+            ++skipped;
+            return;
     }
     lines += result.stats.lines;
     segments += result.stats.segments;
@@ -94,6 +119,11 @@ void TextReport::file(const FileResult& result) {
             appendForTerminal(line, result.output, utf8Terminal_);
             writeLine(line + ": stopped after " + countsText(result.stats));
             return;
+        case FileResult::Status::skipped:
+            if (quiet_) return;
+            appendForTerminal(line, result.source, utf8Terminal_);
+            writeLine(line + ": skipped: " + result.reason);
+            return;
         case FileResult::Status::done:
             if (quiet_) return;
             appendForTerminal(line, result.output, utf8Terminal_);
@@ -106,6 +136,7 @@ void TextReport::finish(const Totals& totals) {
     std::string line = counted(totals.files, "file") + ": " + std::to_string(totals.done) +
                        (dryRun_ ? " would be written" : " done") + ", " +
                        std::to_string(totals.failed) + " failed";
+    if (totals.skipped > 0) line += ", " + std::to_string(totals.skipped) + " skipped";
     if (totals.stopped > 0 || totals.notStarted > 0) {
         line += ", " + std::to_string(totals.stopped) + " stopped, " +
                 std::to_string(totals.notStarted) + " not started";
@@ -127,12 +158,13 @@ void JsonReport::file(const FileResult& result) {
     if (quiet_ && result.status != FileResult::Status::failed) return;
     std::string entry = first_ ? "\n  {" : ",\n  {";
     first_ = false;
-    entry += "\"source\": " + jsonString(result.source) +
-             ", \"output\": " + jsonString(result.output) + ", \"status\": \"" +
-             statusName(result.status) + "\"";
+    entry += "\"source\": " + jsonName(result.source) + ", \"output\": " + jsonName(result.output) +
+             ", \"status\": \"" + statusName(result.status) + "\"";
     if (result.status == FileResult::Status::failed) {
-        entry += ", \"file\": " + jsonString(result.failedFile) +
+        entry += ", \"file\": " + jsonName(result.failedFile) +
                  ", \"reason\": " + jsonString(result.reason);
+    } else if (result.status == FileResult::Status::skipped) {
+        entry += ", \"reason\": " + jsonString(result.reason);
     } else {
         entry += std::string(", \"encoding\": \"") + encodingName(result.stats.encoding) +
                  "\", \"lines\": " + std::to_string(result.stats.lines) +
@@ -149,6 +181,7 @@ void JsonReport::finish(const Totals& t) {
         std::string(first_ ? "" : "\n") + "], \"total\": {\"files\": " + std::to_string(t.files) +
         ", \"done\": " + std::to_string(t.done) + ", \"failed\": " + std::to_string(t.failed) +
         ", \"stopped\": " + std::to_string(t.stopped) +
+        ", \"skipped\": " + std::to_string(t.skipped) +
         ", \"notStarted\": " + std::to_string(t.notStarted) +
         ", \"lines\": " + std::to_string(t.lines) +
         ", \"segments\": " + std::to_string(t.segments) +

@@ -11,16 +11,16 @@
 namespace cli {
 
 struct FileResult {
-    enum class Status { done, failed, stopped };
+    enum class Status { done, failed, stopped, skipped };
     Status status = Status::done;
     std::string source, output;      // as shown: UTF-8 on Windows, the name's bytes elsewhere
     engine::PassStats stats;         // done and stopped files
-    std::string failedFile, reason;  // failed files: the file concerned and why
+    std::string failedFile, reason;  // failed files: the file concerned and why; skipped: why
     std::string diff;                // the file's diff with its headers, or empty
 };
 
 struct Totals {
-    std::int64_t files = 0, done = 0, failed = 0, stopped = 0, notStarted = 0;
+    std::int64_t files = 0, done = 0, failed = 0, stopped = 0, skipped = 0, notStarted = 0;
     std::int64_t lines = 0, segments = 0, replacements = 0;
     void add(const FileResult& result);
 };

@@ -1,152 +1,182 @@
 #include "cli/run_files.h"
 
 #include <algorithm>
-#include <condition_variable>
-#include <exception>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <thread>
 
 #include "cli/escape.h"
-#include "cli/file_host.h"
 #include "cli/platform.h"
-
-namespace fs = std::filesystem;
+#include "cli/unified_diff.h"
 
 namespace cli {
 namespace {
 
 using namespace std::chrono_literals;
 
-// Each worker's bytes done in its current file, on a cache line of its own.
+// Each worker's bytes done, on a cache line of its own.
 struct alignas(64) ProgressSlot {
     std::atomic<std::int64_t> bytes{0};
 };
 
-FileResult passFile(const RunSettings& settings, const engine::ChosenFiles& chosen,
-                    std::size_t index, const std::atomic<bool>& stop,
-                    std::atomic<std::int64_t>* progress) {
-    const fs::path& source = settings.files[index];
-    const fs::path output = engine::outputPath(source);
-    FileResult result;
-    result.source = textFromPath(source);
-    result.output = textFromPath(output);
-    const auto fail = [&](const fs::path& file, const std::string& reason) {
-        result.status = FileResult::Status::failed;
-        result.failedFile = textFromPath(file);
-        result.reason = reason;
-        return result;
-    };
+// One file's pass: the fixed texts, the stop flag every worker shares, the bytes done added to
+// its worker's slot, and optionally the diff.
+class FileObserver final : public engine::Observer {
+public:
+    FileObserver(const RunSettings& settings, const std::atomic<bool>& stop, ProgressSlot* slot)
+        : texts_(settings.texts), stop_(stop), slot_(slot), skipBinary_(settings.skipBinary) {
+        if (settings.diffContext >= 0) diff_.emplace(settings.diffContext, settings.utf8Terminal);
+    }
+    engine::Texts texts() const override { return texts_; }
+    bool stopRequested() override { return stop_.load(std::memory_order_relaxed); }
+    void progress(std::int64_t done, std::int64_t) override {
+        // Only this worker writes its slot.
+        constexpr auto relaxed = std::memory_order_relaxed;
+        if (slot_ != nullptr)
+            slot_->bytes.store(slot_->bytes.load(relaxed) + done - done_, relaxed);
+        done_ = done;
+    }
+    bool wantsLines() const override { return diff_.has_value(); }
+    bool skipsBinary() const override { return skipBinary_; }
+    void lineRewritten(std::string_view before, std::string_view after) override {
+        diff_->line(before, after);
+    }
+    // The diff's hunks; empty without a diff or when nothing changed.
+    std::string takeDiff() { return diff_ ? diff_->finish() : std::string(); }
 
-    FileHost host(settings.texts, stop, progress);
-    if (settings.diffContext >= 0) host.keepDiff(settings.diffContext, settings.utf8Terminal);
-    engine::PassResult passed = engine::PassResult::completed;
-    try {
-        passed = engine::pass(source, source, static_cast<int>(index), host, *settings.fileLayer,
-                              chosen);
-    } catch (const std::exception& error) {  // out of memory, say: this file fails, not the run
-        host.reportFailure(source, error.what());
-    }
-    if (host.failure()) return fail(host.failure()->first, host.failure()->second);
-    result.status = passed == engine::PassResult::stopped ? FileResult::Status::stopped
-                                                          : FileResult::Status::done;
-    if (host.stats()) result.stats = *host.stats();
-    if (std::string hunks = host.takeDiff(); !hunks.empty()) {
-        std::string headers = "--- ";
-        appendForTerminal(headers, result.source, settings.utf8Terminal);
-        headers += "\n+++ ";
-        appendForTerminal(headers, result.output, settings.utf8Terminal);
-        result.diff = headers + "\n" + hunks;
-    }
+private:
+    engine::Texts texts_;
+    const std::atomic<bool>& stop_;
+    ProgressSlot* slot_;
+    std::int64_t done_ = 0;
+    bool skipBinary_;
+    std::optional<UnifiedDiff> diff_;
+};
+
+// What is known of a listed file before any pass: a folder that could not be walked, or a file
+// listed again.
+std::optional<FileResult> knownBefore(const ListedFile& file, engine::ChosenFiles& chosen) {
+    if (file.failure.empty() && chosen.add(file.path)) return std::nullopt;
+    FileResult result;
+    result.source = textFromPath(file.path);
+    result.output = textFromPath(engine::outputPath(file.path));
+    result.status = file.failure.empty() ? FileResult::Status::skipped : FileResult::Status::failed;
+    result.failedFile = file.failure.empty() ? "" : result.source;
+    result.reason = file.failure.empty() ? "listed twice" : file.failure;
     return result;
 }
 
-// What the workers share with the reporting thread.
-struct Shared {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<std::optional<FileResult>> results;
-    std::size_t next = 0;  // the next file to start
-    unsigned running = 0;  // workers not yet finished
-    std::atomic<std::int64_t> bytesDone{0};
-};
-
-void work(const RunSettings& settings, const engine::ChosenFiles& chosen, Shared& shared,
-          ProgressSlot& slot, const std::atomic<bool>& stop) {
-    std::atomic<std::int64_t>* progress = settings.progress != nullptr ? &slot.bytes : nullptr;
-    for (;;) {
-        std::size_t index = 0;
-        {
-            const std::lock_guard lock(shared.mutex);
-            if (stop.load() || shared.next >= settings.files.size()) break;
-            index = shared.next++;
+// Starts a pass for every file until `stop` is set, and reports each in list order, with the
+// listed files that need none.
+class Run final : public engine::RunObserver {
+public:
+    Run(const RunSettings& settings, Report& report, const std::atomic<bool>& stop)
+        : settings_(settings),
+          report_(report),
+          stop_(stop),
+          known_(settings.files.size()),
+          slots_(std::max(1u, settings.jobs)) {
+        for (std::size_t i = 0; i < settings.files.size(); ++i) {
+            known_[i] = knownBefore(settings.files[i], plan.chosen);
+            if (known_[i]) continue;
+            plan.jobs.push_back(
+                {settings.files[i].path, engine::outputPath(settings.files[i].path)});
+            listed_.push_back(i);
         }
-        FileResult result = passFile(settings, chosen, index, stop, progress);
-        shared.bytesDone += slot.bytes.exchange(0);
-        const std::lock_guard lock(shared.mutex);
-        shared.results[index] = std::move(result);
-        shared.changed.notify_one();
+        observers_.resize(plan.jobs.size());
     }
-    const std::lock_guard lock(shared.mutex);
-    --shared.running;
-    shared.changed.notify_one();
-}
+
+    engine::Observer* fileStarting(std::size_t index, unsigned worker) override {
+        if (stop_.load()) return nullptr;
+        ProgressSlot* slot = settings_.progress != nullptr ? &slots_[worker] : nullptr;
+        observers_[index] = std::make_unique<FileObserver>(settings_, stop_, slot);
+        return observers_[index].get();
+    }
+
+    void fileDone(std::size_t index, const engine::FileReport& passed) override {
+        reportKnown(listed_[index]);
+        const std::unique_ptr<FileObserver> observer = std::move(observers_[index]);
+        FileResult result;
+        result.source = textFromPath(plan.jobs[index].source);
+        result.output = textFromPath(plan.jobs[index].output);
+        if (passed.outcome == engine::FileReport::Outcome::failed) {
+            result.status = FileResult::Status::failed;
+            result.failedFile = textFromPath(passed.failedFile);
+            result.reason = passed.reason;
+        } else if (passed.outcome == engine::FileReport::Outcome::skipped) {
+            result.status = FileResult::Status::skipped;
+            result.reason = passed.reason;
+        } else {
+            result.status = passed.outcome == engine::FileReport::Outcome::stopped
+                                ? FileResult::Status::stopped
+                                : FileResult::Status::done;
+            result.stats = passed.stats;
+            if (std::string hunks = observer->takeDiff(); !hunks.empty()) {
+                std::string headers = "--- ";
+                appendForTerminal(headers, result.source, settings_.utf8Terminal);
+                headers += "\n+++ ";
+                appendForTerminal(headers, result.output, settings_.utf8Terminal);
+                result.diff = headers + "\n" + hunks;
+            }
+        }
+        add(result);
+        next_ = listed_[index] + 1;
+    }
+
+    // With a progress line, the calling thread wakes ten times a second and no more often.
+    bool waiting() override {
+        if (settings_.progress == nullptr) return true;
+        std::int64_t bytes = 0;
+        for (const ProgressSlot& slot : slots_) bytes += slot.bytes.load();
+        settings_.progress->update(totals.files, bytes);
+        std::this_thread::sleep_for(100ms);
+        return false;
+    }
+
+    // After the run: the known files after the last pass are reported when every pass was
+    // made; otherwise they are counted as not started, as are the files never started.
+    void finish(std::size_t started) {
+        if (started == plan.jobs.size() && totals.stopped == 0) reportKnown(known_.size());
+        const auto rest = static_cast<std::int64_t>(known_.size() - next_);
+        totals.files += rest;
+        totals.notStarted += rest;
+    }
+
+    engine::RunPlan plan;
+    Totals totals;
+
+private:
+    // Reports the known files listed before `end`.
+    void reportKnown(std::size_t end) {
+        for (; next_ < end; ++next_) {
+            if (known_[next_]) add(*known_[next_]);
+        }
+    }
+
+    void add(const FileResult& result) {
+        if (settings_.progress != nullptr) settings_.progress->clear();
+        totals.add(result);
+        report_.file(result);
+    }
+
+    const RunSettings& settings_;
+    Report& report_;
+    const std::atomic<bool>& stop_;
+    std::vector<std::optional<FileResult>> known_;  // by listed file
+    std::vector<std::size_t> listed_;               // the listed file of every pass
+    std::size_t next_ = 0;                          // the first listed file not reported
+    std::vector<std::unique_ptr<FileObserver>> observers_;
+    std::vector<ProgressSlot> slots_;
+};
 
 }  // namespace
 
 Totals runFiles(const RunSettings& settings, Report& report, const std::atomic<bool>& stop) {
-    const std::size_t count = settings.files.size();
     // Every listed file is chosen: no output may replace any of them.
-    const engine::ChosenFiles chosen(settings.files);
-    Shared shared;
-    shared.results.resize(count);
-    const unsigned jobs =
-        std::max(1u, std::min<unsigned>(settings.jobs, static_cast<unsigned>(count)));
-    std::vector<ProgressSlot> slots(jobs);
-    shared.running = jobs;
-    std::vector<std::jthread> workers;
-    for (unsigned i = 0; i < jobs; ++i) {
-        workers.emplace_back([&, i] { work(settings, chosen, shared, slots[i], stop); });
-    }
-
-    // This thread reports the files in list order as they are done.
-    Totals totals;
-    std::size_t reported = 0;
-    std::unique_lock lock(shared.mutex);
-    while (reported < count) {
-        std::vector<FileResult> ready;
-        while (reported < count && (shared.results[reported] || shared.running == 0)) {
-            if (shared.results[reported]) {
-                ready.push_back(std::move(*shared.results[reported]));
-            } else {
-                ++totals.files;  // never started: the run was stopped before it
-                ++totals.notStarted;
-            }
-            ++reported;
-        }
-        lock.unlock();
-        if (settings.progress != nullptr && !ready.empty()) settings.progress->clear();
-        for (const FileResult& result : ready) {
-            totals.add(result);
-            report.file(result);
-        }
-        if (settings.progress != nullptr) {
-            std::int64_t bytes = shared.bytesDone.load();
-            for (const ProgressSlot& slot : slots) bytes += slot.bytes.load();
-            settings.progress->update(static_cast<std::int64_t>(reported), bytes);
-            // With a progress line, this thread wakes ten times a second and no more often.
-            if (reported < count) std::this_thread::sleep_for(100ms);
-            lock.lock();
-            continue;
-        }
-        lock.lock();
-        shared.changed.wait(lock, [&] {
-            return reported == count || shared.results[reported] || shared.running == 0;
-        });
-    }
-    lock.unlock();
+    Run run(settings, report, stop);
+    run.finish(engine::run(run.plan, run, std::max(1u, settings.jobs), *settings.fileLayer).size());
     if (settings.progress != nullptr) settings.progress->clear();
-    return totals;
+    return run.totals;
 }
 
 }  // namespace cli

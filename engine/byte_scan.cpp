@@ -35,19 +35,20 @@ __attribute__((target("avx2"))) const char* findLineEndAvx2(const char* p, const
 }
 #endif
 
-using Finder = const char* (*)(const char*, const char*, bool);
+}  // namespace
 
-Finder bestFinder() {
+LineEndFinder lineEndFinderAvx2() {
 #ifdef ENGINE_HAVE_AVX2_DISPATCH
     if (__builtin_cpu_supports("avx2")) return findLineEndAvx2;
 #endif
-    return findLineEndSse2;
+    return nullptr;
 }
 
-}  // namespace
-
 const char* findLineEnd(const char* p, const char* end, bool orPastAscii) {
-    static const Finder finder = bestFinder();
+    static const LineEndFinder finder = [] {
+        const LineEndFinder avx2 = lineEndFinderAvx2();
+        return avx2 != nullptr ? avx2 : &findLineEndSse2<true>;
+    }();
     return finder(p, end, orPastAscii);
 }
 

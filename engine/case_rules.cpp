@@ -1,5 +1,7 @@
 #include "engine/case_rules.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -36,6 +38,42 @@ bool isAscii(std::string_view s) {
     return true;
 }
 
+// Scans with memchr for the needle's byte at `anchor` in either of its forms `keys` (one or
+// two), and measures each hit with `measure` (how many needle bytes match there): few hits
+// means few comparisons and long fast scans. Repetitive text can make every hit a long
+// near-match; past a bounded amount of such work, `linear` searches the rest in guaranteed
+// linear time.
+template <class Measure, class Linear>
+std::size_t scanForKeys(std::string_view haystack, std::size_t needleSize, std::size_t from,
+                        std::size_t anchor, const std::array<unsigned char, 2>& keys,
+                        std::size_t keyCount, Measure measure, Linear linear) {
+    constexpr std::size_t npos = std::string_view::npos;
+    const std::size_t last = haystack.size() - needleSize;  // last possible start
+    const char* base = haystack.data() + anchor;  // a key at base[at] means a start at `at`
+    const auto next = [&](unsigned char byte, std::size_t at) -> std::size_t {
+        const void* p = std::memchr(base + at, byte, last + 1 - at);
+        return p == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(p) - base);
+    };
+    std::size_t nextA = next(keys[0], from);
+    std::size_t nextB = keyCount == 2 ? next(keys[1], from) : npos;
+    std::size_t compared = 0;
+    while (nextA != npos || nextB != npos) {
+        const std::size_t at = nextA < nextB ? nextA : nextB;
+        if (compared > 4 * (at - from) + 4096) return linear(at);
+        const std::size_t matched = measure(at);
+        if (matched == needleSize) return at;
+        compared += matched + 1;
+        if (at >= last) return npos;
+        if (at == nextA) nextA = next(keys[0], at + 1);
+        if (at == nextB) nextB = next(keys[1], at + 1);
+    }
+    return npos;
+}
+
+// In the linear UTF-8 search, a byte that is no character stands for itself past every code
+// point.
+constexpr char32_t kByteSymbols = 0x110000;
+
 }  // namespace
 
 CaseRules::CaseRules(const std::array<unsigned char, 256>& fold, bool utf8)
@@ -59,15 +97,35 @@ const CaseRules& CaseRules::unicode() {
 }
 
 std::size_t CaseRules::anchorOf(std::string_view needle) {
-    // A letter costs two scans, one for each case, so it must be rarer to be worth it.
-    const auto cost = [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
+    // A letter costs two scans, one for each case, so it must be rarer to be worth it. Within a
+    // UTF-8 character, the lead byte is shared by a whole script and the last one tells most
+    // characters apart. Of bytes that seem as rare, the one that the needle repeats least.
+    const auto cost = [](unsigned char byte) {
         const bool letter = asciiLower(byte) >= 'a' && asciiLower(byte) <= 'z';
         return static_cast<int>(kRarity[byte]) - (letter ? 20 : 0);
     };
+    std::array<std::size_t, 256> repeats{};
+    for (const char c : needle) ++repeats[asciiLower(static_cast<unsigned char>(c))];
+    const auto repeated = [&](std::size_t at) { return repeats[asciiLower(byteAt(needle, at))]; };
     std::size_t anchor = 0;
-    for (std::size_t i = 1; i < needle.size(); ++i) {
-        if (cost(needle[i]) > cost(needle[anchor])) anchor = i;
+    int anchorCost = INT_MIN;
+    const auto consider = [&](std::size_t at, int atCost) {
+        if (atCost > anchorCost || (atCost == anchorCost && repeated(at) < repeated(anchor))) {
+            anchor = at;
+            anchorCost = atCost;
+        }
+    };
+    for (std::size_t at = 0; at < needle.size();) {
+        char32_t cp = 0;
+        const std::size_t length = decodeUtf8(needle, at, cp);
+        if (length < 2) {
+            consider(at, cost(byteAt(needle, at)));
+            ++at;
+            continue;
+        }
+        for (std::size_t i = 0; i < length; ++i)
+            consider(at + i, i == 0 ? 100 : i + 1 == length ? 255 : 200);
+        at += length;
     }
     return anchor;
 }
@@ -77,7 +135,7 @@ std::size_t CaseRules::find(std::string_view haystack, std::string_view needle, 
     if (needle.empty() || from >= haystack.size() || needle.size() > haystack.size() - from) {
         return npos;
     }
-    if (utf8_ && !isAscii(needle)) return findUtf8(haystack, needle, from);
+    if (utf8_ && !isAscii(needle)) return findUtf8(haystack, needle, from, anchor);
     return findBytes(haystack, needle, from, anchor);
 }
 
@@ -94,42 +152,22 @@ std::size_t CaseRules::matchLength(std::string_view haystack, std::size_t at,
 
 std::size_t CaseRules::findBytes(std::string_view haystack, std::string_view needle,
                                  std::size_t from, std::size_t anchor) const {
-    // Scan with memchr for the needle's rarest byte (in either case), then compare the whole
-    // needle around each hit: few hits means few comparisons and long fast scans.
-    const auto key = static_cast<unsigned char>(needle[anchor]);
-    const std::array<unsigned char, 2>& keys = alike_[key];
-    const int keyCount = alikeCount_[key];
-    if (keyCount > 2) return findBytesLinear(haystack, needle, from);  // an odd locale
-    const std::size_t last = haystack.size() - needle.size();          // last possible start
-    const char* base = haystack.data() + anchor;  // a key at base[at] means a start at `at`
-    const auto next = [&](unsigned char byte, std::size_t at) -> std::size_t {
-        const void* p = std::memchr(base + at, byte, last + 1 - at);
-        return p == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(p) - base);
-    };
-    std::size_t nextA = next(keys[0], from);
-    std::size_t nextB = keyCount == 2 ? next(keys[1], from) : npos;
+    const auto key = byteAt(needle, anchor);
+    if (alikeCount_[key] > 2) return findBytesLinear(haystack, needle, from);  // an odd locale
     const std::size_t lastIndex = needle.size() - 1;
     const unsigned char firstFolded = fold_[byteAt(needle, 0)];
     const unsigned char lastFolded = fold_[byteAt(needle, lastIndex)];
-    std::size_t compared = 0;
-    while (nextA != npos || nextB != npos) {
-        const std::size_t at = nextA < nextB ? nextA : nextB;
-        // Repetitive text can make every hit a long near-match; past a bounded amount of such
-        // work the rest is searched in guaranteed linear time.
-        if (compared > 4 * (at - from) + 4096) return findBytesLinear(haystack, needle, at);
+    const auto measure = [&](std::size_t at) -> std::size_t {
         // The needle's two ends reject most near-misses before the byte-by-byte comparison.
-        if (fold_[byteAt(haystack, at)] == firstFolded &&
-            fold_[byteAt(haystack, at + lastIndex)] == lastFolded) {
-            const std::size_t matched = matchLength(haystack, at, needle);
-            if (matched == needle.size()) return at;
-            compared += matched;
+        if (fold_[byteAt(haystack, at)] != firstFolded ||
+            fold_[byteAt(haystack, at + lastIndex)] != lastFolded) {
+            return 0;
         }
-        ++compared;
-        if (at >= last) return npos;
-        if (at == nextA) nextA = next(keys[0], at + 1);
-        if (at == nextB) nextB = next(keys[1], at + 1);
-    }
-    return npos;
+        return matchLength(haystack, at, needle);
+    };
+    const auto linear = [&](std::size_t at) { return findBytesLinear(haystack, needle, at); };
+    return scanForKeys(haystack, needle.size(), from, anchor, alike_[key], alikeCount_[key],
+                       measure, linear);
 }
 
 std::size_t CaseRules::findBytesLinear(std::string_view haystack, std::string_view needle,
@@ -152,20 +190,17 @@ std::size_t CaseRules::findBytesLinear(std::string_view haystack, std::string_vi
     return npos;
 }
 
-bool CaseRules::utf8MatchAt(std::string_view haystack, std::size_t at,
-                            std::string_view needle) const {
-    std::size_t h = at;
+std::size_t CaseRules::utf8MatchLength(std::string_view haystack, std::size_t at,
+                                       std::string_view needle) const {
+    // Letters match only letters of the same encoded length, so a match spans needle.size().
     std::size_t n = 0;
     while (n < needle.size()) {
-        if (h >= haystack.size()) return false;
+        const std::size_t h = at + n;
+        if (h >= haystack.size()) return n;
         char32_t needleCp = 0;
         const std::size_t needleLength = decodeUtf8(needle, n, needleCp);
         if (needleLength <= 1) {  // ASCII, or a byte that is no character: compare bytes
-            if (fold_[static_cast<unsigned char>(haystack[h])] !=
-                fold_[static_cast<unsigned char>(needle[n])]) {
-                return false;
-            }
-            ++h;
+            if (fold_[byteAt(haystack, h)] != fold_[byteAt(needle, n)]) return n;
             ++n;
             continue;
         }
@@ -173,21 +208,135 @@ bool CaseRules::utf8MatchAt(std::string_view haystack, std::size_t at,
             char32_t haystackCp = 0;
             if (decodeUtf8(haystack, h, haystackCp) != needleLength ||
                 foldCodePoint(haystackCp) != foldCodePoint(needleCp)) {
-                return false;
+                return n;
             }
         }
-        h += needleLength;
         n += needleLength;
     }
-    return true;
+    return n;
+}
+
+std::size_t CaseRules::utf8Keys(std::string_view needle, std::size_t& at,
+                                std::array<unsigned char, 2>& keys) const {
+    const unsigned char byte = byteAt(needle, at);
+    if (byte < 0x80) {
+        keys = alike_[byte];
+        return alikeCount_[byte];
+    }
+    // The character holding the byte starts at the last byte before it that continues none.
+    std::size_t start = at;
+    while (start > 0 && at - start < 3 && (byteAt(needle, start) & 0xC0u) == 0x80u) --start;
+    char32_t cp = 0;
+    const std::size_t length = decodeUtf8(needle, start, cp);
+    if (length < 2 || start + length <= at) {  // no character: the byte matches only itself
+        keys[0] = byte;
+        return 1;
+    }
+    std::array<char32_t, kMaxCaseForms> forms{};
+    const std::size_t formCount = caseForms(cp, forms);
+    if (formCount > forms.size()) return formCount;
+    std::array<std::string, kMaxCaseForms> encoded;
+    for (std::size_t i = 0; i < formCount; ++i) appendUtf8(encoded[i], forms[i]);
+    // A letter with more than two forms at that byte (such as Greek sigma) is scanned for by
+    // its lead byte.
+    for (const std::size_t offset : {at - start, std::size_t{0}}) {
+        std::array<unsigned char, kMaxCaseForms> bytes{};
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < formCount; ++i) {
+            const auto key = static_cast<unsigned char>(encoded[i][offset]);
+            if (std::find(bytes.begin(), bytes.begin() + count, key) == bytes.begin() + count)
+                bytes[count++] = key;
+        }
+        if (count <= keys.size()) {
+            std::copy_n(bytes.begin(), count, keys.begin());
+            at = start + offset;
+            return count;
+        }
+    }
+    return formCount;
+}
+
+char32_t CaseRules::symbolAt(std::string_view text, std::size_t at, std::size_t& length) const {
+    const unsigned char byte = byteAt(text, at);
+    length = 1;
+    if (byte < 0x80) return fold_[byte];
+    // Two-byte characters, the most common past ASCII, are read here.
+    if (byte >= 0xC2 && byte <= 0xDF && at + 1 < text.size() &&
+        (byteAt(text, at + 1) & 0xC0u) == 0x80u) {
+        length = 2;
+        return foldCodePoint(((byte & 0x1Fu) << 6) | (byteAt(text, at + 1) & 0x3Fu));
+    }
+    char32_t cp = 0;
+    length = decodeUtf8(text, at, cp);
+    if (length != 0) return foldCodePoint(cp);
+    length = 1;
+    return kByteSymbols + byte;
 }
 
 std::size_t CaseRules::findUtf8(std::string_view haystack, std::string_view needle,
-                                std::size_t from) const {
-    // Letters match only letters of the same encoded length, so a match spans needle.size().
-    const std::size_t last = haystack.size() - needle.size();
-    for (std::size_t at = from; at <= last; ++at) {
-        if (utf8MatchAt(haystack, at, needle)) return at;
+                                std::size_t from, std::size_t anchor) const {
+    // Bytes that are no character open (`lead`) and close (`trail`) many a needle: they are
+    // compared as bytes, so they alone can meet part of a character in the haystack.
+    std::size_t lead = 0, trail = 0;
+    bool opened = false, characters = false;
+    for (std::size_t at = 0; at < needle.size();) {
+        char32_t cp = 0;
+        const std::size_t length = decodeUtf8(needle, at, cp);
+        if (length == 0) {
+            lead += opened ? 0 : 1;
+            ++trail;
+            ++at;
+            continue;
+        }
+        opened = true;
+        characters = characters || length > 1;
+        trail = 0;
+        at += length;
+    }
+    // Without a character past ASCII, every byte is compared as a byte.
+    if (!characters) return findBytes(haystack, needle, from, anchor);
+    const auto linear = [&](std::size_t at) {
+        return findUtf8Linear(haystack, needle, at, lead, trail);
+    };
+    std::array<unsigned char, 2> keys{};
+    const std::size_t keyCount = utf8Keys(needle, anchor, keys);
+    if (keyCount > keys.size()) return linear(from);
+    const auto measure = [&](std::size_t at) { return utf8MatchLength(haystack, at, needle); };
+    return scanForKeys(haystack, needle.size(), from, anchor, keys, keyCount, measure, linear);
+}
+
+std::size_t CaseRules::findUtf8Linear(std::string_view haystack, std::string_view needle,
+                                      std::size_t from, std::size_t lead, std::size_t trail) const {
+    // Knuth-Morris-Pratt over characters, each folded into one value as it is read. Only the
+    // bytes that are no character at the needle's ends can meet part of a haystack character;
+    // the rest of the needle lines up with whole characters, which read the same from `from` +
+    // `lead` as from the line's start wherever a match can begin (where no byte continues one).
+    const std::string_view middle = needle.substr(lead, needle.size() - lead - trail);
+    std::vector<char32_t> symbols;
+    for (std::size_t at = 0, length = 0; at < middle.size(); at += length)
+        symbols.push_back(symbolAt(middle, at, length));
+    std::vector<std::size_t> border(symbols.size(), 0);
+    for (std::size_t i = 1, k = 0; i < symbols.size(); ++i) {
+        while (k > 0 && symbols[i] != symbols[k]) k = border[k - 1];
+        if (symbols[i] == symbols[k]) ++k;
+        border[i] = k;
+    }
+    for (std::size_t at = from + lead, length = 0, k = 0; at < haystack.size(); at += length) {
+        const char32_t symbol = symbolAt(haystack, at, length);
+        while (k > 0 && symbol != symbols[k]) k = border[k - 1];
+        if (symbol == symbols[k]) ++k;
+        if (k < symbols.size()) continue;
+        k = border[k - 1];
+        // The bytes at the ends, from the middle outwards: a byte that is part of a whole
+        // character ends each comparison, which keeps the sum of them linear.
+        const std::size_t end = at + length, start = end - middle.size();
+        if (end + trail > haystack.size()) return npos;
+        std::size_t i = 0;
+        while (i < lead && haystack[start - 1 - i] == needle[lead - 1 - i]) ++i;
+        if (i < lead) continue;
+        i = 0;
+        while (i < trail && haystack[end + i] == needle[needle.size() - trail + i]) ++i;
+        if (i == trail) return start - lead;
     }
     return npos;
 }

@@ -33,14 +33,26 @@ public:
 private:
     std::size_t findBytes(std::string_view haystack, std::string_view needle, std::size_t from,
                           std::size_t anchor) const;
-    std::size_t findUtf8(std::string_view haystack, std::string_view needle,
-                         std::size_t from) const;
+    std::size_t findUtf8(std::string_view haystack, std::string_view needle, std::size_t from,
+                         std::size_t anchor) const;
     std::size_t findBytesLinear(std::string_view haystack, std::string_view needle,
                                 std::size_t from) const;
+    // `lead` and `trail`: how many bytes that are no character open and close the needle.
+    std::size_t findUtf8Linear(std::string_view haystack, std::string_view needle, std::size_t from,
+                               std::size_t lead, std::size_t trail) const;
     // How many bytes of `needle` match the haystack from `at` on, up to the first difference.
     std::size_t matchLength(std::string_view haystack, std::size_t at,
                             std::string_view needle) const;
-    bool utf8MatchAt(std::string_view haystack, std::size_t at, std::string_view needle) const;
+    // The same by the rules for UTF-8 text, up to the first character that differs.
+    std::size_t utf8MatchLength(std::string_view haystack, std::size_t at,
+                                std::string_view needle) const;
+    // The bytes that a match can hold where the needle holds its byte `at`, or another byte of
+    // the same character that `at` is moved to; how many there are (more than `keys` holds:
+    // too many to scan for).
+    std::size_t utf8Keys(std::string_view needle, std::size_t& at,
+                         std::array<unsigned char, 2>& keys) const;
+    // A text's character at `at` as one value that equal characters share; sets its length.
+    char32_t symbolAt(std::string_view text, std::size_t at, std::size_t& length) const;
 
     // UTF-8 text folds letters by code point; other text folds single bytes by this table.
     bool utf8_;

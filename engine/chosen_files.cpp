@@ -45,10 +45,11 @@ ChosenFiles::ChosenFiles(ChosenFiles&&) noexcept = default;
 ChosenFiles& ChosenFiles::operator=(ChosenFiles&&) noexcept = default;
 ChosenFiles::~ChosenFiles() = default;
 
-void ChosenFiles::add(const fs::path& source) {
-    index_->spellings.insert(spelling(source));
+bool ChosenFiles::add(const fs::path& source) {
+    bool added = index_->spellings.insert(spelling(source)).second;
     FileIdentity id;
-    if (detail::identify(source, id)) index_->identities.insert(id);
+    if (detail::identify(source, id)) added = index_->identities.insert(id).second && added;
+    return added;
 }
 
 bool ChosenFiles::contains(const fs::path& path) const {

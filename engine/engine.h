@@ -1,6 +1,6 @@
 // The replacement engine: the segment rewrite of one line, the pass that copies one file
-// through it, and the run over every chosen file. Standard C++ only; everything it needs of
-// the window is declared here as the host interfaces below.
+// through it, and the run over a list of files. Standard C++ only; what a pass needs of whoever
+// drives it is the observer below.
 #pragma once
 
 #include <cstdint>
@@ -35,8 +35,8 @@ std::string rewrite(std::string_view line, std::string_view startMarker,
                     std::string_view stopMarker, std::string_view searchText,
                     std::string_view replacementText);
 
-// The four texts of the window, in UTF-8; each pass converts them to its file's encoding. The
-// views stay valid until the host's next yield(). A host that keeps `version` above 0 and
+// The four texts, in UTF-8; each pass converts them to its file's encoding. The views stay valid
+// until the observer's next stopRequested(). An observer that keeps `version` above 0 and
 // changes it whenever a text changes spares the pass comparing the texts on every line; 0 means
 // "compare them".
 struct Texts {
@@ -72,56 +72,36 @@ struct PassStats {
     std::int64_t replacements = 0;  // segments in which the search text was replaced
 };
 
-// What a file pass needs of the window.
-class PassHost {
+// What a pass needs of whoever drives it: the window, the command line, a benchmark.
+class Observer {
 public:
-    virtual ~PassHost() = default;
-
-    // Shows list entry `index` as selected (and visible) or not.
-    virtual void selectEntry(int index, bool on) = 0;
-    virtual void setProgressValue(std::int64_t value) = 0;
-    virtual void setProgressMin(std::int64_t value) = 0;
-    virtual void setProgressMax(std::int64_t value) = 0;
-    // Lets the window handle pending input and painting; called once per line.
-    virtual void yield() = 0;
-    // The stop flag, read right after every yield.
-    virtual bool stopRequested() const = 0;
+    virtual ~Observer() = default;
     // The present texts, taken again for every line.
-    virtual Texts currentTexts() const = 0;
-    // A file that could not be processed, with the reason in words ("Permission denied").
-    virtual void reportFailure(const std::filesystem::path& file, const std::string& reason) = 0;
-
-    // What a pass did, once it has written its output (completed or stopped, not failed).
-    virtual void fileDone(const PassStats& /*stats*/) {}
+    virtual Texts texts() const = 0;
+    // Asked before every line; the pass stops there when it is true. This is the yield point: a
+    // window handles its pending input here first.
+    virtual bool stopRequested() { return false; }
+    // The bytes of the file done and its total, for a bar: (0, total) once the file is open,
+    // then after its byte-order mark and after every line. The total is the size, and two more
+    // for the end that an open last line is given.
+    virtual void progress(std::int64_t /*done*/, std::int64_t /*total*/) {}
     // Asked once per pass: whether lineRewritten() is wanted for every line.
     virtual bool wantsLines() const { return false; }
     // Every line before and after its rewrite, without its end: UTF-8 for UTF-8 and UTF-16
     // files, the file's own bytes otherwise.
     virtual void lineRewritten(std::string_view /*before*/, std::string_view /*after*/) {}
+    // Asked once per pass, before an output is made: whether a source that looks binary (a NUL
+    // byte in its first 8 KiB, with no UTF-16 or UTF-32 mark and not UTF-16 without one) is
+    // skipped rather than copied.
+    virtual bool skipsBinary() const { return false; }
 };
-
-// What a replace run needs of the window, beyond what a pass needs.
-class RunHost : public PassHost {
-public:
-    virtual void setReplaceCaption(std::string_view caption) = 0;
-    virtual void setReplaceEnabled(bool enabled) = 0;
-    virtual void setStopEnabled(bool enabled) = 0;
-    // Writes the stop flag (the run clears it when it begins and when it ends).
-    virtual void setStopFlag(bool stop) = 0;
-    // False when the list holds only its placeholder, or nothing.
-    virtual bool hasChosenFiles() const = 0;
-    virtual int entryCount() const = 0;
-    virtual std::filesystem::path entryText(int index) const = 0;
-    virtual std::filesystem::path directoryText() const = 0;
-};
-
-enum class PassResult { completed, stopped };
 
 class FileLayer;
+FileLayer& systemFiles();
 
-// The output written for `outputBase`: the same folder, with "_new." for every "." in the file
+// The output written for `source`: the same folder, with "_new." for every "." in the file
 // name, or "_new" appended to a name without a dot. Folder names are left alone.
-std::filesystem::path outputPath(const std::filesystem::path& outputBase);
+std::filesystem::path outputPath(const std::filesystem::path& source);
 
 // Every chosen file, identified once on disk (device and inode, or the Windows file index) and
 // by its path as written, so that an output can be checked against all of them at once.
@@ -132,7 +112,8 @@ public:
     ChosenFiles(ChosenFiles&&) noexcept;
     ChosenFiles& operator=(ChosenFiles&&) noexcept;
     ~ChosenFiles();
-    void add(const std::filesystem::path& source);
+    // Adds a file; false when it was chosen already (by its path, or as the same file).
+    bool add(const std::filesystem::path& source);
     // Whether writing `path` would replace one of the chosen files.
     bool contains(const std::filesystem::path& path) const;
 
@@ -144,21 +125,60 @@ private:
 // The failure reason for an output that would replace a chosen file.
 std::string overwriteReason(const std::filesystem::path& output);
 
-// Copies `source` into outputPath(outputBase), rewriting every line with the host's texts.
-// Whatever fails in the work on the file (reading, writing, memory) is reported to the host
-// and leaves no partial output; the pass then counts as completed, so that a run goes on with
-// the next entry. What the host itself throws is passed on.
-PassResult pass(const std::filesystem::path& source, const std::filesystem::path& outputBase,
-                int entryIndex, PassHost& host);
-PassResult pass(const std::filesystem::path& source, const std::filesystem::path& outputBase,
-                int entryIndex, PassHost& host, FileLayer& files);
-// The same, with the output checked against every file in `chosen` (which should hold the
-// source) rather than against the source alone: what a run over many files does.
-PassResult pass(const std::filesystem::path& source, const std::filesystem::path& outputBase,
-                int entryIndex, PassHost& host, FileLayer& files, const ChosenFiles& chosen);
+// One file of a run, and the output it is copied to.
+struct FileJob {
+    std::filesystem::path source, output;
+};
 
-// One press of Replace: a pass over every chosen file, in list order, until done or stopped.
-void run(RunHost& host);
-void run(RunHost& host, FileLayer& files);
+// What became of one file.
+struct FileReport {
+    enum class Outcome { completed, stopped, failed, skipped };
+    Outcome outcome = Outcome::completed;
+    PassStats stats;                   // completed and stopped files: what was written
+    std::filesystem::path failedFile;  // failed ones: the file concerned (source or output)
+    std::string reason;                // and why, in the system's words; skipped ones: "binary"
+};
+
+// Copies job.source into job.output, rewriting every line with the observer's texts; an output
+// that is one of `chosen` (or, without it, the source) is refused. Whatever fails in the work on
+// the file (reading, writing, memory) is its failure and leaves no partial output; what the
+// observer throws is passed on. A stopped pass writes the lines done.
+FileReport passFile(const FileJob& job, Observer& observer, FileLayer& files = systemFiles(),
+                    const ChosenFiles* chosen = nullptr);
+
+// The files of a run and every chosen file, so that no output can replace one of them.
+struct RunPlan {
+    RunPlan() = default;
+    explicit RunPlan(const std::vector<std::filesystem::path>& sources);
+    std::vector<FileJob> jobs;
+    ChosenFiles chosen;
+};
+
+// A single name is a file's full path; several are names in `folder`, joined to it as text with
+// the platform's separator (a drive root such as "C:\" gets a second one). Outputs land beside
+// their sources.
+RunPlan planRun(const std::vector<std::filesystem::path>& names,
+                const std::filesystem::path& folder);
+
+// What a run needs of whoever drives it, beyond each pass's observer.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    // The observer of the pass of plan.jobs[index], asked right before it starts on the thread
+    // that does it (worker 0 on the calling thread); none (nullptr) starts no further file.
+    virtual Observer* fileStarting(std::size_t index, unsigned worker) = 0;
+    // Each started file's report, in list order, on the calling thread.
+    virtual void fileDone(std::size_t /*index*/, const FileReport& /*report*/) {}
+    // With workers, when the calling thread has reported every file done so far: whether it
+    // should wait for the next one (false: it looks again at once).
+    virtual bool waiting() { return true; }
+};
+
+// A run: the plan's files in list order until done, or stopped by a pass or by fileStarting().
+// With no workers the passes are made on the calling thread, and what an observer throws ends
+// the run; with workers they share the files, and such a throw fails that file alone. Returns
+// the started files' reports, in list order: the files after them were never started.
+std::vector<FileReport> run(const RunPlan& plan, RunObserver& observer, unsigned workers = 0,
+                            FileLayer& files = systemFiles());
 
 }  // namespace engine

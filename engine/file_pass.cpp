@@ -53,40 +53,42 @@ OutputForm formOf(TextEncoding encoding) {
 
 }  // namespace
 
-FilePass::FilePass(InputFile& input, OutputFile& output, PassHost& host)
+FilePass::FilePass(InputFile& input, Observer& observer)
     : input_(input),
-      output_(output),
-      host_(host),
+      observer_(observer),
       page_(CodePage::current()),
       blocks_(input, kBlock),
-      rewriter_(CaseRules::unicode()) {}
-
-PassResult FilePass::run(int entryIndex, PassStats& stats) {
-    std::int64_t remaining = static_cast<std::int64_t>(input_.size());
-    host_.selectEntry(entryIndex, true);
-    host_.setProgressValue(0);
-    host_.setProgressMin(0);
-    host_.setProgressMax(remaining + 2);
-
+      rewriter_(CaseRules::unicode()) {
     blocks_.ensure(kUtf8Sample);  // a byte-order mark, or the sample that shows UTF-16 without
     const std::string_view head = blocks_.unread();
-    std::size_t mark = 0;
-    std::optional<TextEncoding> encoding;
     for (const Mark& m : kMarks) {
         if (head.substr(0, m.bytes.size()) == m.bytes) {
-            mark = m.bytes.size();
-            encoding = m.encoding;
+            mark_ = m.bytes.size();
+            encoding_ = m.encoding;
             break;
         }
     }
-    if (!encoding) encoding = unmarkedUtf16(head);
-    sink_.emplace(output_, formOf(encoding.value_or(TextEncoding::codePage)));
+    if (!encoding_) encoding_ = unmarkedUtf16(head);
+}
+
+bool FilePass::binary() const {
+    if (encoding_ && encoding_ != TextEncoding::utf8) return false;
+    return blocks_.unread().substr(0, kBinarySample).find('\0') != std::string_view::npos;
+}
+
+FileReport::Outcome FilePass::run(OutputFile& output, PassStats& stats) {
+    const std::int64_t remaining = static_cast<std::int64_t>(input_.size());
+    total_ = remaining + 2;
+    observer_.progress(0, total_);
+
+    const std::optional<TextEncoding> encoding = encoding_;
+    sink_.emplace(output, formOf(encoding.value_or(TextEncoding::codePage)));
     // The same mark, counted at once.
-    sink_->appendRaw(head.substr(0, mark));
-    blocks_.consume(mark);
-    host_.setProgressValue(static_cast<std::int64_t>(mark));
-    const auto done = static_cast<std::int64_t>(mark);
-    PassResult result;
+    sink_->appendRaw(blocks_.unread().substr(0, mark_));
+    blocks_.consume(mark_);
+    const auto done = static_cast<std::int64_t>(mark_);
+    if (done != 0) observer_.progress(done, total_);
+    FileReport::Outcome result;
     if (encoding && encoding != TextEncoding::utf8) {
         const bool utf32 = encoding == TextEncoding::utf32le || encoding == TextEncoding::utf32be;
         const bool bigEndian =
@@ -104,7 +106,6 @@ PassResult FilePass::run(int entryIndex, PassStats& stats) {
     stats.segments = rewriter_.segments;
     stats.replacements = rewriter_.replacements;
     sink_->flush();
-    if (result == PassResult::completed) host_.selectEntry(entryIndex, false);
     return result;
 }
 
@@ -138,7 +139,7 @@ bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
             if (hit_ < raw.data() + line.text.size()) return false;
         }
     }
-    if (wantsLines_) host_.lineRewritten(line.text, line.text);
+    if (wantsLines_) observer_.lineRewritten(line.text, line.text);
     if (run_.data() + run_.size() != raw.data()) {
         flushRun();
         run_ = std::string_view(raw.data(), 0);
@@ -175,30 +176,29 @@ void FilePass::lookAhead(ByteLineReader& reader, bool& formKnown, const Texts& t
 }
 
 template <class Reader>
-PassResult FilePass::copyLines(Reader& reader, std::int64_t remaining, std::int64_t done,
-                               PassStats& stats) {
+FileReport::Outcome FilePass::copyLines(Reader& reader, std::int64_t remaining, std::int64_t done,
+                                        PassStats& stats) {
     constexpr bool wide = std::is_same_v<Reader, UnitLineReader>;
     bool formKnown = wide;
     if (!formKnown) chooseForm(false);
     settle(reader, formKnown);
-    wantsLines_ = host_.wantsLines();
+    wantsLines_ = observer_.wantsLines();
     blocks_.beforeFill(&FilePass::beforeFill, this);
     LineEnd lastEnd = LineEnd::crLf;
     Line line;
     bool read = false;  // whether `line` is being worked on, rather than read
     try {
         while (remaining > 0) {
-            host_.yield();
-            if (host_.stopRequested()) {
+            if (observer_.stopRequested()) {
                 flushRun();
-                return PassResult::stopped;
+                return FileReport::Outcome::stopped;
             }
             // A source that shrank since it was measured ends early rather than invent lines.
             read = false;
             if (!reader.next(line)) break;
             read = true;
             settle(reader, formKnown);
-            const Texts current = host_.currentTexts();
+            const Texts current = observer_.texts();
             const PreparedTexts& texts = forms_.update(current);
             lookAhead(reader, formKnown, current);
             const LineEnd end = line.end == LineEnd::none ? lastEnd : line.end;
@@ -227,13 +227,13 @@ PassResult FilePass::copyLines(Reader& reader, std::int64_t remaining, std::int6
                 static_cast<std::int64_t>(line.bytes) + (line.end == LineEnd::none ? 2 : 0);
             done += accounted;
             remaining -= accounted;
-            host_.setProgressValue(done);
+            observer_.progress(done, total_);
         }
         flushRun();
     } catch (const std::bad_alloc&) {
         throw OutOfMemory(read ? line.bytes : reader.taken(), read);
     }
-    return PassResult::completed;
+    return FileReport::Outcome::completed;
 }
 
 std::string_view FilePass::endText(LineEnd end) {
@@ -256,7 +256,7 @@ void FilePass::writeLine(std::string_view line, const PreparedTexts& texts, std:
     }
     rewritten_.clear();
     rewriter_.append(line, texts, rewritten_);
-    if (wantsLines_) host_.lineRewritten(line, rewritten_);
+    if (wantsLines_) observer_.lineRewritten(line, rewritten_);
     rewritten_.append(end);
     sink_->append(rewritten_);
 }

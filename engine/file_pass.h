@@ -18,11 +18,20 @@
 
 namespace engine::detail {
 
+// How much of the start of a source may show that it is binary.
+inline constexpr std::size_t kBinarySample = std::size_t{8} << 10;
+
 class FilePass {
 public:
-    FilePass(InputFile& input, OutputFile& output, PassHost& host);
+    // Reads the start of the source: a byte-order mark, or the sample that shows UTF-16 without.
+    FilePass(InputFile& input, Observer& observer);
 
-    PassResult run(int entryIndex, PassStats& stats);
+    // Whether the source looks binary: a NUL byte in its first kBinarySample bytes, with no
+    // UTF-16 or UTF-32 mark and not UTF-16 without one.
+    bool binary() const;
+
+    // Copies the source into `output`: completed or stopped.
+    FileReport::Outcome run(OutputFile& output, PassStats& stats);
 
 private:
     // 8-bit text is matched in UTF-8 once it reads as UTF-8, otherwise in the 8-bit code page.
@@ -48,26 +57,29 @@ private:
 
     // Running out of memory throws OutOfMemory naming the line read or written.
     template <class Reader>
-    PassResult copyLines(Reader& reader, std::int64_t remaining, std::int64_t done,
-                         PassStats& stats);
+    FileReport::Outcome copyLines(Reader& reader, std::int64_t remaining, std::int64_t done,
+                                  PassStats& stats);
 
     static std::string_view endText(LineEnd end);
 
     // Rewrites a line into the output and ends it with `end`, straight or, with `Gather`
-    // (UTF-16, UTF-32) or for the host, gathered first so that it is converted or handed over
-    // in one piece. A huge line is never gathered unless the host wants it whole.
+    // (UTF-16, UTF-32) or for the observer, gathered first so that it is converted or handed
+    // over in one piece. A huge line is never gathered unless the observer wants it whole.
     template <bool Gather>
     void writeLine(std::string_view line, const PreparedTexts& texts, std::string_view end);
 
     InputFile& input_;
-    OutputFile& output_;
-    PassHost& host_;
+    Observer& observer_;
+    std::int64_t total_ = 0;
     // Kept for the whole pass, whatever happens to the locale meanwhile.
     const std::shared_ptr<const CodePage> page_;
     Blocks blocks_;
     TextForms forms_;
     SegmentRewriter rewriter_;
     const CaseRules* rules_ = &CaseRules::unicode();
+    // What the start of the source showed: the mark's length and the encoding, if either.
+    std::size_t mark_ = 0;
+    std::optional<TextEncoding> encoding_;
     std::optional<OutputSink> sink_;
     // Lines kept as they are, still in the block; and the next start marker found there.
     std::string_view run_;

@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 namespace engine {
 namespace {
 
-// The system's words for an error, in UTF-8 like every other text the hosts get.
+// The system's words for an error, in UTF-8 like every other text the engine gives.
 std::string windowsMessage(DWORD error) {
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(

@@ -9,70 +9,6 @@
 namespace engine::detail {
 namespace {
 
-// Copies the code units at `p` that are ASCII and no line end, up to `count` of them, to `out`
-// as bytes; returns how many there were.
-template <bool BigEndian>
-std::size_t copyPlainUnits(const unsigned char* p, std::size_t count, char* out) {
-    std::size_t i = 0;
-#ifdef ENGINE_HAVE_SSE2
-    const __m128i pastAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
-    const __m128i cr = _mm_set1_epi16('\r');
-    const __m128i lf = _mm_set1_epi16('\n');
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 8 <= count; i += 8) {
-        __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i));
-        if (BigEndian) units = _mm_or_si128(_mm_slli_epi16(units, 8), _mm_srli_epi16(units, 8));
-        const __m128i ends = _mm_or_si128(_mm_cmpeq_epi16(units, cr), _mm_cmpeq_epi16(units, lf));
-        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, pastAscii), zero);
-        if (_mm_movemask_epi8(_mm_andnot_si128(ends, ascii)) != 0xFFFF) break;
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(units, units));
-    }
-#endif
-    for (; i < count; ++i) {
-        const unsigned unit =
-            BigEndian ? (p[2 * i] << 8 | p[2 * i + 1]) : (p[2 * i + 1] << 8 | p[2 * i]);
-        if (unit >= 0x80 || unit == '\r' || unit == '\n') break;
-        out[i] = static_cast<char>(unit);
-    }
-    return i;
-}
-
-// The same for 32-bit code units.
-template <bool BigEndian>
-std::size_t copyPlainUnits32(const unsigned char* p, std::size_t count, char* out) {
-    std::size_t i = 0;
-#ifdef ENGINE_HAVE_SSE2
-    // Units loaded as little-endian words: a big-endian unit has its value in the top byte.
-    const auto word = [](std::uint32_t v) {
-        if (BigEndian) v = v << 24 | (v & 0xFF00u) << 8 | (v >> 8 & 0xFF00u) | v >> 24;
-        return _mm_set1_epi32(static_cast<int>(v));
-    };
-    const __m128i pastAscii = word(0xFFFFFF80u), cr = word('\r'), lf = word('\n');
-    const __m128i zero = _mm_setzero_si128();
-    const auto plain = [&](__m128i units) {
-        const __m128i ends = _mm_or_si128(_mm_cmpeq_epi32(units, cr), _mm_cmpeq_epi32(units, lf));
-        return _mm_andnot_si128(ends, _mm_cmpeq_epi32(_mm_and_si128(units, pastAscii), zero));
-    };
-    for (; i + 8 <= count; i += 8) {
-        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i));
-        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i + 16));
-        if (_mm_movemask_epi8(_mm_and_si128(plain(a), plain(b))) != 0xFFFF) break;
-        if (BigEndian) a = _mm_srli_epi32(a, 24), b = _mm_srli_epi32(b, 24);
-        const __m128i halves = _mm_packs_epi32(a, b);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(halves, halves));
-    }
-#endif
-    for (; i < count; ++i) {
-        const unsigned char* u = p + 4 * i;
-        const std::uint32_t unit =
-            BigEndian ? (std::uint32_t{u[0]} << 24 | u[1] << 16 | u[2] << 8 | u[3])
-                      : (std::uint32_t{u[3]} << 24 | u[2] << 16 | u[1] << 8 | u[0]);
-        if (unit >= 0x80 || unit == '\r' || unit == '\n') break;
-        out[i] = static_cast<char>(unit);
-    }
-    return i;
-}
-
 constexpr std::size_t kLookAheadPiece = std::size_t{1} << 20;
 
 }  // namespace
@@ -207,8 +143,9 @@ UnitLineReader::UnitLineReader(Blocks& blocks, std::size_t unitSize, bool bigEnd
     : blocks_(blocks),
       unitSize_(unitSize),
       bigEndian_(bigEndian),
-      copyPlain_(unitSize == 4 ? (bigEndian ? &copyPlainUnits32<true> : &copyPlainUnits32<false>)
-                               : (bigEndian ? &copyPlainUnits<true> : &copyPlainUnits<false>)) {}
+      copyPlain_(unitSize == 4
+                     ? (bigEndian ? &narrowPlainUnits<4, true> : &narrowPlainUnits<4, false>)
+                     : (bigEndian ? &narrowPlainUnits<2, true> : &narrowPlainUnits<2, false>)) {}
 
 void UnitLineReader::put(char32_t cp) {
     scratch_.clear();

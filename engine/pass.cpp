@@ -33,55 +33,46 @@ std::string sizeInWords(std::uint64_t bytes) {
 
 }  // namespace
 
-PassResult pass(const fs::path& source, const fs::path& outputBase, int entryIndex,
-                PassHost& host) {
-    return pass(source, outputBase, entryIndex, host, systemFiles());
-}
-
-PassResult pass(const fs::path& source, const fs::path& outputBase, int entryIndex, PassHost& host,
-                FileLayer& files) {
-    return pass(source, outputBase, entryIndex, host, files, ChosenFiles({source}));
-}
-
-PassResult pass(const fs::path& source, const fs::path& outputBase, int entryIndex, PassHost& host,
-                FileLayer& files, const ChosenFiles& chosen) {
-    const fs::path output = outputPath(outputBase);
-    if (chosen.contains(output)) {
-        host.reportFailure(source, overwriteReason(output));
-        return PassResult::completed;
-    }
-    PassResult result = PassResult::completed;
-    bool copying = false;  // a failure while copying deselects the entry the copy selected
-    // Whatever fails in the work on the file is this file's failure: its temporary output is
-    // gone with `out`, and the run goes on. What the host itself throws ends the run.
-    const auto failed = [&](const fs::path& file, const std::string& reason) {
-        if (copying) host.selectEntry(entryIndex, false);
-        result = PassResult::completed;
-        host.reportFailure(file, reason);
+FileReport passFile(const FileJob& job, Observer& observer, FileLayer& files,
+                    const ChosenFiles* chosen) {
+    FileReport report;
+    const auto failed = [&report](const fs::path& file, std::string reason) {
+        report.outcome = FileReport::Outcome::failed;
+        report.failedFile = file;
+        report.reason = std::move(reason);
+        return report;
     };
+    if (chosen ? chosen->contains(job.output) : ChosenFiles({job.source}).contains(job.output)) {
+        return failed(job.source, overwriteReason(job.output));
+    }
+    // Whatever fails in the work on the file is this file's failure: its temporary output is
+    // gone with `out`. What the observer itself throws is passed on.
     try {
         // The source is opened first, so a source that cannot be read leaves nothing behind.
-        const std::unique_ptr<InputFile> input = files.openInput(source);
-        const std::unique_ptr<OutputFile> out = files.createOutput(output, *input);
-        copying = true;
-        PassStats stats;
-        result = detail::FilePass(*input, *out, host).run(entryIndex, stats);
-        copying = false;
+        const std::unique_ptr<InputFile> input = files.openInput(job.source);
+        detail::FilePass pass(*input, observer);
+        if (pass.binary() && observer.skipsBinary()) {
+            report.outcome = FileReport::Outcome::skipped;
+            report.reason = "binary";
+            return report;
+        }
+        const std::unique_ptr<OutputFile> out = files.createOutput(job.output, *input);
+        report.outcome = pass.run(*out, report.stats);
         out->commit();
-        host.fileDone(stats);
     } catch (const FileError& error) {
-        failed(error.path(), error.what());
+        return failed(error.path(), error.what());
     } catch (const detail::OutOfMemory& error) {
-        failed(source, std::string("Not enough memory for a line of ") +
-                           (error.whole() ? "" : "more than ") + sizeInWords(error.line()));
+        return failed(job.source, std::string("Not enough memory for a line of ") +
+                                      (error.whole() ? "" : "more than ") +
+                                      sizeInWords(error.line()));
     } catch (const std::bad_alloc&) {
-        failed(source, "Not enough memory");
+        return failed(job.source, "Not enough memory");
     } catch (const std::length_error&) {
-        failed(source, "Not enough memory");
+        return failed(job.source, "Not enough memory");
     } catch (const std::system_error& error) {
-        failed(source, readableReason(error.code().message()));
+        return failed(job.source, readableReason(error.code().message()));
     }
-    return result;
+    return report;
 }
 
 }  // namespace engine

@@ -1,4 +1,4 @@
-// The window's texts in the form of one file's lines: UTF-8 as they come, or written in the
+// The texts in the form of one file's lines: UTF-8 as they come, or written in the
 // locale's code page. Converted and prepared again only when the texts or the form change.
 #pragma once
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "engine/byte_scan.h"
 
@@ -19,6 +20,27 @@ struct FoldRun {
 constexpr FoldRun kFoldRuns[] = {
 #include "engine/unicode_case_table.inc"
 };
+
+// The two-byte range, where most letters with case live, folds by lookup.
+constexpr char32_t kTwoByteEnd = 0x800;
+constexpr auto kTwoByteFolds = [] {
+    std::array<char16_t, kTwoByteEnd - 0x80> folds{};
+    for (char32_t cp = 0x80; cp < kTwoByteEnd; ++cp) folds[cp - 0x80] = static_cast<char16_t>(cp);
+    for (const FoldRun& run : kFoldRuns) {
+        for (char32_t cp = run.first; cp <= run.last && cp < kTwoByteEnd; cp += run.step)
+            folds[cp - 0x80] = static_cast<char16_t>(static_cast<int>(cp) + run.offset);
+    }
+    return folds;
+}();
+
+char32_t searchFoldRuns(char32_t cp) {
+    const auto* run = std::upper_bound(std::begin(kFoldRuns), std::end(kFoldRuns), cp,
+                                       [](char32_t c, const FoldRun& r) { return c < r.first; });
+    if (run == std::begin(kFoldRuns)) return cp;
+    --run;
+    if (cp > run->last || (cp - run->first) % run->step != 0) return cp;
+    return static_cast<char32_t>(static_cast<int>(cp) + run->offset);
+}
 
 std::size_t utf8Length(char32_t cp) {
     if (cp < 0x80) return 1;
@@ -151,26 +173,6 @@ bool readsAsUtf8(std::string_view bytes, bool complete) {
     return true;
 }
 
-// Writes the ASCII bytes at the front of text[at...] as code units, sixteen at a time.
-[[gnu::always_inline]] inline void putAsciiRun(std::string_view text, std::size_t& at, char*& put,
-                                               bool bigEndian) {
-#ifdef ENGINE_HAVE_SSE2
-    const __m128i zero = _mm_setzero_si128();
-    for (; at + 16 <= text.size(); at += 16, put += 32) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-        if (_mm_movemask_epi8(chunk) != 0) return;
-        const __m128i low =
-            bigEndian ? _mm_unpacklo_epi8(zero, chunk) : _mm_unpacklo_epi8(chunk, zero);
-        const __m128i high =
-            bigEndian ? _mm_unpackhi_epi8(zero, chunk) : _mm_unpackhi_epi8(chunk, zero);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(put), low);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 16), high);
-    }
-#else
-    (void)text, (void)at, (void)put, (void)bigEndian;
-#endif
-}
-
 void appendUtf16(std::string& out, std::string_view text, bool bigEndian) {
     // Every code unit comes from at least two bytes of the text, or one ASCII byte.
     const std::size_t before = out.size();
@@ -178,14 +180,13 @@ void appendUtf16(std::string& out, std::string_view text, bool bigEndian) {
     char* put = out.data() + before;
     std::size_t at = 0;
     while (at < text.size()) {
-        putAsciiRun(text, at, put, bigEndian);
+        const std::size_t ascii =
+            bigEndian ? widenAscii<2, true>(text.data() + at, text.size() - at, put)
+                      : widenAscii<2, false>(text.data() + at, text.size() - at, put);
+        at += ascii;
+        put += 2 * ascii;
         if (at == text.size()) break;
-        const auto byte = static_cast<unsigned char>(text[at]);
-        if (byte < 0x80) {
-            put = putUnit(put, byte, bigEndian);
-            ++at;
-            continue;
-        }
+        const auto byte = static_cast<unsigned char>(text[at]);  // past ASCII
         char32_t cp = byte;
         std::size_t length = decodeWtf8(text, at, cp);
         if (length == 0) {  // not made by a pass; kept as a unit of its own
@@ -203,31 +204,6 @@ void appendUtf16(std::string& out, std::string_view text, bool bigEndian) {
     out.resize(static_cast<std::size_t>(put - out.data()));
 }
 
-// Writes the ASCII bytes at the front of text[at...] as 32-bit code units, sixteen at a time.
-[[gnu::always_inline]] inline void putAsciiRun32(std::string_view text, std::size_t& at, char*& put,
-                                                 bool bigEndian) {
-#ifdef ENGINE_HAVE_SSE2
-    const __m128i zero = _mm_setzero_si128();
-    for (; at + 16 <= text.size(); at += 16, put += 64) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-        if (_mm_movemask_epi8(chunk) != 0) return;
-        const __m128i halves[2] = {
-            bigEndian ? _mm_unpacklo_epi8(zero, chunk) : _mm_unpacklo_epi8(chunk, zero),
-            bigEndian ? _mm_unpackhi_epi8(zero, chunk) : _mm_unpackhi_epi8(chunk, zero)};
-        for (int i = 0; i < 2; ++i) {
-            const __m128i low = bigEndian ? _mm_unpacklo_epi16(zero, halves[i])
-                                          : _mm_unpacklo_epi16(halves[i], zero);
-            const __m128i high = bigEndian ? _mm_unpackhi_epi16(zero, halves[i])
-                                           : _mm_unpackhi_epi16(halves[i], zero);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 32 * i), low);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(put + 32 * i + 16), high);
-        }
-    }
-#else
-    (void)text, (void)at, (void)put, (void)bigEndian;
-#endif
-}
-
 void appendUtf32(std::string& out, std::string_view text, bool bigEndian) {
     // Every code unit comes from at least one byte of the text.
     const std::size_t before = out.size();
@@ -235,7 +211,11 @@ void appendUtf32(std::string& out, std::string_view text, bool bigEndian) {
     char* put = out.data() + before;
     std::size_t at = 0;
     while (at < text.size()) {
-        putAsciiRun32(text, at, put, bigEndian);
+        const std::size_t ascii =
+            bigEndian ? widenAscii<4, true>(text.data() + at, text.size() - at, put)
+                      : widenAscii<4, false>(text.data() + at, text.size() - at, put);
+        at += ascii;
+        put += 4 * ascii;
         if (at == text.size()) break;
         const auto byte = static_cast<unsigned char>(text[at]);
         char32_t cp = byte;
@@ -252,12 +232,36 @@ void appendUtf32(std::string& out, std::string_view text, bool bigEndian) {
 }
 
 char32_t foldCodePoint(char32_t cp) {
-    const auto* run = std::upper_bound(std::begin(kFoldRuns), std::end(kFoldRuns), cp,
-                                       [](char32_t c, const FoldRun& r) { return c < r.first; });
-    if (run == std::begin(kFoldRuns)) return cp;
-    --run;
-    if (cp > run->last || (cp - run->first) % run->step != 0) return cp;
-    return static_cast<char32_t>(static_cast<int>(cp) + run->offset);
+    if (cp < 0x80) return cp;
+    if (cp < kTwoByteEnd) return kTwoByteFolds[cp - 0x80];
+    return searchFoldRuns(cp);
+}
+
+std::size_t caseForms(char32_t cp, std::array<char32_t, kMaxCaseForms>& forms) {
+    // Every code point that folds to another one, ordered by what it folds to.
+    struct Fold {
+        char32_t to, from;
+    };
+    static const std::vector<Fold> byFolded = [] {
+        std::vector<Fold> folds;
+        for (const FoldRun& run : kFoldRuns) {
+            for (char32_t c = run.first; c <= run.last; c += run.step)
+                folds.push_back({static_cast<char32_t>(static_cast<int>(c) + run.offset), c});
+        }
+        std::sort(folds.begin(), folds.end(), [](Fold a, Fold b) { return a.to < b.to; });
+        return folds;
+    }();
+    const char32_t folded = foldCodePoint(cp);
+    std::size_t count = 0;
+    const auto add = [&](char32_t form) {
+        if (count < kMaxCaseForms) forms[count] = form;
+        ++count;
+    };
+    if (foldCodePoint(folded) == folded) add(folded);
+    const auto [first, last] = std::equal_range(byFolded.begin(), byFolded.end(), Fold{folded, 0},
+                                                [](Fold a, Fold b) { return a.to < b.to; });
+    for (auto it = first; it != last; ++it) add(it->from);
+    return count;
 }
 
 }  // namespace engine::detail

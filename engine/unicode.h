@@ -4,6 +4,7 @@
 // wherever nothing was replaced. No text in UTF-8 can match inside either.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -37,6 +38,12 @@ void appendUtf32(std::string& out, std::string_view text, bool bigEndian);
 
 // The case-free form of a code point past ASCII: itself when it has no other case, or when its
 // other cases take a different number of bytes in UTF-8 (those letters match only themselves).
+// Always as long in UTF-8 as `cp`.
 char32_t foldCodePoint(char32_t cp);
+
+// The code points with the same case-free form as `cp` (past ASCII), `cp` among them: all that
+// it matches. Returns how many there are; only the first kMaxCaseForms are stored.
+inline constexpr std::size_t kMaxCaseForms = 4;
+std::size_t caseForms(char32_t cp, std::array<char32_t, kMaxCaseForms>& forms);
 
 }  // namespace engine::detail

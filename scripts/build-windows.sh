@@ -19,6 +19,13 @@ for exe in "$build/segment-replace.exe" "$build/segment-replace-cli.exe"; do
         echo "build-windows.sh: $exe needs MinGW DLLs" >&2
         exit 1
     fi
+    # The version that Explorer's Details shows, and the manifest that makes long paths work.
+    version=$(sed -n 's/^project(SegmentReplace VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+    if ! strings -n 3 -el "$exe" | grep -A1 -x ProductVersion | grep -qx "$version" ||
+        ! grep -q longPathAware "$exe"; then
+        echo "build-windows.sh: $exe has no version $version or no long-path manifest" >&2
+        exit 1
+    fi
     size=$(stat -c %s "$exe")
     if [ "$size" -ge $((3 * 1024 * 1024)) ]; then
         echo "build-windows.sh: $exe is $size bytes, over 3 MB" >&2

@@ -29,8 +29,8 @@ fi
 # BMP by the program itself and converted with the Qt build's image tool.
 "$root/scripts/install-deps.sh" test
 cmake --build "$build" -j"${JOBS:-2}" --target icon_to_png
-win="$root/build/windows-test"
-cmake --preset windows-test -S "$root" >/dev/null
+win="$root/build/windows"
+cmake --preset windows -S "$root" >/dev/null
 cmake --build "$win" -j"${JOBS:-2}" --target render_window_win32
 
 wine_files="$(dpkg -L wine64)"

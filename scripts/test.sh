@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the whole suite in a plain build and
 # again under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets for a bounded
-# time, the README's run build installed into a throwaway prefix and started from there, the
-# Windows program built and checked (static, under 3 MB), and the engine's, the
+# time, the Windows programs built and checked (static, under 3 MB, version and manifest), the
+# README's run build installed into a throwaway prefix and started from there, the Debian
+# package and the Windows zip made and checked, and the engine's, the
 # selection's, the window logic's and the Win32 window's tests built for 64-bit Windows and run
 # under Wine.
 set -euo pipefail
@@ -30,11 +31,11 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 echo "== Fuzzing the rewrite and the line reading"
 "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-20}"
 
-echo "== The README's run build, installed into a throwaway prefix"
-"$root/scripts/install-check.sh"
-
-echo "== The Windows program"
+echo "== The Windows programs"
 "$root/scripts/build-windows.sh"
+
+echo "== The README's run build, installed into a throwaway prefix, and the packages"
+"$root/scripts/install-check.sh"
 
 echo "== The tests built for Windows, under Wine"
 "$root/scripts/windows-tests.sh"

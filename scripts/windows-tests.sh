@@ -7,7 +7,7 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$root/build/windows-test"
+build="$root/build/windows"
 
 "$root/scripts/install-deps.sh" windows-test
 
@@ -21,7 +21,7 @@ suites=("engine_tests no" "selection_tests no" "window_logic_tests no" "window_w
 targets=()
 for suite in "${suites[@]}"; do targets+=("${suite%% *}"); done
 
-cmake --preset windows-test -S "$root" >/dev/null
+cmake --preset windows -S "$root" >/dev/null
 cmake --build "$build" -j"${JOBS:-2}" --target "${targets[@]}" segment-replace-cli
 
 # A throwaway prefix, no prompts for Mono or Gecko, no debug chatter.
@@ -91,15 +91,28 @@ if [ $# -eq 0 ] && [ -n "$display" ]; then
     set_dpi 96
 fi
 
-# The command line: its version, and one small run whose output is compared byte for byte.
+# The command line: its version, its help for /?, and one small run over "*.htm", which it
+# expands itself as cmd.exe leaves that to programs (not to other.html, whose short name
+# matches), whose outputs are compared byte for byte.
 cli_run="$build/cli-run"
 rm -rf "$cli_run"
 mkdir -p "$cli_run"
 printf 'x <a b> <A B>\r\n' >"$cli_run/page.htm"
+printf '<a b>\n' >"$cli_run/Second.htm"
+printf '<a b>\n' >"$cli_run/other.html"
 if ! "$wine" "$build/segment-replace-cli.exe" --version ||
-    ! (cd "$cli_run" && "$wine" "$build/segment-replace-cli.exe" --start '<a' --stop '>' \
-        --search b --replace i page.htm) ||
-    ! cmp "$cli_run/page_new.htm" <(printf 'x <a i> <A i>\r\n'); then
+    ! "$wine" "$build/segment-replace-cli.exe" '/?' | grep -q '^usage: segment-replace-cli' ||
+    ! (cd "$cli_run" && {
+        "$wine" "$build/segment-replace-cli.exe" --start '<a' --stop '>' --search b \
+            --replace i '*.htm' 'none*.htm' 2>&1
+        [ $? -eq 1 ]
+    }) | tr -d '\r' | sed 's/^\(none\*\.htm: failed:\).*/\1/' |
+        diff - <(printf '%s\n' 'page_new.htm: 1 line, 2 segments, 2 replacements' \
+            'Second_new.htm: 1 line, 1 segment, 1 replacement' \
+            'none*.htm: failed:' \
+            '3 files: 2 done, 1 failed; 2 lines, 3 segments, 3 replacements') ||
+    ! cmp "$cli_run/page_new.htm" <(printf 'x <a i> <A i>\r\n') ||
+    ! cmp "$cli_run/Second_new.htm" <(printf '<a i>\n'); then
     echo "windows-tests.sh: segment-replace-cli.exe failed under Wine" >&2
     status=1
 fi

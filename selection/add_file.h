@@ -1,26 +1,27 @@
 // The Add File click: turns a new selection into the list entries and the folder label.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "get_files.h"
+#include "selection/get_files.h"
 
 namespace selection {
 
 // The list entry that stands for an empty selection.
 inline constexpr std::string_view kNoFilesSelected = "(No files selected)";
 
-// What the Add File click needs of the window. Texts are UTF-8.
-class AddFileHost {
-public:
-    virtual ~AddFileHost() = default;
-    virtual void clearList() = 0;
-    virtual void appendEntry(const std::string& entry) = 0;
-    virtual void setDirectoryText(const std::string& text) = 0;
-    virtual void setReplaceEnabled(bool enabled) = 0;
+// What the window shows after the click. Texts are UTF-8.
+struct FileChoice {
+    std::vector<std::string> entries;          // the whole list, in order
+    std::optional<std::string> directoryText;  // the label's new text; nothing: it stays
+    bool replaceEnabled = false;
 };
 
-void addFileClick(AddFileHost& host, const DialogServices& services);
+// Shows the Open dialog titled "Open files..." and returns what the window shows for the
+// selection. The window empties its list before: the dialog opens over an empty list.
+FileChoice addFileClick(const DialogServices& services);
 
 }  // namespace selection

@@ -9,6 +9,7 @@ inline constexpr std::string_view kOpenFilter =
     "All Files (*.*)|*.*|Text Files (*.txt)|*.*.txt|INI Files (*.ini)|*.ini|"
     "Images (*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif";
 inline constexpr int kOpenFilterIndex = 1;
+// Also the largest MaxFileSize a dialog takes.
 inline constexpr int kMaxFileSize = 32767;
 
 inline constexpr long kFlagHideReadOnly = 0x4;

@@ -1,6 +1,6 @@
-#include "get_files.h"
+#include "selection/get_files.h"
 
-#include "dialog_settings.h"
+#include "selection/dialog_settings.h"
 
 namespace selection {
 

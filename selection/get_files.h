@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "open_dialog.h"
+#include "selection/open_dialog.h"
 
 namespace selection {
 

@@ -1,12 +1,6 @@
-#include "selection_string.h"
+#include "selection/selection_string.h"
 
 namespace selection {
-
-DialogFailure selectionTooLong(int maxFileSize) {
-    return DialogFailure(kSelectionTooLongNumber, "The selection is longer than " +
-                                                      std::to_string(maxFileSize) +
-                                                      " characters; choose fewer files.");
-}
 
 std::vector<std::string> selectionParts(std::string_view selection) {
     std::vector<std::string> parts;
@@ -17,6 +11,14 @@ std::vector<std::string> selectionParts(std::string_view selection) {
         if (nul == std::string_view::npos) return parts;
         start = nul + 1;
     }
+}
+
+std::filesystem::path selectionFolder(std::string_view selection) {
+    const std::vector<std::string> parts = selectionParts(selection);
+    if (parts.empty()) return {};
+    // UTF-8 by its type, so that Windows reads it as such and not in its ANSI code page.
+    const std::filesystem::path first(std::u8string(parts[0].begin(), parts[0].end()));
+    return parts.size() > 1 ? first : first.parent_path();
 }
 
 std::string composeSelection(const std::string& folder, const std::vector<std::string>& names,

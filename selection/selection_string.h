@@ -2,21 +2,19 @@
 // folder followed by a NUL and a bare name for each file, or empty. UTF-8 throughout.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "open_dialog.h"
-
 namespace selection {
-
-// Reported when the selection string would not fit in MaxFileSize characters; the same number
-// the Windows Common Dialog gives for a file name buffer that is too small.
-inline constexpr int kSelectionTooLongNumber = 20476;
-DialogFailure selectionTooLong(int maxFileSize);
 
 // The pieces between NUL characters; the empty string has no parts at all.
 std::vector<std::string> selectionParts(std::string_view selection);
+
+// The folder that holds the chosen files: the first of several parts, or the parent of the one
+// full path; nothing for the empty string.
+std::filesystem::path selectionFolder(std::string_view selection);
 
 // A folder and the names chosen in it as one selection string: the folder, then NUL and each
 // name; a single name gives the one full path `folder` + `separator` + name instead (a folder

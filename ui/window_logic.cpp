@@ -42,7 +42,12 @@ void WindowLogic::cmdAdd_Click() {
         addAfterRun_ = true;
         return;
     }
-    selection::addFileClick(*this, services_);
+    // The dialog opens over an empty list.
+    clearList();
+    const selection::FileChoice choice = selection::addFileClick(services_);
+    if (choice.directoryText) setDirectoryText(*choice.directoryText);
+    for (const std::string& entry : choice.entries) appendEntry(entry);
+    setReplaceEnabled(choice.replaceEnabled);
 }
 
 void WindowLogic::cmdReplace_Click() {
@@ -51,7 +56,7 @@ void WindowLogic::cmdReplace_Click() {
     failures_.clear();
     eventsDue_ = true;
     try {
-        engine::run(*this);
+        replaceRun(*this, entries_, directory_);
     } catch (const std::exception& e) {
         // The run has put the buttons back on its way out; what remains is to tell the user.
         reportFailure({}, e.what());
@@ -103,16 +108,9 @@ void WindowLogic::selectEntry(int index, bool on) {
     }
 }
 
-void WindowLogic::setProgressValue(std::int64_t value) {
-    progressValue_ = value;
-}
-
-void WindowLogic::setProgressMin(std::int64_t value) {
-    progressMin_ = value;
-}
-
-void WindowLogic::setProgressMax(std::int64_t value) {
-    progressMax_ = value;
+void WindowLogic::progress(std::int64_t done, std::int64_t total) {
+    progressValue_ = done;
+    progressMax_ = total;
 }
 
 void WindowLogic::paint() {
@@ -120,7 +118,7 @@ void WindowLogic::paint() {
         shownSelected_ = selected_;
         controls_.showSelectedEntry(selected_);
     }
-    const BarRange bar = barRange(progressMin_, progressMax_, progressValue_);
+    const BarRange bar = barRange(0, progressMax_, progressValue_);
     const std::array<int, 3> wanted{bar.min, bar.max, bar.value};
     if (wanted != shownBar_) {
         shownBar_ = wanted;
@@ -154,7 +152,12 @@ void WindowLogic::yield() {
     if (now_() - lastEvents_ >= kFrame) processEvents();
 }
 
-engine::Texts WindowLogic::currentTexts() const {
+bool WindowLogic::stopRequested() {
+    yield();
+    return bStop;
+}
+
+engine::Texts WindowLogic::texts() const {
     return {texts_[0], texts_[1], texts_[2], texts_[3], textsVersion_};
 }
 
@@ -174,17 +177,8 @@ void WindowLogic::setStopEnabled(bool enabled) {
     controls_.setStopEnabled(enabled);
 }
 
-bool WindowLogic::hasChosenFiles() const {
-    return entries_.size() > 1 ||
-           (entries_.size() == 1 && entries_.front() != selection::kNoFilesSelected);
-}
-
-int WindowLogic::entryCount() const {
-    return static_cast<int>(entries_.size());
-}
-
 std::filesystem::path WindowLogic::entryText(int index) const {
-    if (index < 0 || index >= entryCount()) return {};
+    if (index < 0 || index >= static_cast<int>(entries_.size())) return {};
     return toPath(entries_[static_cast<std::size_t>(index)]);
 }
 

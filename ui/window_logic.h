@@ -1,6 +1,6 @@
 // The window's behaviour without a toolkit: the click handlers, the run/stop/close state, the
-// throttled yield and bar, the failure report and the initial texts. It is the host that the
-// replace run and the Add File click work through, and it drives a view through Controls.
+// throttled yield and bar, the failure report and the initial texts. The replace run and the Add
+// File click work through it, and it alone drives a view, through Controls.
 #pragma once
 
 #include <array>
@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "engine/default_texts.h"
-#include "engine/engine.h"
 #include "selection/add_file.h"
 #include "ui/controls.h"
 #include "ui/failure_report.h"
+#include "ui/window_run.h"
 
 namespace ui {
 
@@ -27,7 +27,7 @@ inline constexpr std::array<std::string_view, kTextBoxes> kInitialTexts = {
 // Events are handled, and the bar repainted, at most this often during a run.
 inline constexpr auto kFrame = std::chrono::milliseconds(15);
 
-class WindowLogic final : public engine::RunHost, public selection::AddFileHost {
+class WindowLogic final : public RunWindow {
 public:
     using Clock = std::chrono::steady_clock;
     explicit WindowLogic(Controls& controls, std::function<Clock::time_point()> now = Clock::now);
@@ -46,35 +46,36 @@ public:
     bool running() const { return running_; }
     bool bStop = false;
 
-    // What the pass needs.
-    void selectEntry(int index, bool on) override;
-    void setProgressValue(std::int64_t value) override;
-    void setProgressMin(std::int64_t value) override;
-    void setProgressMax(std::int64_t value) override;
-    void yield() override;
-    bool stopRequested() const override { return bStop; }
-    engine::Texts currentTexts() const override;
-    void reportFailure(const std::filesystem::path& file, const std::string& reason) override;
+    // Whether the list holds files rather than its placeholder; the folder label's text, and
+    // entry `index` (empty past the list's end) as paths.
+    bool hasChosenFiles() const { return holdsFiles(entries_); }
+    std::filesystem::path directoryText() const;
+    std::filesystem::path entryText(int index) const;
+
+    // What a pass needs.
+    engine::Texts texts() const override;
+    bool stopRequested() override;
+    void progress(std::int64_t done, std::int64_t total) override;
 
     // What the run needs; setReplaceEnabled serves the Add File click as well.
     void setReplaceCaption(std::string_view caption) override;
     void setReplaceEnabled(bool enabled) override;
     void setStopEnabled(bool enabled) override;
     void setStopFlag(bool stop) override { bStop = stop; }
-    bool hasChosenFiles() const override;
-    int entryCount() const override;
-    std::filesystem::path entryText(int index) const override;
-    std::filesystem::path directoryText() const override;
+    void selectEntry(int index, bool on) override;
+    void clearProgress() override { progressValue_ = 0; }
+    void reportFailure(const std::filesystem::path& file, const std::string& reason) override;
 
-    // What the Add File click needs.
-    void clearList() override;
-    void appendEntry(const std::string& entry) override;
-    void setDirectoryText(const std::string& text) override;
+    // The list and the label, as the Add File click fills them.
+    void clearList();
+    void appendEntry(const std::string& entry);
+    void setDirectoryText(const std::string& text);
 
 private:
     // Hands the selection and the bar to the view where they differ from what it shows.
     void paint();
     void processEvents();
+    void yield();
 
     Controls& controls_;
     std::function<Clock::time_point()> now_;
@@ -89,7 +90,6 @@ private:
     // The selection and progress as the engine set them, and as the view last showed them.
     int selected_ = -1;
     int shownSelected_ = -1;
-    std::int64_t progressMin_ = 0;
     std::int64_t progressMax_ = 100;
     std::int64_t progressValue_ = 0;
     std::array<int, 3> shownBar_{0, 100, 0};

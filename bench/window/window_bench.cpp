@@ -1,6 +1,6 @@
 // Times a whole replace run over the benchmark corpus twice: clicked in the window (offscreen),
-// and through engine::run with a host that does nothing. The difference is what the window's
-// per-line host operations cost.
+// and through engine::run with an observer that does nothing. The difference is what the window's
+// per-line observer calls cost.
 //
 //   window_bench [repeats]                    BENCH_CORPUS_MB sets its size (200 MB by default)
 //   window_bench files [repeats] [count]      many files of 1 kB in one folder (20000)
@@ -21,7 +21,6 @@
 
 #include "corpus.h"
 #include "engine/engine.h"
-#include "silent_host.h"
 #include "ui/path_text.h"
 #include "ui/qt/frmMain.h"
 
@@ -94,8 +93,7 @@ int main(int argc, char* argv[]) {
         bench::writeCorpus(chosen.front(), bytes);
     }
 
-    bench::SilentHost silent =
-        manyFiles ? bench::SilentHost(files, chosen) : bench::SilentHost(chosen.front());
+    const engine::RunPlan plan = engine::planRun(chosen, files);
     qtview::frmMain window(selection::DialogServices{
         {}, [](const std::string&, const std::string& text) { fail(text); }});
     window.show();
@@ -113,7 +111,9 @@ int main(int argc, char* argv[]) {
     Timing engineBest, windowBest;
     for (int i = 0; i < repeats; ++i) {
         // Each goes first in turn: the file system's state after a run favours neither.
-        const auto engineRun = [&] { time(engineBest, outputs, [&] { engine::run(silent); }); };
+        const auto engineRun = [&] {
+            time(engineBest, outputs, [&] { bench::runDefaults(plan); });
+        };
         const auto windowRun = [&] { time(windowBest, outputs, [&] { replace->click(); }); };
         if (i % 2 == 0) engineRun(), windowRun();
         if (i % 2 != 0) windowRun(), engineRun();

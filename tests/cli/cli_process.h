@@ -4,43 +4,30 @@
 
 #include <sys/types.h>
 
-#include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "tests/support/support.h"
+
 namespace cli_test {
 
-namespace fs = std::filesystem;
-
-// A file tree as names relative to its root and contents.
-using Files = std::map<std::string, std::string>;
+using namespace test;
 
 struct Outcome {
     int status = -1;  // the exit status, or 128 + the signal that ended the program
     std::string out, err;
 };
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    // The folder to work in; the program's streams are kept beside it, not in it.
-    const fs::path& path() const { return path_; }
-    void write(const Files& files) const;
-    Files read() const;  // every regular file below the folder
-
-private:
-    fs::path base_, path_;
-};
-
-// The program with `arguments`, run in `folder`, with `input` on standard input and
-// LC_ALL=`locale`.
+// The program with `arguments`, run in `folder`, with `input` on standard input, LC_ALL=`locale`
+// and standard output into `out` when given.
 Outcome runCli(const std::vector<std::string>& arguments, const fs::path& folder,
-               const std::string& input = {}, const std::string& locale = "C.UTF-8");
+               const std::string& input = {}, const std::string& locale = "C.UTF-8",
+               const fs::path& out = {});
+
+// The program as a user of its own without privileges, allowed `threads` threads (its own among
+// them; 0: any number). Needs root, which a test must check first.
+Outcome runCliAsUser(const std::vector<std::string>& arguments, const fs::path& folder,
+                     int threads = 0);
 
 // The program started without waiting for it, with `environment` ("NAME=value") added.
 class RunningCli {
@@ -54,8 +41,6 @@ private:
     pid_t pid_ = -1;
     fs::path out_, err_;
 };
-
-std::string readFile(const fs::path& path);
 
 inline std::vector<std::string> operator+(std::vector<std::string> a,
                                           const std::vector<std::string>& b) {

@@ -4,11 +4,11 @@
 #include <clocale>
 
 #include "engine/code_page.h"
-#include "test_support.h"
+#include "tests/support/support.h"
 
 namespace {
 
-using namespace engine_test;
+using namespace test;
 using engine::TextEncoding;
 
 // Code units in either byte order, after their byte-order mark unless `mark` is false. The
@@ -46,20 +46,24 @@ struct EncodingCase {
     std::vector<std::string> texts;  // start, stop, search, replacement in UTF-8
     std::string output;
     TextEncoding encoding;
+    bool binary = false;  // skipped when binary files are
 };
 
 #ifdef _WIN32
 const char* const kLatin1 = ".1252";  // Windows' Western code page: "é" is E9 and "É" C9 there too
 const char* const kUtf8 = nullptr;    // not every C runtime on Windows has UTF-8 locales
 const char* const kRussian = nullptr;
+const char* const kTurkish = nullptr;
 #else
 const char* const kLatin1 = "de_DE.ISO-8859-1";
 const char* const kUtf8 = "C.UTF-8";
 const char* const kRussian = "ru_RU.UTF-8";
+const char* const kTurkish = "tr_TR.ISO-8859-9";
 #endif
 const std::vector<std::string> kAnchor = {"<a", ">", "b", "i"};
-const std::vector<std::string> kSummer = {"<a", ">", "\xC3\xA9t\xC3\xA9", "hiver"};  // "été"
-const std::vector<std::string> kAccent = {"<a", ">", "\xC3\xA9", "e"};               // "é"
+const std::vector<std::string> kSummer = {"<a", ">", "\xC3\xA9t\xC3\xA9", "hiver"};       // "été"
+const std::vector<std::string> kAccent = {"<a", ">", "\xC3\xA9", "e"};                    // "é"
+const std::vector<std::string> kCity = {"<a", ">", "\xC5\x82\xC3\x93\x44\xC5\xB9", "x"};  // "łÓDŹ"
 const std::string kLong((1u << 20) - 2, 'x');  // to the end of a full read block
 
 // clang-format off
@@ -72,6 +76,8 @@ const EncodingCase kCases[] = {
     {"C", be(u"<a \u00c9T\u00c9> \u0416"), kSummer, be(u"<a hiver> \u0416\r\n"), TextEncoding::utf16be},
     {"C", le(u"<a \xD800 b \U0001F600>\xDC00"), {"<a", ">", "\xF0\x9F\x98\x80", "x"},
      le(u"<a \xD800 b x>\xDC00\r\n"), TextEncoding::utf16le},         // lone surrogates kept
+    {"C", le(u"<a \xD800\u0141\u00F3d\u017A>"), kCity, le(u"<a \xD800x>\r\n"),
+     TextEncoding::utf16le},                                          // right after a surrogate
     {"C", le(u"<a b>\n") + "\x01", kAnchor, le(u"<a i>\n") + "\x01", TextEncoding::utf16le},
     {"C", le(u"<a b>") + "\x01", kAnchor, le(u"<a i>\r\n") + "\x01", TextEncoding::utf16le},
     // UTF-32 by its mark: units that are no character kept, an incomplete last unit carried.
@@ -86,7 +92,17 @@ const EncodingCase kCases[] = {
     {"C", bare(u"A\r\nB\r\n", false), kAnchor, bare(u"A\r\nB\r\n", false), TextEncoding::utf16le},
     {"C", bare(u"<a b>\ny\u00e9", true) + "\x01", kAnchor, bare(u"<a i>\ny\u00e9\n", true) + "\x01",
      TextEncoding::utf16be},
-    {"C", bare(u"\u0416\r\n", false), kAnchor, bare(u"\u0416\r\n", false), TextEncoding::codePage},
+    {"C", bare(u"\u0416\r\n", false), kAnchor, bare(u"\u0416\r\n", false), TextEncoding::codePage,
+     true},
+    // Binary: a NUL in the first 8 KiB, with no UTF-16 or UTF-32 mark (a UTF-8 one does not count).
+    {"C", std::string("\x89PNG\0<a b>", 10), kAnchor, std::string("\x89PNG\0<a i>\r\n", 12),
+     TextEncoding::codePage, true},
+    {"C", std::string("\xEF\xBB\xBF\0", 4), kAnchor, std::string("\xEF\xBB\xBF\0", 4),
+     TextEncoding::utf8, true},
+    {"C", std::string(8191, 'x') + '\0', kAnchor, std::string(8191, 'x') + '\0' + "\r\n",
+     TextEncoding::codePage, true},
+    {"C", std::string(8192, 'x') + '\0', kAnchor, std::string(8192, 'x') + '\0' + "\r\n",
+     TextEncoding::codePage},
     // A file that is only a mark comes out as it went in.
     {"C", "\xFF\xFE", kAnchor, "\xFF\xFE", TextEncoding::utf16le},
     {"C", "\xFE\xFF", kAnchor, "\xFE\xFF", TextEncoding::utf16be},
@@ -99,6 +115,8 @@ const EncodingCase kCases[] = {
      TextEncoding::utf8},
     {"C", "<a \xC3\x89t\xC3\xA9>", kSummer, "<a hiver>\r\n", TextEncoding::utf8},
     {kUtf8, "<a \xC3\x89t\xC3\xA9>", kSummer, "<a hiver>\r\n", TextEncoding::utf8},
+    {"C", "<a \xC5\x81\xC3\xB3" "d\xC5\xBB \xC5\x81\xC3\xB3" "d\xC5\xBA>", kCity,  // Łódż Łódź
+     "<a \xC5\x81\xC3\xB3" "d\xC5\xBB x>\r\n", TextEncoding::utf8},
     // 8-bit text in the locale's code page: "é" is E9 or C9 there, and never the bytes E3 A9.
     {kLatin1, "<a \xC9t\xE9>\r\n<a \xE3\xA9>", kAccent, "<a et\xE9>\r\n<a \xE3\xA9>\r\n",
      TextEncoding::codePage},
@@ -112,6 +130,8 @@ const EncodingCase kCases[] = {
     {kUtf8, "<a b \xE9>", {"<a", ">", "b", "\xD0\x96"}, "<a b \xE9>\r\n", TextEncoding::codePage},
     {kRussian, "<a \xC6>", {"<a", ">", "\xD0\xB6", "\xD1\x8F"}, "<a \xFF>\r\n",  // Ж ~ ж, я
      TextEncoding::codePage},
+    // In Turkish, A-Z and a-z still match only each other: "i" is not "İ" (DD), nor "I" "ı" (FD).
+    {kTurkish, "<a \xDD \xFD i>", {"<a", ">", "I", "x"}, "<a \xDD \xFD x>\r\n", TextEncoding::codePage},
     // The sample runs 64 KiB from the first byte past ASCII, past the end of the read block.
     {"C", kLong + "\xC3\xA9 \xE9", kAnchor, kLong + "\xC3\xA9 \xE9\r\n", TextEncoding::codePage},
     // An ASCII file takes a replacement past ASCII in the code page, or in UTF-8 under a UTF-8
@@ -137,15 +157,21 @@ TEST(EncodingTest, EveryFileIsMatchedAndWrittenInItsOwnEncoding) {
             TestFiles files;
             files.chunk = chunk;
             files.files["p.txt"] = c.source;
-            Host host;
-            std::copy(c.texts.begin(), c.texts.end(), host.texts);
-            EXPECT_EQ(engine::pass("p.txt", "p.txt", 0, host, files),
-                      engine::PassResult::completed);
+            Recorder pass;
+            std::copy(c.texts.begin(), c.texts.end(), pass.text);
+            pass.skipBinary = chunk == 3;
+            const engine::FileReport report = pass.pass("p.txt", files);
+            if (pass.skipBinary && c.binary) {
+                EXPECT_EQ(std::tuple(report.outcome, report.reason, files.files.size()),
+                          std::tuple(engine::FileReport::Outcome::skipped, "binary", 1u));
+                continue;
+            }
+            EXPECT_EQ(report.outcome, engine::FileReport::Outcome::completed);
             EXPECT_EQ(files.files.at("p_new.txt"), c.output);
-            EXPECT_EQ(host.stats.encoding, c.encoding);
+            EXPECT_EQ(report.stats.encoding, c.encoding);
             // The bar ends at the size, or two past it after an open last line.
-            EXPECT_THAT(host.value, testing::AnyOf(std::int64_t(c.source.size()),
-                                                   std::int64_t(c.source.size() + 2)));
+            EXPECT_THAT(pass.done, testing::AnyOf(std::int64_t(c.source.size()),
+                                                  std::int64_t(c.source.size() + 2)));
         }
     }
     std::setlocale(LC_ALL, "C");
@@ -161,16 +187,16 @@ TEST(EncodingTest, ALateByteDecidesTheFormOfEveryLine) {
          {std::pair{"\xE9", "\xE9"}, std::pair{"\xC3\xA9", "\xC3\xA9"}}) {
         TestFiles files;
         files.files["late.txt"] = ascii + tail;
-        Host host;
-        host.texts[3] = "\xC3\xA9";  // "é"
+        Recorder pass;
+        pass.text[3] = "\xC3\xA9";  // "é"
         // Deleted, or replaced by a UTF-8 file, meanwhile: the pass reads on in the file it opened.
         const bool utf8 = tail[1] != '\0';
-        host.onYield = [&files, utf8](int n) {
+        pass.onYield = [&files, utf8](int n) {
             if (n == 1 && utf8) files.files.erase("late.txt");
             if (n == 1 && !utf8) files.files["late.txt"] = "\xC3\xA9";
         };
-        engine::pass("late.txt", "late.txt", 0, host, files);
-        EXPECT_THAT(host.failures, testing::IsEmpty());
+        pass.pass("late.txt", files);
+        EXPECT_THAT(pass.failures, testing::IsEmpty());
         std::string expected;
         for (std::size_t i = 0; i < ascii.size() / 7; ++i)
             expected += "<a " + std::string(replacement) + ">\r\n";
@@ -218,11 +244,11 @@ TEST(EncodingTest, ALocaleSwitchedDuringAPassLeavesItsRulesAlone) {
     for (int i = 0; i < 200; ++i) source += "<a \xC9>\r\n";
     TestFiles files;
     files.files["s.txt"] = source;
-    Host host;
-    std::copy(kAccent.begin(), kAccent.end(), host.texts);
+    Recorder pass;
+    std::copy(kAccent.begin(), kAccent.end(), pass.text);
     const char* locales[] = {"C", kUtf8 ? kUtf8 : "C", kLatin1};
-    host.onYield = [&](int n) { std::setlocale(LC_ALL, locales[n % 3]); };
-    engine::pass("s.txt", "s.txt", 0, host, files);
+    pass.onYield = [&](int n) { std::setlocale(LC_ALL, locales[n % 3]); };
+    pass.pass("s.txt", files);
     std::string expected;
     for (int i = 0; i < 200; ++i) expected += "<a e>\r\n";
     EXPECT_EQ(files.files.at("s_new.txt"), expected);

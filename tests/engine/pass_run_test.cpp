@@ -4,7 +4,7 @@
 #include <future>
 #include <ranges>
 
-#include "test_support.h"
+#include "tests/support/support.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -17,14 +17,15 @@
 
 namespace {
 
-using namespace engine_test;
+using namespace test;
 using namespace testing;
-using Files = std::map<std::string, std::string>;
+using Outcome = engine::FileReport::Outcome;
 
 struct PassCase {
     std::string source, output;
-    std::int64_t max, finalValue;
+    std::int64_t total, done;
     int yields, stopAt = 0;  // the yield at which Stop is pressed
+    std::string start = "";  // the start marker from the second yield on
 };
 
 const auto kValues = std::views::iota(0, 256);
@@ -32,7 +33,8 @@ const std::string kBytes(kValues.begin(), kValues.end());
 
 // A line ends at CR LF, a lone CR or an LF, and keeps its end; an open last line gets the end
 // of the line before it (CR LF in a one-line file) and counts two bytes for it. The
-// replacement text changes to "u" at the second yield.
+// replacement text changes to "u" at the second yield, and the start marker where one is given:
+// the block's next start marker, found once, is looked for again.
 // clang-format off
 const PassCase kPasses[] = {
     {"", "", 2, 0, 0},
@@ -53,6 +55,7 @@ const PassCase kPasses[] = {
     {"<a b>\r\n<a b>\r\n<a b>\r\n", "<a i>\r\n<a u>\r\n", 23, 14, 3, 3},
     {{"\0<a\xff\0B>\x1a\r\n\0", 11}, {"\0<a\xff\0i>\x1a\r\n\0\r\n", 13}, 13, 13, 2},
     {kBytes, kBytes + "\r", 258, 258, 3},
+    {"x\r\n<c b>\r\n<a b>\r\n", "x\r\n<c u>\r\n<a b>\r\n", 19, 17, 3, 0, "<c"},
 };
 // clang-format on
 
@@ -63,16 +66,17 @@ TEST(PassTest, CopiesEveryByteCountsProgressAndStops) {
             TestFiles files;
             files.chunk = chunk;
             files.files["p.htm"] = c.source;
-            Host host;
-            host.onYield = [&](int n) {
-                if (n == 2) host.texts[3] = "u";
-                host.stopFlag = n == c.stopAt;
+            Recorder pass;
+            pass.onYield = [&](int n) {
+                if (n == 2) pass.text[3] = "u";
+                if (n == 2 && !c.start.empty()) pass.text[0] = c.start;
+                pass.stop = n == c.stopAt;
             };
-            EXPECT_EQ(engine::pass("p.htm", "p.htm", 3, host, files),
-                      c.stopAt ? engine::PassResult::stopped : engine::PassResult::completed);
+            EXPECT_EQ(pass.pass("p.htm", files).outcome,
+                      c.stopAt ? Outcome::stopped : Outcome::completed);
             EXPECT_EQ(files.files.at("p_new.htm"), c.output);
-            EXPECT_EQ(std::tuple(host.max, host.value, host.yields, host.selects),
-                      std::tuple(c.max, c.finalValue, c.yields, c.stopAt ? "3+" : "3+3-"));
+            EXPECT_EQ(std::tuple(pass.total, pass.done, pass.yields),
+                      std::tuple(c.total, c.done, c.yields));
         }
     }
 }
@@ -81,22 +85,32 @@ TEST(PassTest, SizePastTwoGibibytesIsCountedIn64Bits) {
     TestFiles files;
     files.files["huge"] = std::string((1 << 20) - 1, 'x') + '\r';
     files.repeatTo = (std::uint64_t{1} << 31) + 1000;  // the last line without a terminator
-    Host host;
-    EXPECT_EQ(engine::pass("huge", "huge", 0, host, files), engine::PassResult::completed);
+    Recorder pass;
+    EXPECT_EQ(pass.pass("huge", files).outcome, Outcome::completed);
     const auto size = static_cast<std::int64_t>(files.repeatTo);
     EXPECT_EQ(files.written, files.repeatTo + 1);  // the open last line ends in CR, as the others
-    EXPECT_EQ(std::tuple(host.max, host.value, host.yields), std::tuple(size + 2, size + 2, 2049));
+    EXPECT_EQ(std::tuple(pass.total, pass.done, pass.yields), std::tuple(size + 2, size + 2, 2049));
 }
 
-// Every file under `folder` by relative name; anything but a regular file reads "<other>".
-Files contents(const TempFolder& folder) {
-    Files found;
-    for (const auto& entry : fs::recursive_directory_iterator(folder.path)) {
-        if (entry.is_directory() && !fs::is_empty(entry.path())) continue;
-        found[entry.path().lexically_relative(folder.path).generic_string()] =
-            entry.is_regular_file() ? readFile(entry.path()) : "<other>";
-    }
-    return found;
+// Lines with their segments and replacements, counted by hand: "<a" ... ">" segments, the first
+// "b" in each replaced by "i".
+TEST(PassTest, CountsTheSegmentsAndReplacementsOfAHandCountedFile) {
+    TestFiles files;
+    files.files["h.txt"] =
+        "p <a b> q <a b> r\r\n"  // 2 segments, 2 replacements
+        "<a x>\r\n"              // 1 segment, no hit
+        "<a <a b>>\r\n"          // 1 segment: the inner start marker belongs to it
+        "no markers\r\n"         // none
+        "<a b\r\n"               // a start marker without a stop marker
+        "<A B><a>\r\n"           // 2 segments, 1 replacement
+        "\r\n"                   // none
+        "<a bb> <ab>\r\n";       // 2 segments, 2 replacements (only the first b of each)
+    Recorder pass;
+    const engine::PassStats stats = pass.pass("h.txt", files).stats;
+    EXPECT_EQ(std::tuple(stats.lines, stats.segments, stats.replacements), std::tuple(8, 8, 6));
+    EXPECT_EQ(files.files.at("h_new.txt"),
+              "p <a i> q <a i> r\r\n<a x>\r\n<a <a i>>\r\nno markers\r\n<a b\r\n<A i><a>\r\n"
+              "\r\n<a ib> <ai>\r\n");
 }
 
 struct RunCase {
@@ -104,7 +118,7 @@ struct RunCase {
     std::vector<std::string> entries;  // one entry is single mode, a full path
     Files outputs;
     std::string refused = "";  // the entry whose output would replace a chosen file
-    int stopAt = 0;            // the yield at which Stop is pressed; -1: the window throws there
+    int stopAt = 0;            // the yield at which Stop is pressed; -1: the observer throws
 };
 
 // clang-format off
@@ -114,8 +128,7 @@ const RunCase kRuns[] = {
     {{{"my.site/x.y.htm", "<a b>"}}, {"my.site/x.y.htm"}, {{"my.site/x_new.y_new.htm", "<a i>\r\n"}}},
     {{{"a.htm", "1\r\n2\r\n"}, {"b.htm", "1\r\n2\r\n"}, {"c.htm", "1\r\n2\r\n"}}, {"a.htm", "b.htm", "c.htm"},
      {{"a_new.htm", "1\r\n2\r\n"}, {"b_new.htm", "1\r\n"}}, "", 4},
-    {{{"(No files selected)", "<a b>"}}, {"(No files selected)"}, {}},  // the placeholder, no file
-    {{{"a.htm", "<a b>"}}, {"a.htm"}, {}, "", -1},  // the window throws: no output, finish step
+    {{{"a.htm", "<a b>"}}, {"a.htm"}, {}, "", -1},  // no output
     {{{"a.htm", "<a b>"}}, {"a.htm", "a.htm"}, {{"a_new.htm", "<a i>\r\n"}}},
     {{{"a.htm", "<a b>"}, {"a_new.htm", "<a b>!"}}, {"a_new.htm", "a.htm"},
      {{"a_new_new.htm", "<a i>!\r\n"}}, "a.htm"},
@@ -129,39 +142,30 @@ const RunCase kRuns[] = {
 TEST(RunTest, OutputsLandBesideTheirSourcesAndNeverOnAChosenFile) {
     for (const RunCase& c : kRuns) {
         const TempFolder folder, elsewhere;
-        std::error_code error;
-        for (const auto& [name, text] : c.files) {
-            fs::create_directories((folder / name).parent_path());
-            if (text[0] == '@') fs::create_symlink(text.substr(1), folder / name, error);
-            if (text[0] != '@') writeFile(folder / name, text);
-        }
-        if (error) continue;  // no symbolic links here (Wine)
-        Host host;
-        const bool single = c.entries.size() == 1 && c.entries[0][0] != '(';
+        if (!folder.write(c.files)) continue;  // no symbolic links here (Wine)
+        std::vector<fs::path> entries;
         for (const std::string& entry : c.entries)
-            host.entries.push_back(single ? folder / entry : fs::path(entry));
-        host.directory = single ? fs::path("Single Files selected:") : folder.path;
-        host.stopFlag = true;  // left over from an earlier run: the start step clears it
-        host.onYield = [&](int n) {
-            EXPECT_TRUE(host.caption == "Waiting ..." && !host.replaceEnabled && host.stopEnabled);
+            entries.push_back(c.entries.size() == 1 ? folder / entry : fs::path(entry));
+        Recorder run;
+        run.onYield = [&](int n) {
             if (c.stopAt < 0) throw std::runtime_error("window gone");
-            if (n == c.stopAt) host.stopFlag = true;
+            run.stop = n == c.stopAt;
         };
         const fs::path previous = fs::current_path();
         fs::current_path(elsewhere.path);  // where outputs must not go
-        if (c.stopAt >= 0) engine::run(host);
+        const engine::RunPlan plan = engine::planRun(entries, folder.path);
+        if (c.stopAt >= 0) engine::run(plan, run);
         if (c.stopAt < 0) {
-            EXPECT_THROW(engine::run(host), std::runtime_error);
+            EXPECT_THROW(engine::run(plan, run), std::runtime_error);
         }
         fs::current_path(previous);
         Files expected = c.outputs;
         expected.merge(Files(c.files));
-        EXPECT_EQ(contents(folder), expected) << c.entries[0];
+        EXPECT_EQ(folder.read(), expected) << c.entries[0];
         EXPECT_TRUE(fs::is_empty(elsewhere.path));
-        EXPECT_EQ(host.failures.size(), c.refused.empty() ? 0u : 1u);
-        EXPECT_THAT(host.failures, Each(AllOf(StartsWith(c.refused + ": "),
-                                              HasSubstr("Would overwrite the chosen file"))));
-        EXPECT_TRUE(host.idle() && host.replaceEnabled == (c.entries[0][0] != '('));
+        EXPECT_EQ(run.failures.size(), c.refused.empty() ? 0u : 1u);
+        EXPECT_THAT(run.failures, Each(AllOf(StartsWith(c.refused + ": "),
+                                             HasSubstr("Would overwrite the chosen file"))));
     }
 }
 
@@ -175,21 +179,21 @@ TEST(RunTest, EveryOutputOfALongListIsCheckedAgainstEveryChosenFile) {
 #endif
     const std::string last = std::to_string(kFiles - 1), beforeLast = std::to_string(kFiles - 2);
     const TempFolder folder;
-    Host host;
-    host.directory = folder.path;
+    std::vector<fs::path> entries;
     for (int i = 0; i < kFiles; ++i) {
-        host.entries.push_back("f" + std::to_string(i) + ".htm");
-        writeFile(folder / host.entries.back(), "<a b>");
+        entries.push_back("f" + std::to_string(i) + ".htm");
+        writeFile(folder / entries.back(), "<a b>");
     }
-    host.entries.insert(host.entries.begin() + 1502, "f1502.htm");  // chosen twice
+    entries.insert(entries.begin() + 1502, "f1502.htm");  // chosen twice
     std::error_code noSymlinks;
     fs::create_symlink("f1.htm", folder / "f1500_new.htm", noSymlinks);
     fs::create_hard_link(folder / ("f" + beforeLast + ".htm"), folder / "f1501_new.htm");
-    engine::run(host);
+    Recorder run;
+    engine::run(engine::planRun(entries, folder.path), run);
     std::vector<std::string> refused = {"f1501.htm: Would overwrite the chosen file f1501_new.htm"};
     if (!noSymlinks)
         refused.insert(refused.begin(), "f1500.htm: Would overwrite the chosen file f1500_new.htm");
-    EXPECT_EQ(host.failures, refused);
+    EXPECT_EQ(run.failures, refused);
     for (const std::string i : {"0", "1", "1502", beforeLast.c_str(), last.c_str()})
         EXPECT_EQ(readFile(folder / ("f" + i + ".htm")), "<a b>");
     for (const std::string i : {"0", "1499", "1502", "1503", last.c_str()})
@@ -210,10 +214,9 @@ TEST(RunTest, TheLongestLegalOutputNamesAreWritten) {
     const std::string nearLimit(4090 - 1 - deep.native().size() - 8, 'p');
     for (const fs::path& source : {folder / (longest + ".htm"), deep / (nearLimit + ".htm")}) {
         writeFile(source, "<a b>");
-        Host host;
-        host.entries = {source};
-        engine::run(host);
-        EXPECT_THAT(host.failures, IsEmpty());
+        Recorder pass;
+        pass.pass(source);
+        EXPECT_THAT(pass.failures, IsEmpty());
         EXPECT_EQ(readFile(engine::outputPath(source)), "<a i>\r\n") << source.native().size();
     }
 }
@@ -227,9 +230,9 @@ std::string octal(unsigned mode) {
 // What a pass of a.htm in `folder` shows: the other names in the folder at its first yield with
 // their modes, then its output's mode and group ("!" after a wrong output).
 std::string passAndLook(const fs::path& folder) {
-    Host host;
+    Recorder pass;
     std::string seen = "[";
-    host.onYield = [&](int n) {
+    pass.onYield = [&](int n) {
         for (const auto& entry : fs::directory_iterator(folder)) {
             struct stat status {};
             const std::string name = entry.path().filename().string();
@@ -238,7 +241,7 @@ std::string passAndLook(const fs::path& folder) {
                         octal(status.st_mode & 0777);
         }
     };
-    engine::pass(folder / "a.htm", folder / "a.htm", 0, host);
+    pass.pass(folder / "a.htm");
     struct stat out {};
     ::stat((folder / "a_new.htm").c_str(), &out);
     return seen + "] " + octal(out.st_mode & 07777) + " " + std::to_string(out.st_gid) +
@@ -344,18 +347,18 @@ TEST(RunTest, AFileFailureLosesNothingAndTheRunGoesOn) {
 #ifndef _WIN32
         if (fault == "fifo") ::mkfifo((folder / "a.htm").c_str(), 0600);
 #endif
-        Files expected = contents(folder);
+        Files expected = folder.read();
         expected["b_new.htm"] = "<A i>\r\n";
-        Host host;
-        host.entries = {"a.htm", "b.htm"};
-        host.directory = folder.path;
+        Recorder run;
 #ifdef _WIN32
         const HANDLE lock = fault == "locked"
                                 ? CreateFileW((folder / "a.htm").c_str(), GENERIC_READ, 0, nullptr,
                                               OPEN_EXISTING, 0, nullptr)
                                 : INVALID_HANDLE_VALUE;
 #endif
-        auto running = std::async(std::launch::async, [&] { engine::run(host, files); });
+        auto running = std::async(std::launch::async, [&] {
+            engine::run(engine::planRun({"a.htm", "b.htm"}, folder.path), run, 0, files);
+        });
         if (running.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
             ADD_FAILURE() << "the run waits for a writer of a.htm";
             std::ofstream{folder / "a.htm"};  // here comes one
@@ -364,11 +367,9 @@ TEST(RunTest, AFileFailureLosesNothingAndTheRunGoesOn) {
 #ifdef _WIN32
         if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
 #endif
-        EXPECT_TRUE(contents(folder) == expected) << fault;  // EXPECT_EQ would diff 3 MiB texts
+        EXPECT_TRUE(folder.read() == expected) << fault;  // EXPECT_EQ would diff 3 MiB texts
         EXPECT_EQ(files.opened.at(0), folder / "a.htm") << "the source is opened first";
-        EXPECT_THAT(host.failures, ElementsAre(StartsWith(report)));
-        EXPECT_THAT(host.selects, AnyOf("1+1-", "0+0-1+1-"));
-        EXPECT_TRUE(host.idle());
+        EXPECT_THAT(run.failures, ElementsAre(StartsWith(report)));
     }
 }
 
@@ -382,15 +383,14 @@ TEST(WindowsTest, BinaryBytesNamesAndLetterCaseOnTheRealFileSystem) {
     writeFile(folder / russian, "<a b>");
     writeFile(folder / "a.htm", "<a b>");
     writeFile(folder / "A_NEW.HTM", "chosen");  // the output of a.htm, in other letter case
-    Host host;
-    host.entries = {"bin.htm", german, russian, "a.htm", "A_NEW.HTM"};
-    host.directory = folder.path;
-    engine::run(host);
+    Recorder run;
+    engine::run(engine::planRun({"bin.htm", german, russian, "a.htm", "A_NEW.HTM"}, folder.path),
+                run);
     EXPECT_EQ(readFile(folder / "bin_new.htm"), "one\r\nLF\n\x1a mid\r\n<a i>\x1a\r\n");
     EXPECT_EQ(readFile(folder / fs::path(u8"Grüße_new.htm")), "<a i>\r\n");
     EXPECT_EQ(readFile(folder / fs::path(u8"файл_new.txt")), "<a i>\r\n");
     EXPECT_EQ(readFile(folder / "A_NEW.HTM"), "chosen");
-    EXPECT_THAT(host.failures, ElementsAre(StartsWith("a.htm: ")));
+    EXPECT_THAT(run.failures, ElementsAre(StartsWith("a.htm: ")));
 }
 
 // The folder text, "\" and the name, as they are: a drive root gets a second separator.
@@ -398,10 +398,8 @@ TEST(WindowsTest, SourcesAreTheFolderTextABackslashAndTheName) {
     for (const auto& [folder, source] :
          {std::pair{L"C:\\", L"C:\\\\a.htm"}, std::pair{L"C:\\my.site", L"C:\\my.site\\a.htm"}}) {
         TestFiles files;
-        Host host;
-        host.entries = {"a.htm", "b.htm"};
-        host.directory = folder;
-        engine::run(host, files);
+        Recorder run;
+        engine::run(engine::planRun({"a.htm", "b.htm"}, folder), run, 0, files);
         EXPECT_EQ(files.opened.at(0).native(), source);
     }
 }

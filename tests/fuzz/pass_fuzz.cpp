@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <clocale>
 
-#include "../engine/test_support.h"
 #include "reference_rewrite.h"
+#include "tests/support/support.h"
 
 using reference::require;
 
@@ -108,14 +108,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     source += std::string("\x01\x02\x03", trailing);
     if (!wide && looksWide(source)) return 0;
 
-    engine_test::TestFiles files;
+    test::TestFiles files;
     files.chunk = data[1] ? data[1] : SIZE_MAX;
     files.files["d/p.htm"] = source;
-    engine_test::Host host;
-    host.texts[0] = "<", host.texts[2] = "a", host.texts[3] = "[A]";
+    test::Recorder pass;
+    pass.text[0] = "<", pass.text[2] = "a", pass.text[3] = "[A]";
     const std::size_t stopAt = data[2];
-    host.onYield = [&](int n) { host.stopFlag = static_cast<std::size_t>(n) == stopAt; };
-    const auto result = engine::pass("d/p.htm", "d/p.htm", 0, host, files);
+    pass.onYield = [&](int n) { pass.stop = static_cast<std::size_t>(n) == stopAt; };
+    const engine::FileReport report = pass.pass("d/p.htm", files);
 
     // An incomplete unit after a closed last line is read as a line of its own.
     const std::size_t yields =
@@ -134,18 +134,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (wide) expected = asUnits(expected, unitSize, bigEndian, mark);
     if (trailing && !stops) expected += std::string("\x01\x02\x03", trailing);
-    require(files.files.at("d/p_new.htm") == expected && host.failures.empty(), "output wrong");
+    require(files.files.at("d/p_new.htm") == expected && pass.failures.empty(), "output wrong");
     using engine::TextEncoding;
-    require(!wide || host.stats.encoding ==
+    require(!wide || report.stats.encoding ==
                          (utf32 ? (bigEndian ? TextEncoding::utf32be : TextEncoding::utf32le)
                                 : (bigEndian ? TextEncoding::utf16be : TextEncoding::utf16le)),
             "encoding wrong");
-    require(host.max == std::ssize(source) + 2, "maximum is not size + 2");
-    require(stops || host.value == std::ssize(source) || host.value == std::ssize(source) + 2,
-            "final value is neither the size nor two past it");
-    require(host.yields == static_cast<int>(stops ? stopAt : yields), "yields wrong");
-    require(result == (stops ? engine::PassResult::stopped : engine::PassResult::completed) &&
-                host.selects == (stops ? "0+" : "0+0-"),
-            "result or selection wrong");
+    require(pass.total == std::ssize(source) + 2, "total is not size + 2");
+    require(stops || pass.done == std::ssize(source) || pass.done == std::ssize(source) + 2,
+            "bytes done are neither the size nor two past it");
+    require(pass.yields == static_cast<int>(stops ? stopAt : yields), "yields wrong");
+    using Outcome = engine::FileReport::Outcome;
+    require(report.outcome == (stops ? Outcome::stopped : Outcome::completed), "outcome wrong");
     return 0;
 }

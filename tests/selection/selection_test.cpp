@@ -1,10 +1,16 @@
-// GetFiles and the Add File click over a scripted dialog, and the selection-string rules.
+// GetFiles and the Add File click over a scripted dialog, what every dialog adapter shares, and
+// the selection-string rules.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
+
 #include "selection/add_file.h"
+#include "selection/dialog_adapter.h"
 #include "selection/selection_string.h"
 #include "tests/selection/scripted_dialog.h"
 
+namespace fs = std::filesystem;
 using namespace selection;
 using namespace std::string_literals;
 using Strings = std::vector<std::string>;
@@ -21,38 +27,88 @@ Strings operator+(Strings a, const Strings& b) {
     return a;
 }
 
-struct Host : AddFileHost {
-    Strings log{"old.htm"};  // the list of an earlier selection, then each call
-    void clearList() override { log.clear(); }
-    void appendEntry(const std::string& entry) override { log.push_back(entry); }
-    void setDirectoryText(const std::string& text) override { log.push_back("label=" + text); }
-    void setReplaceEnabled(bool on) override { log.push_back(on ? "Replace on" : "Replace off"); }
-};
+Strings shown(const FileChoice& choice) {
+    Strings log;
+    if (choice.directoryText) log.push_back("label=" + *choice.directoryText);
+    log = log + choice.entries;
+    log.push_back(choice.replaceEnabled ? "Replace on" : "Replace off");
+    return log;
+}
 
 TEST(AddFile, SetsTheDialogUpInOrderAndFillsListAndLabelForEachOutcome) {
-    const Strings shown = kSteps + Strings{"ShowOpen", "FileName", "~"};
+    const Strings shows = kSteps + Strings{"ShowOpen", "FileName", "~"};
     const Strings none{"(No files selected)", "Replace off"};  // the label stays
     const std::string error = "Open error|Out of memory(7)";
     const std::string three = "/d\0c.htm\0a.htm\0b\xc3\xa9.htm"s;  // NUL-separated, UTF-8
     const std::tuple<std::string, std::string, Strings, Strings> cases[] = {
-        {"", "/d/a.htm", shown, {"label=Single Files selected:", "/d/a.htm", "Replace on"}},
-        {"", three, shown, {"label=/d", "c.htm", "a.htm", "b\xc3\xa9.htm", "Replace on"}},
-        {"", "", shown, none},  // Cancel
+        {"", "/d/a.htm", shows, {"label=Single Files selected:", "/d/a.htm", "Replace on"}},
+        {"", three, shows, {"label=/d", "c.htm", "a.htm", "b\xc3\xa9.htm", "Replace on"}},
+        {"", "", shows, none},  // Cancel
         {"create", "/d/a.htm", {"create", error}, none},
         {"Filter", "/d/a.htm", Strings(kSteps.begin(), kSteps.begin() + 3) + Strings{"~", error},
          none},
         {"ShowOpen", "/d/a.htm", kSteps + Strings{"ShowOpen", "~", error}, none}};
     for (const auto& [failAt, selection, calls, log] : cases) {
         Script script(failAt, selection);
-        Host host;
-        addFileClick(host, services(script));
+        EXPECT_EQ(shown(addFileClick(services(script))), log) << failAt;
         EXPECT_EQ(script.calls + script.messages, calls) << failAt;
-        EXPECT_EQ(host.log, log) << failAt;
     }
-    Host host;  // no dialog factory at all
-    EXPECT_EQ(GetFiles({}), "");
-    addFileClick(host, {});
-    EXPECT_EQ(host.log, none);
+    EXPECT_EQ(shown(addFileClick({})), none);  // no dialog factory at all
+}
+
+// The number and description of what `step` throws, or "ok".
+std::string outcome(const std::function<void()>& step) {
+    try {
+        step();
+        return "ok";
+    } catch (const DialogFailure& failure) {
+        return std::to_string(failure.number()) + ' ' + failure.description();
+    }
+}
+
+struct TableAdapter : DialogAdapter {
+    std::optional<Choice> choice;  // what the dialog hands back; nothing: Cancel
+    std::optional<Choice> show(const DialogSettings&) override { return choice; }
+};
+
+TEST(DialogAdapter, ChecksMaxFileSizeAndRulesOnACancelAChoiceTooLongAndTheChosenFolder) {
+    TableAdapter dialog;
+    EXPECT_EQ(dialog.settings(), (DialogSettings{false, "", 1, "", 260, 0}));
+    const std::tuple<int, std::string> sizes[] = {{0, "380 Invalid property value"},
+                                                  {1, "ok"},
+                                                  {32767, "ok"},
+                                                  {32768, "380 Invalid property value"}};
+    for (const auto& [size, result] : sizes) {
+        EXPECT_EQ(outcome([&] { dialog.setMaxFileSize(size); }), result) << size;
+    }
+    EXPECT_EQ(dialog.settings().maxFileSize, 32767);
+
+    // A choice moves the current folder to the chosen one; the names need not exist.
+    fs::path folder = fs::temp_directory_path() / u8"dialog-adapter-\u00e9-";
+    folder += std::to_string(std::random_device{}());  // other runs may use theirs meanwhile
+    fs::create_directories(folder);
+    const std::u8string utf8 = folder.u8string();
+    const std::string root(utf8.begin(), utf8.end()), one = root + "/a.htm";
+    const std::string several = root + "\0a\0b"s;
+    const std::tuple<bool, std::optional<Choice>, std::string, bool> cases[] = {
+        {true, std::nullopt, "32755 Cancel was selected.", false},
+        {false, std::nullopt, "ok", false},
+        {true, Choice{one, 40}, "ok", true},
+        {true, Choice{several, 40}, "ok", true},
+        {true, Choice{several, 41},
+         "20476 The selection is longer than 40 characters; choose fewer files.", false}};
+    for (const auto& [cancelError, choice, result, chosen] : cases) {
+        fs::current_path(fs::temp_directory_path());
+        TableAdapter adapter;
+        adapter.choice = choice;
+        adapter.setCancelError(cancelError);
+        adapter.setMaxFileSize(40);
+        EXPECT_EQ(outcome([&] { adapter.showOpen(); }), result);
+        EXPECT_EQ(adapter.fileName(), chosen ? choice->selection : "");
+        EXPECT_EQ(fs::equivalent(fs::current_path(), folder), chosen) << result;
+    }
+    fs::current_path(fs::temp_directory_path());
+    fs::remove(folder);
 }
 
 TEST(SelectionString, SplitComposedAndTakenFromANulList) {
@@ -71,6 +127,4 @@ TEST(SelectionString, SplitComposedAndTakenFromANulList) {
                                                           {"C:\\d\0a\0b\0\0\0"s, "C:\\d\0a\0b"s}};
     for (const auto& [buffer, selection] : lists)
         EXPECT_EQ(selectionFromNulList(buffer), selection);
-
-    EXPECT_EQ(selectionTooLong(32767).number(), 20476);
 }

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "tests/support/support.h"
 #include "tests/ui/fake_controls.h"
 #include "ui/elide.h"
 #include "ui/path_text.h"
@@ -33,37 +31,22 @@ std::string repeatLine(const std::string& line, int lines) {
     return text;
 }
 
-std::string read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 struct Logic : testing::Test {
     Logic() {
-        // Named after the test: ctest runs tests side by side, each in a process of its own.
-        folder = fs::temp_directory_path() /
-                 (std::string("logic-test-") +
-                  testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
         window.logic.load();
         window.log.clear();
     }
-    ~Logic() override { fs::remove_all(folder); }
     // Writes each named file with `lines` lines (names past `written` are left missing) and
     // chooses them all, as the dialog would.
     void choose(const Strings& names, int lines = 1, std::size_t written = ~0u) {
         choose(window, names, lines, written);
     }
-    void choose(FakeControls& w, const Strings& names, int lines, std::size_t written = ~0u) {
+    void choose(FakeControls& w, const Strings& names, int lines, std::size_t written = ~0u,
+                const std::string& line = kLine) {
         w.script.selection = ui::toText(folder);
         for (std::size_t i = 0; i < names.size(); ++i) {
-            if (i < written) {
-                std::ofstream(folder / ui::toPath(names[i]), std::ios::binary)
-                    << repeatLine(kLine, lines);
-            }
+            if (i < written)
+                test::writeFile(folder / ui::toPath(names[i]), repeatLine(line, lines));
             w.script.selection += '\0' + names[i];
         }
         // A dialog gives one chosen file as its full path.
@@ -72,10 +55,13 @@ struct Logic : testing::Test {
         w.log.clear();
         w.script.calls.clear();
     }
-    std::string output(const std::string& name) { return read(folder / ui::toPath(name)); }
+    std::string output(const std::string& name) {
+        return test::readFile(folder / ui::toPath(name));
+    }
 
     FakeControls window;
-    fs::path folder;
+    const test::TempFolder tempFolder;
+    const fs::path& folder = tempFolder.path;
 };
 
 TEST_F(Logic, LoadsTheInitialStateAndKeepsTheTextsAsUtf8WithAVersion) {
@@ -85,12 +71,12 @@ TEST_F(Logic, LoadsTheInitialStateAndKeepsTheTextsAsUtf8WithAVersion) {
                                   R"(text0=<a href="https://www.example.com/)",
                                   R"(text1=style="text-decoration: underline">)", "text2=underline",
                                   "text3=underline line-through", "Replace off", "Stop off"}));
-    const engine::Texts loaded = fresh.logic.currentTexts();
+    const engine::Texts loaded = fresh.logic.texts();
     EXPECT_EQ(loaded.searchText, "underline");
     EXPECT_EQ(fresh.logic.bStop, false);
     fresh.logic.textChanged(ui::TextBox::replace, "\xc3\xbc");
     fresh.logic.textChanged(ui::TextBox::stop, R"(style="text-decoration: underline">)");
-    const engine::Texts changed = fresh.logic.currentTexts();
+    const engine::Texts changed = fresh.logic.texts();
     EXPECT_EQ(std::tuple(changed.replacementText, changed.version),
               std::tuple("\xc3\xbc", loaded.version + 1));
     EXPECT_GE(loaded.version, 1u);
@@ -104,23 +90,30 @@ TEST_F(Logic, AddFileMirrorsTheListAndNeverTakesThePlaceholderForAFile) {
          true},
         {"/d\0a\0b"s, {"label=/d", "entry=a", "entry=b", "Replace on"}, 2, true},
         {"", {"entry=(No files selected)", "Replace off"}, 1, false}};
+    window.script.onShow = [&] { window.note("dialog"); };  // over an empty list
     for (const auto& [selection, log, count, chosen] : cases) {
         window.log.clear();
         window.script.selection = selection;
         window.logic.cmdAdd_Click();
-        EXPECT_EQ(window.log, Strings{"clear"} + log);
-        EXPECT_EQ(std::tuple(window.logic.entryCount(), window.logic.hasChosenFiles()),
-                  std::tuple(count, chosen));
+        EXPECT_EQ(window.log, (Strings{"clear", "dialog"} + log));
+        EXPECT_EQ(std::tuple(window.logic.entryText(count - 1).empty(),
+                             window.logic.entryText(count).empty(), window.logic.hasChosenFiles()),
+                  std::tuple(false, true, chosen));
     }
     EXPECT_EQ(window.logic.directoryText(), ui::toPath("/d"));  // the cancel left the label
+    window.log.clear();
     window.logic.cmdReplace_Click();  // on the placeholder: nothing is opened, nothing reported
     EXPECT_TRUE(window.script.messages.empty());
+    EXPECT_EQ(window.log, (Strings{"caption=Waiting ...", "Replace off", "Stop on",
+                                   "caption=Replace", "Replace off", "Stop off"}));
 }
 
 TEST_F(Logic, ARunWritesEveryOutputBesideItsSourceAndReportsFailuresOnceAtTheEnd) {
     Strings names{"a.htm", "b \xc3\xa9.htm"};
     for (int i = 1; i <= 22; ++i) names.push_back("gone" + std::to_string(i) + ".htm");
     choose(names, 3, 2);
+    window.logic.cmdStop_Click();  // while idle: the run clears the flag when it begins
+    window.log.clear();
     window.logic.cmdReplace_Click();
     EXPECT_EQ(output("a_new.htm"), repeatLine(kRewritten, 3));
     EXPECT_EQ(output("b \xc3\xa9_new.htm"), repeatLine(kRewritten, 3));
@@ -140,21 +133,23 @@ TEST_F(Logic, ARunWritesEveryOutputBesideItsSourceAndReportsFailuresOnceAtTheEnd
 }
 
 TEST_F(Logic, EventsSelectionAndBarAreHandledAtMostOncePerFrameAndAtNewInput) {
-    // lines per file, files, clock step per reading, input waiting at every file start;
-    // processEvents calls, selections shown, bar repaints
-    const std::tuple<int, int, std::chrono::milliseconds, bool, long, long, long> cases[] = {
-        {1000, 1, 0ms, false, 1, 2, 1},     // a frozen clock: only the run's first yield
-        {1000, 1, 16ms, false, 16, 2, 17},  // one clock reading per 64 lines, each a new frame
-        {1000, 1, 1ms, false, 2, 2, 3},     // fifteen readings make a frame: line 961
-        {1, 40, 0ms, false, 1, 2, 1},       // per-file work is throttled too
-        {1, 40, 16ms, false, 40, 41, 1},    // a frame between files: each file shows
-        {1, 40, 0ms, true, 40, 41, 1}};     // waiting input is handled at a file's first yield
-    for (const auto& [lines, files, tick, input, events, selects, bars] : cases) {
+    // lines per file, their length (0: kLine), files, clock step per reading, input waiting at
+    // every file start; processEvents calls, selections shown, bar repaints
+    using Row = std::tuple<int, int, int, std::chrono::milliseconds, bool, long, long, long>;
+    const Row cases[] = {
+        {1000, 0, 1, 0ms, false, 1, 2, 1},     // a frozen clock: only the run's first yield
+        {1000, 0, 1, 16ms, false, 16, 2, 17},  // one clock reading per 64 lines, each a new frame
+        {1000, 0, 1, 1ms, false, 2, 2, 3},     // fifteen readings make a frame: line 961
+        {10, 200000, 1, 16ms, false, 10, 2, 11},  // or per 64 kB: each line of 200 kB
+        {1, 0, 40, 0ms, false, 1, 2, 1},          // per-file work is throttled too
+        {1, 0, 40, 16ms, false, 40, 41, 1},       // a frame between files: each file shows
+        {1, 0, 40, 0ms, true, 40, 41, 1}};  // waiting input is handled at a file's first yield
+    for (const auto& [lines, length, files, tick, input, events, selects, bars] : cases) {
         FakeControls fresh;
         fresh.logic.load();
         Strings names;
         for (int i = 0; i < files; ++i) names.push_back(std::to_string(i) + ".htm");
-        choose(fresh, names, lines);
+        choose(fresh, names, lines, ~0u, length ? std::string(length, 'x') : kLine);
         fresh.tick = tick;
         if (input) fresh.onEvents = [&](int) { fresh.queued.push_back([] {}); };
         fresh.logic.cmdReplace_Click();
@@ -196,13 +191,28 @@ TEST_F(Logic, StopAddFileAndCloseEachEndTheRunAtTheNextHandledInput) {
     EXPECT_EQ(window.logic.entryText(0), "c.htm");
     EXPECT_EQ(window.script.calls.back(), "~");
 
-    // Closing during a run: refused at once, the run stops, and the window closes after it.
+    // Closing during a run: refused at once, the run stops, and the window closes after it. The
+    // new list's first entry is shown selected, though the stopped run left entry 0 selected.
     window.onEvents = [&](int) { EXPECT_FALSE(window.logic.queryClose()); };
     fs::remove(folder / "b_new.htm");
+    window.log.clear();
     window.logic.cmdReplace_Click();
+    EXPECT_EQ(window.count("select=0"), 1);
     EXPECT_EQ(window.log.back(), "close");
     EXPECT_FALSE(fs::exists(folder / "b_new.htm"));
     EXPECT_TRUE(window.logic.queryClose());
+
+    // What the window throws while a run yields ends the run, which leaves no output, puts the
+    // buttons back and tells the user.
+    window.onEvents = [&](int) -> void { throw std::runtime_error("window gone"); };
+    fs::remove(folder / "c_new.htm");
+    window.log.clear();
+    window.logic.cmdReplace_Click();
+    EXPECT_FALSE(fs::exists(folder / "c_new.htm"));
+    EXPECT_EQ(Strings(window.log.end() - 3, window.log.end()),
+              (Strings{"caption=Replace", "Replace on", "Stop off"}));
+    EXPECT_EQ(window.script.messages.back(),
+              "Replace error|This file could not be processed:\n\n: window gone");
 }
 
 TEST_F(Logic, ATextEditedWhileARunYieldsAppliesToTheLinesThatFollow) {

@@ -95,7 +95,7 @@ frmMain::frmMain(QWidget* parent) : frmMain(selection::DialogServices{}, parent)
 }
 
 frmMain::frmMain(selection::DialogServices services, QWidget* parent)
-    : QWidget(parent), services_(std::move(services)) {
+    : QWidget(parent), services_(qtview::withOwnMessageBox(std::move(services), this)) {
     createControls();
     logic_.load();
 }

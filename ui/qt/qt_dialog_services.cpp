@@ -6,6 +6,12 @@
 
 namespace qtview {
 
+void showExclamation(QWidget* parent, const std::string& title, const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
+                    QString::fromStdString(text), QMessageBox::Ok, parent);
+    box.exec();
+}
+
 selection::DialogServices qtDialogServices(QWidget* parent) {
     const QPointer<QWidget> owner(parent);
     selection::DialogServices services;
@@ -17,11 +23,16 @@ selection::DialogServices qtDialogServices(QWidget* parent) {
         }
         return std::make_unique<QtOpenDialog>(owner.data());
     };
-    services.showExclamation = [owner](const std::string& title, const std::string& text) {
-        QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
-                        QString::fromStdString(text), QMessageBox::Ok, owner.data());
-        box.exec();
-    };
+    return withOwnMessageBox(std::move(services), parent);
+}
+
+selection::DialogServices withOwnMessageBox(selection::DialogServices services, QWidget* parent) {
+    if (!services.showExclamation) {
+        services.showExclamation = [owner = QPointer<QWidget>(parent)](const std::string& title,
+                                                                       const std::string& text) {
+            showExclamation(owner.data(), title, text);
+        };
+    }
     return services;
 }
 

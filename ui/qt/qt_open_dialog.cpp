@@ -12,8 +12,6 @@ namespace qtview {
 
 namespace {
 
-constexpr int kInvalidPropertyNumber = 380;
-
 QFileDialog::FileMode fileModeFor(long flags) {
     if (flags & selection::kFlagAllowMultiSelect) return QFileDialog::ExistingFiles;
     if (flags & selection::kFlagPathMustExist) return QFileDialog::ExistingFile;
@@ -29,11 +27,11 @@ std::string utf8(const QString& text) {
     return text.toUtf8().toStdString();
 }
 
-}  // namespace
-
-void configureFileDialog(QFileDialog& dialog, const OpenSettings& settings) {
+// Sets up `dialog` for `settings`: title, filter pairs with the FilterIndex-th selected, and the
+// file mode the Flags ask for.
+void configureFileDialog(QFileDialog& dialog, const selection::DialogSettings& settings) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setWindowTitle(settings.dialogTitle);
+    dialog.setWindowTitle(QString::fromStdString(settings.dialogTitle));
     dialog.setFileMode(fileModeFor(settings.flags));
     // Qt offers no read-only check box, so kFlagHideReadOnly needs nothing; ReadOnly would only
     // lock the dialog's file operations.
@@ -41,13 +39,15 @@ void configureFileDialog(QFileDialog& dialog, const OpenSettings& settings) {
     // Shows each description exactly as given, without Qt's own pattern list after it.
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
 
-    const QStringList nameFilters = qtNameFilters(settings.filter, kHostPatternRules);
+    const QStringList nameFilters =
+        qtNameFilters(QString::fromStdString(settings.filter), kHostPatternRules);
     if (nameFilters.isEmpty()) return;
     dialog.setNameFilters(nameFilters);
     // An index outside the pairs selects the first.
     dialog.selectNameFilter(nameFilters.value(settings.filterIndex - 1, nameFilters.front()));
 }
 
+// The folder that holds every chosen path (for one path, its own folder).
 QString selectionFolder(const QStringList& chosenPaths) {
     if (chosenPaths.isEmpty()) return {};
     QString folder = QFileInfo(chosenPaths.front()).absolutePath();
@@ -61,6 +61,8 @@ QString selectionFolder(const QStringList& chosenPaths) {
     return folder;
 }
 
+}  // namespace
+
 std::string composeSelection(const QStringList& chosenPaths) {
     const QString folder = selectionFolder(chosenPaths);
     const QDir dir(folder);
@@ -72,45 +74,18 @@ std::string composeSelection(const QStringList& chosenPaths) {
                                        QDir::separator().toLatin1());
 }
 
-std::string acceptSelection(const QStringList& chosenPaths, int maxFileSize) {
-    std::string selection = composeSelection(chosenPaths);
-    if (QString::fromStdString(selection).size() > maxFileSize) {
-        throw selection::selectionTooLong(maxFileSize);
-    }
-    // The chosen files exist, so their folder does; later runs open bare names against it.
-    if (!chosenPaths.isEmpty()) QDir::setCurrent(selectionFolder(chosenPaths));
-    return selection;
-}
-
 QtOpenDialog::QtOpenDialog(QWidget* parent, Runner runner)
     : parent_(parent), runner_(std::move(runner)) {}
 
-void QtOpenDialog::setFilter(const std::string& filter) {
-    settings_.filter = QString::fromStdString(filter);
-}
-
-void QtOpenDialog::setDialogTitle(const std::string& title) {
-    settings_.dialogTitle = QString::fromStdString(title);
-}
-
-void QtOpenDialog::setMaxFileSize(int size) {
-    if (size < 1 || size > selection::kMaxFileSize) {
-        throw selection::DialogFailure(kInvalidPropertyNumber, "Invalid property value");
-    }
-    settings_.maxFileSize = size;
-}
-
-void QtOpenDialog::showOpen() {
+std::optional<selection::Choice> QtOpenDialog::show(const selection::DialogSettings& settings) {
     QFileDialog dialog(parent_);
-    configureFileDialog(dialog, settings_);
+    configureFileDialog(dialog, settings);
     const std::optional<QStringList> chosen = runner_(dialog);
-    if (!chosen) {
-        if (settings_.cancelError) {
-            throw selection::DialogFailure(selection::kCancelNumber, "Cancel was selected.");
-        }
-        return;
-    }
-    fileName_ = acceptSelection(*chosen, settings_.maxFileSize);
+    if (!chosen) return std::nullopt;
+    std::string selection = composeSelection(*chosen);
+    // A QString counts UTF-16 units, as the Common Dialog's buffer does.
+    const auto size = static_cast<std::size_t>(QString::fromStdString(selection).size());
+    return selection::Choice{std::move(selection), size};
 }
 
 QtOpenDialog::Runner QtOpenDialog::execRunner() {

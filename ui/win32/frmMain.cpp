@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "ui/elide.h"
-#include "ui/win32/open_dialog.h"
 #include "ui/win32/resource.h"
 #include "ui/win32/text.h"
+#include "ui/win32/win32_open_dialog.h"
 
 namespace win32view {
 

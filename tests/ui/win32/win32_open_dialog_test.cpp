@@ -8,7 +8,7 @@
 #include <dlgs.h>
 // clang-format on
 
-#include "ui/win32/open_dialog.h"
+#include "ui/win32/win32_open_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,10 @@ struct DialogDriver {
               PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                            reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
           }) {}
-    ~DialogDriver() { thread.join(); }
+    ~DialogDriver() { wait(); }
+    void wait() {
+        if (thread.joinable()) thread.join();
+    }
 
     bool found = false;
     std::vector<std::string> filters;
@@ -82,36 +85,31 @@ struct SystemDialog : testing::Test {
         nullptr, [this](const std::string& t, const std::string& m) { script.show(t, m); }}};
 };
 
-TEST_F(SystemDialog, OneFileIsItsFullPathWithTheSettingsShownAndTheFolderMadeCurrent) {
+TEST_F(SystemDialog, OneFileIsItsFullPathAndSeveralAreTheFolderAndTheirNamesWithTheSettingsShown) {
+    // The dialog opens in the current folder, which the first choice, a full path, moves.
     fs::current_path(fs::temp_directory_path());
-    {
-        DialogDriver driver(typed("a.htm"));
+    const std::tuple<std::wstring, std::string, std::string> cases[] = {
+        {typed("a.htm"), "Single Files selected:", ui::toText(folder / "a.htm")},
+        {L"\"a.htm\" \"b b.htm\"", ui::toText(folder), "a.htm|b b.htm"}};
+    for (const auto& [name, label, entries] : cases) {
+        DialogDriver driver(name);
         click(cmdAdd);
+        driver.wait();
         ASSERT_TRUE(driver.found);
-        driver.thread.join();
-        driver.thread = std::thread([] {});
         EXPECT_EQ(driver.filters,
                   (std::vector<std::string>{"All Files (*.*)", "Text Files (*.txt)",
                                             "INI Files (*.ini)", "Images (*.bmp;*.jpg;*.gif)"}));
-        EXPECT_EQ(driver.selectedFilter, 0);
-        EXPECT_FALSE(driver.readOnlyShown);
+        EXPECT_EQ(std::tuple(driver.selectedFilter, driver.readOnlyShown), std::tuple(0, false));
+        const HWND list = window.control(lstFile);
+        std::string shown = listEntry(list, 0);
+        for (int i = 1; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i)
+            shown += '|' + listEntry(list, i);
+        EXPECT_EQ(std::tuple(text(window.control(lblDirectory)), shown),
+                  std::tuple(label, entries));
+        EXPECT_TRUE(IsWindowEnabled(window.control(cmdReplace)));
     }
-    EXPECT_EQ(listEntry(window.control(lstFile), 0), ui::toText(folder / "a.htm"));
-    EXPECT_EQ(text(window.control(lblDirectory)), "Single Files selected:");
     EXPECT_TRUE(fs::equivalent(fs::current_path(), folder));
     EXPECT_TRUE(script.messages.empty());
-}
-
-TEST_F(SystemDialog, SeveralFilesAreTheFolderAndTheirNames) {
-    fs::current_path(folder);  // where the dialog opens
-    {
-        DialogDriver driver(L"\"a.htm\" \"b b.htm\"");
-        click(cmdAdd);
-    }
-    EXPECT_EQ(std::tuple(text(window.control(lblDirectory)), listEntry(window.control(lstFile), 0),
-                         listEntry(window.control(lstFile), 1)),
-              std::tuple(ui::toText(folder), "a.htm"s, "b b.htm"s));
-    EXPECT_TRUE(IsWindowEnabled(window.control(cmdReplace)));
 }
 
 TEST_F(SystemDialog, ACancelIsNoFailureAndABufferTooSmallIsTheOpenErrorOfATooLongSelection) {

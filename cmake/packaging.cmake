@@ -1,0 +1,22 @@
+# Packages made with CPack (scripts/package.sh): a Debian package on Linux, a zip on Windows.
+set(CPACK_PACKAGE_NAME segment-replace)
+set(CPACK_PACKAGE_VENDOR "Segment Replace")
+set(CPACK_PACKAGE_CONTACT "Segment Replace developers <segment-replace@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Replace text inside marked stretches of lines, in many files at once")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_STRIP_FILES ON)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME segment-replace-${PROJECT_VERSION}-windows-x64)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  install(FILES ${PROJECT_SOURCE_DIR}/app/windows-readme.txt DESTINATION . RENAME README.txt)
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  # The libraries the programs link, found by dpkg-shlibdeps.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+include(CPack)
