@@ -17,7 +17,7 @@ int main(int argc, char* argv[]) {
     // The engine reads letter case and the 8-bit code page from the C library's locale.
     std::setlocale(LC_ALL, "");
     QApplication app(argc, argv);
-    frmMain window;
+    qtview::frmMain window;
     window.closeOnTermination();
     window.show();
     return QApplication::exec();

@@ -10,8 +10,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // The C runtime starts in the "C" locale; the engine reads the code page and letter case
     // from the user's.
     std::setlocale(LC_ALL, "");
-    frmMain window;
+    win32view::frmMain window;
     window.quitOnDestroy = true;
     window.show(showCommand);
-    return frmMain::messageLoop();
+    return win32view::frmMain::messageLoop();
 }

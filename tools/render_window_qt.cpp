@@ -6,6 +6,6 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    frmMain window(selection::DialogServices{});
+    qtview::frmMain window(selection::DialogServices{});
     return argc == 2 && window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }

@@ -56,7 +56,7 @@ int wmain(int argc, wchar_t* argv[]) {
         std::fwprintf(stderr, L"usage: render_window_win32 OUTPUT.bmp\n");
         return 2;
     }
-    frmMain window;
+    win32view::frmMain window;
     window.show();
     // Let the window and its controls paint.
     for (int i = 0; i < 20; ++i, Sleep(50)) pump();

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "selection/open_dialog.h"
+#include "ui/form.h"
 
 namespace ui {
 
-// The four text boxes.
-enum class TextBox { start, stop, search, replace };
-inline constexpr int kTextBoxes = 4;
+// The count's former name, still used by the window logic; kTextBoxCount is the one to use.
+inline constexpr int kTextBoxes = kTextBoxCount;
 
 class Controls {
 public:

@@ -94,7 +94,7 @@ int main(int argc, char* argv[]) {
     }
 
     const engine::RunPlan plan = engine::planRun(chosen, files);
-    frmMain window(selection::DialogServices{
+    qtview::frmMain window(selection::DialogServices{
         {}, [](const std::string&, const std::string& text) { fail(text); }});
     window.show();
     window.logic().clearList();

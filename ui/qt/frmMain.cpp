@@ -14,47 +14,84 @@
 #include <QPushButton>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <algorithm>
 
 #include "engine/interrupts.h"
 #include "ui/qt/qt_open_dialog.h"
 
+namespace qtview {
+
 namespace {
 
-QString qt(const std::string& utf8) {
+namespace form = ui::form;
+
+// A frame is made before the text box that it holds.
+static_assert(std::ranges::all_of(form::kControls, [](const form::Control& c) {
+    return c.frame == form::kClientArea || c.frame < c.id;
+}));
+
+QString qt(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
+// Twips to pixels at 15 twips to the pixel, rounded.
+int pixels(int twips) {
+    constexpr int kTwipsPerPixel = form::kTwipsPerInch / 96;
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
 }
 
-QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-    auto* frame = new QGroupBox(caption, parent);
-    frame->setObjectName(QString::fromLatin1(name));
-    frame->setGeometry(geometry);
-    return frame;
-}
-
-QLineEdit* makeTextBox(QGroupBox* frame, const char* name, ui::WindowLogic& logic,
-                       ui::TextBox box) {
-    auto* edit = new QLineEdit(frame);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(8, 16, 273, 21);
-    QObject::connect(edit, &QLineEdit::textChanged, frame, [&logic, box](const QString& text) {
-        logic.textChanged(box, text.toUtf8().toStdString());
-    });
-    return edit;
+QWidget* makeControl(const form::Control& control, QWidget* parent) {
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+        case form::Kind::button: {
+            auto* button = new QPushButton(qt(control.caption), parent);
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            widget = button;
+            break;
+        }
+        case form::Kind::label: {
+            auto* label = new QLabel(qt(control.caption), parent);
+            // Folder names are shown as they are, never as markup.
+            label->setTextFormat(Qt::PlainText);
+            widget = label;
+            break;
+        }
+        case form::Kind::list: {
+            auto* list = new QListWidget(parent);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setSortingEnabled(false);
+            widget = list;
+            break;
+        }
+        case form::Kind::progressBar: {
+            auto* bar = new QProgressBar(parent);
+            bar->setOrientation(Qt::Horizontal);
+            bar->setRange(0, form::kProgressMax);
+            bar->setValue(0);
+            // The system's bar has no text; a percentage of size + 2 would never reach 100 anyway.
+            bar->setTextVisible(false);
+            widget = bar;
+            break;
+        }
+        case form::Kind::frame:
+            widget = new QGroupBox(qt(control.caption), parent);
+            break;
+        case form::Kind::textBox:
+            widget = new QLineEdit(qt(control.caption), parent);
+            break;
+    }
+    widget->setObjectName(qt(control.name));
+    const form::Twips& place = control.place;
+    widget->setGeometry(pixels(place.left), pixels(place.top), pixels(place.width),
+                        pixels(place.height));
+    return widget;
 }
 
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : frmMain(selection::DialogServices{}, parent) {
-    services_ = qtview::qtDialogServices(this);
+    services_ = qtDialogServices(this);
 }
 
 frmMain::frmMain(selection::DialogServices services, QWidget* parent)
@@ -66,58 +103,36 @@ frmMain::frmMain(selection::DialogServices services, QWidget* parent)
 frmMain::~frmMain() = default;
 
 void frmMain::createControls() {
-    setWindowTitle(QStringLiteral("Replace by Marbeck"));
+    setWindowTitle(qt(form::kCaption));
     setWindowIcon(QIcon(QStringLiteral(":/segment-replace.bmp")));
-    setFixedSize(601, 410);
+    setFixedSize(pixels(form::kClientWidth), pixels(form::kClientHeight));
 
-    cmdAdd = makeButton(this, "cmdAdd", QStringLiteral("Add File"), {8, 8, 73, 25});
+    std::array<QWidget*, form::kControlCount> made{};
+    for (const form::Control& control : form::kControls) {
+        made.at(control.id) = makeControl(
+            control, control.frame == form::kClientArea ? this : made.at(control.frame));
+    }
+    cmdAdd = qobject_cast<QPushButton*>(made[form::cmdAdd]);
+    lblDirectory = qobject_cast<QLabel*>(made[form::lblDirectory]);
+    lstFile = qobject_cast<QListWidget*>(made[form::lstFile]);
+    ProgresBar = qobject_cast<QProgressBar*>(made[form::ProgresBar]);
+    cmdReplace = qobject_cast<QPushButton*>(made[form::cmdReplace]);
+    cmdStop = qobject_cast<QPushButton*>(made[form::cmdStop]);
 
-    lblDirectory = new QLabel(this);
-    lblDirectory->setObjectName(QStringLiteral("lblDirectory"));
-    lblDirectory->setGeometry(8, 40, 585, 17);
-    // Folder names are shown as they are, never as markup.
-    lblDirectory->setTextFormat(Qt::PlainText);
+    QWidget* previous = nullptr;
+    for (const form::Id id : form::kTabOrder) {
+        if (!form::takesFocus(form::kControls[id].kind)) continue;
+        if (previous != nullptr) QWidget::setTabOrder(previous, made[id]);
+        previous = made[id];
+    }
+    made[form::kTabOrder[0]]->setFocus();
 
-    lstFile = new QListWidget(this);
-    lstFile->setObjectName(QStringLiteral("lstFile"));
-    lstFile->setGeometry(8, 64, 585, 147);
-    lstFile->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstFile->setSortingEnabled(false);
-
-    ProgresBar = new QProgressBar(this);
-    ProgresBar->setObjectName(QStringLiteral("ProgresBar"));
-    ProgresBar->setGeometry(8, 224, 585, 25);
-    ProgresBar->setOrientation(Qt::Horizontal);
-    ProgresBar->setRange(0, 100);
-    ProgresBar->setValue(0);
-    // The system's bar has no text; a percentage of size + 2 would never reach 100 anyway.
-    ProgresBar->setTextVisible(false);
-
-    using ui::TextBox;
-    frmStart = makeFrame(this, "frmStart", QStringLiteral("Start String with"), {8, 256, 289, 49});
-    txtStart = makeTextBox(frmStart, "txtStart", logic_, TextBox::start);
-    frmStop = makeFrame(this, "frmStop", QStringLiteral("Stop String with"), {304, 256, 289, 49});
-    txtStop = makeTextBox(frmStop, "txtStop", logic_, TextBox::stop);
-    frmReplace =
-        makeFrame(this, "frmReplace", QStringLiteral("Replace this String "), {8, 312, 289, 49});
-    txtSearch = makeTextBox(frmReplace, "txtSearch", logic_, TextBox::search);
-    frmString =
-        makeFrame(this, "frmString", QStringLiteral("with this String"), {304, 312, 289, 49});
-    txtReplace = makeTextBox(frmString, "txtReplace", logic_, TextBox::replace);
-
-    cmdReplace = makeButton(this, "cmdReplace", QStringLiteral("Replace"), {64, 368, 177, 33});
-    cmdStop = makeButton(this, "cmdStop", QStringLiteral("Stop"), {360, 368, 177, 33});
-
-    // Labels, frames and the bar take no focus; the rest follow the tab indexes.
-    QWidget::setTabOrder(lstFile, cmdAdd);
-    QWidget::setTabOrder(cmdAdd, txtStart);
-    QWidget::setTabOrder(txtStart, txtStop);
-    QWidget::setTabOrder(txtStop, txtSearch);
-    QWidget::setTabOrder(txtSearch, txtReplace);
-    QWidget::setTabOrder(txtReplace, cmdReplace);
-    QWidget::setTabOrder(cmdReplace, cmdStop);
-    lstFile->setFocus();
-
+    for (int box = 0; box < ui::kTextBoxCount; ++box) {
+        textBoxes_[box] = qobject_cast<QLineEdit*>(made[form::kTextBoxControls[box]]);
+        connect(textBoxes_[box], &QLineEdit::textChanged, this, [this, box](const QString& text) {
+            logic_.textChanged(static_cast<ui::TextBox>(box), text.toUtf8().toStdString());
+        });
+    }
     connect(cmdAdd, &QPushButton::clicked, this, [this] { logic_.cmdAdd_Click(); });
     connect(cmdReplace, &QPushButton::clicked, this, [this] { logic_.cmdReplace_Click(); });
     connect(cmdStop, &QPushButton::clicked, this, [this] { logic_.cmdStop_Click(); });
@@ -198,8 +213,7 @@ void frmMain::setDirectoryText(const std::string& text) {
 }
 
 void frmMain::setText(ui::TextBox box, const std::string& text) {
-    QLineEdit* const boxes[] = {txtStart, txtStop, txtSearch, txtReplace};
-    boxes[static_cast<int>(box)]->setText(qt(text));
+    textBoxes_[static_cast<int>(box)]->setText(qt(text));
 }
 
 void frmMain::setProgress(int min, int max, int value) {
@@ -225,3 +239,5 @@ std::unique_ptr<selection::OpenDialog> frmMain::createOpenDialog() {
 void frmMain::closeWindow() {
     close();
 }
+
+}  // namespace qtview

@@ -1,8 +1,9 @@
-// The tool's one window as Qt widgets: the file list, the four texts, the progress bar and the
-// three buttons. Its behaviour is ui::WindowLogic's; this class only shows it.
+// The tool's one window as Qt widgets, built from the form table (ui/form.h) at 15 twips to the
+// pixel. Its behaviour is ui::WindowLogic's; this class only shows it.
 #pragma once
 
 #include <QWidget>
+#include <array>
 
 #include "selection/get_files.h"
 #include "ui/controls.h"
@@ -10,12 +11,13 @@
 
 class QCloseEvent;
 class QResizeEvent;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+
+namespace qtview {
 
 class frmMain : public QWidget, private ui::Controls {
     Q_OBJECT
@@ -62,18 +64,14 @@ private:
     ui::WindowLogic logic_{*this};
     QString directory_;  // the whole folder; the label may show it shortened
 
+    // The controls the logic works on; the frames need nothing after they are made.
     QPushButton* cmdAdd = nullptr;
     QLabel* lblDirectory = nullptr;
     QListWidget* lstFile = nullptr;
     QProgressBar* ProgresBar = nullptr;
-    QGroupBox* frmStart = nullptr;
-    QLineEdit* txtStart = nullptr;
-    QGroupBox* frmStop = nullptr;
-    QLineEdit* txtStop = nullptr;
-    QGroupBox* frmReplace = nullptr;
-    QLineEdit* txtSearch = nullptr;
-    QGroupBox* frmString = nullptr;
-    QLineEdit* txtReplace = nullptr;
     QPushButton* cmdReplace = nullptr;
     QPushButton* cmdStop = nullptr;
+    std::array<QLineEdit*, ui::kTextBoxCount> textBoxes_{};  // by ui::TextBox
 };
+
+}  // namespace qtview

@@ -7,12 +7,53 @@
 #include "ui/win32/text.h"
 #include "ui/win32/win32_open_dialog.h"
 
-using namespace win32view;
+namespace win32view {
 
 namespace {
 
+namespace form = ui::form;
+
 constexpr wchar_t kClassName[] = L"SegmentReplaceMain";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// The system control that shows each kind of the form's controls, and its styles.
+struct SystemControl {
+    const wchar_t* windowClass;
+    DWORD style;
+    DWORD exStyle;
+};
+
+constexpr SystemControl systemControl(form::Kind kind) {
+    constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+    switch (kind) {
+        case form::Kind::button:
+            return {L"Button", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
+        case form::Kind::label:
+            return {L"Static", kChild | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0};
+        case form::Kind::list:
+            return {L"ListBox",
+                    kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+                    WS_EX_CLIENTEDGE};
+        case form::Kind::progressBar:
+            return {L"msctls_progress32", kChild, 0};
+        case form::Kind::frame:
+            return {L"Button", kChild | BS_GROUPBOX, 0};
+        case form::Kind::textBox:
+            return {L"Edit", kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    }
+    return {};
+}
+
+// The controls are made in tab order, so that the z-order is the dialog keys' order; a frame
+// comes before its text box, and so lies below it.
+static_assert(std::ranges::all_of(form::kControls, [](const form::Control& c) {
+    return c.frame == form::kClientArea || form::kControls[c.frame].tabIndex < c.tabIndex;
+}));
+
+// Twips to pixels at `dpi` dots per inch.
+int pixels(int twips, int dpi) {
+    return MulDiv(twips, dpi, form::kTwipsPerInch);
+}
 
 int systemDpi() {
     const HDC screen = GetDC(nullptr);
@@ -40,8 +81,6 @@ std::wstring windowText(HWND hwnd) {
     return text;
 }
 
-constexpr ControlId kTextBoxes[] = {txtStart, txtStop, txtSearch, txtReplace};
-
 // The dialog keys make a push button that gets the focus the default one, by BM_SETSTYLE. This
 // window has no default button, so its push buttons turn that into the plain style.
 LRESULT CALLBACK plainButton(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -63,11 +102,11 @@ frmMain::frmMain(selection::DialogServices services) : services_(std::move(servi
     registerClass(instance, &frmMain::windowProc);
 
     const int dpi = systemDpi();
-    RECT frame{0, 0, pixels(kClientWidth, dpi), pixels(kClientHeight, dpi)};
+    RECT frame{0, 0, pixels(form::kClientWidth, dpi), pixels(form::kClientHeight, dpi)};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-    hwnd_ = CreateWindowExW(0, kClassName, L"Replace by Marbeck", kWindowStyle, CW_USEDEFAULT,
-                            CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                            nullptr, nullptr, instance, this);
+    hwnd_ = CreateWindowExW(0, kClassName, widen(form::kCaption).c_str(), kWindowStyle,
+                            CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                            frame.bottom - frame.top, nullptr, nullptr, instance, this);
 
     icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_SEGMENT_REPLACE),
                                           IMAGE_ICON, 0, 0, 0));  // its own 77 x 65
@@ -93,16 +132,25 @@ frmMain::~frmMain() {
 void frmMain::createControls() {
     const int dpi = systemDpi();
     const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
-    for (const ControlLayout& layout : kControls) {
-        const HWND child = CreateWindowExW(
-            layout.exStyle, layout.windowClass, layout.text, layout.style, pixels(layout.left, dpi),
-            pixels(layout.top, dpi), pixels(layout.width, dpi), pixels(layout.height, dpi), hwnd_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), GetModuleHandleW(nullptr),
-            nullptr);
+    for (const ControlId id : form::kTabOrder) {
+        const form::Control& c = form::kControls[id];
+        // A text box is placed in the client area by its frame's corner.
+        form::Twips place = c.place;
+        if (c.frame != form::kClientArea) {
+            place.left += form::kControls[c.frame].place.left;
+            place.top += form::kControls[c.frame].place.top;
+        }
+        const SystemControl made = systemControl(c.kind);
+        const HWND child =
+            CreateWindowExW(made.exStyle, made.windowClass, widen(c.caption).c_str(), made.style,
+                            pixels(place.left, dpi), pixels(place.top, dpi),
+                            pixels(place.width, dpi), pixels(place.height, dpi), hwnd_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + id)),
+                            GetModuleHandleW(nullptr), nullptr);
         SendMessageW(child, WM_SETFONT, font, FALSE);
-        if (layout.style == kButton) SetWindowSubclass(child, &plainButton, 0, 0);
+        if (c.kind == form::Kind::button) SetWindowSubclass(child, &plainButton, 0, 0);
     }
-    SendMessageW(control(ProgresBar), PBM_SETRANGE32, 0, 100);
+    SendMessageW(control(ProgresBar), PBM_SETRANGE32, 0, form::kProgressMax);
     SendMessageW(control(ProgresBar), PBM_SETPOS, 0, 0);
 
     // The label's whole text shows as its tooltip when the label shows it shortened.
@@ -116,13 +164,13 @@ void frmMain::createControls() {
     tool.uId = reinterpret_cast<UINT_PTR>(control(lblDirectory));
     tool.lpszText = tip_.data();
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, pixels(kClientWidth, dpi));
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, pixels(form::kClientWidth, dpi));
 }
 
 void frmMain::show(int showCommand) {
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
-    SetFocus(control(lstFile));
+    SetFocus(control(form::kTabOrder[0]));
 }
 
 LRESULT CALLBACK frmMain::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -140,7 +188,7 @@ LRESULT CALLBACK frmMain::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 LRESULT frmMain::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            onCommand(LOWORD(wParam), HIWORD(wParam));
+            onCommand(LOWORD(wParam) - kFirstControlId, HIWORD(wParam));
             return 0;
         case WM_CLOSE:
             if (logic_.queryClose()) DestroyWindow(hwnd_);
@@ -184,10 +232,11 @@ void frmMain::onCommand(int id, int code) {
             if (code == BN_CLICKED) logic_.cmdStop_Click();
             break;
         default:
-            for (int box = 0; box < ui::kTextBoxes; ++box) {
-                if (id == kTextBoxes[box] && code == EN_CHANGE) {
+            for (int box = 0; box < ui::kTextBoxCount; ++box) {
+                const ControlId textBox = form::kTextBoxControls[box];
+                if (id == textBox && code == EN_CHANGE) {
                     logic_.textChanged(static_cast<ui::TextBox>(box),
-                                       narrow(windowText(control(kTextBoxes[box]))));
+                                       narrow(windowText(control(textBox))));
                 }
             }
             break;
@@ -278,7 +327,7 @@ void frmMain::setDirectoryText(const std::string& text) {
 }
 
 void frmMain::setText(ui::TextBox box, const std::string& text) {
-    SetWindowTextW(control(kTextBoxes[static_cast<int>(box)]), widen(text).c_str());
+    SetWindowTextW(control(form::kTextBoxControls[static_cast<int>(box)]), widen(text).c_str());
 }
 
 void frmMain::setProgress(int min, int max, int value) {
@@ -318,3 +367,5 @@ std::unique_ptr<selection::OpenDialog> frmMain::createOpenDialog() {
 void frmMain::closeWindow() {
     DestroyWindow(hwnd_);
 }
+
+}  // namespace win32view

@@ -1,6 +1,6 @@
-// The tool's one window on the Win32 API: the file list, the four texts, the progress bar and
-// the three buttons as system controls, laid out in twips at the system's DPI. Its behaviour is
-// ui::WindowLogic's; this class only shows it.
+// The tool's one window on the Win32 API: the form table's controls (ui/form.h) as system
+// controls, placed in twips at the system's DPI. Its behaviour is ui::WindowLogic's; this class
+// only shows it.
 #pragma once
 
 #include <windows.h>
@@ -9,8 +9,14 @@
 
 #include "selection/get_files.h"
 #include "ui/controls.h"
-#include "ui/win32/layout.h"
+#include "ui/form.h"
 #include "ui/window_logic.h"
+
+namespace win32view {
+
+// The form's controls by name (cmdAdd, lstFile, ...), as this view and its tests call them.
+using ControlId = ui::form::Id;
+using enum ui::form::Id;
 
 class frmMain : private ui::Controls {
 public:
@@ -24,7 +30,7 @@ public:
     // Shows the window and puts the focus in the list.
     void show(int showCommand = SW_SHOWNORMAL);
     HWND handle() const { return hwnd_; }
-    HWND control(win32view::ControlId id) const { return GetDlgItem(hwnd_, id); }
+    HWND control(ControlId id) const { return GetDlgItem(hwnd_, kFirstControlId + id); }
     ui::WindowLogic& logic() { return logic_; }
     // Posts WM_QUIT when the window is destroyed (the program's window does).
     bool quitOnDestroy = false;
@@ -35,12 +41,15 @@ public:
     static int messageLoop();
 
 private:
+    // Each control's id is this plus its form id.
+    static constexpr int kFirstControlId = 100;
+
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls();
     void onCommand(int id, int code);
     void showDirectory();
-    void enable(win32view::ControlId id, bool enabled);
+    void enable(ControlId id, bool enabled);
 
     // Controls
     void setReplaceCaption(const std::string& caption) override;
@@ -68,3 +77,5 @@ private:
     std::wstring tip_;        // the tooltip's text, kept alive for the tooltip control
     HWND focus_ = nullptr;    // the control that had the focus when the window was left
 };
+
+}  // namespace win32view

@@ -14,13 +14,6 @@
 #include "ui/win32/frmMain.h"
 #include "ui/win32/text.h"
 
-inline int screenDpi() {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
 inline std::string text(HWND hwnd) {
     std::wstring buffer(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
     buffer.resize(static_cast<std::size_t>(
@@ -63,37 +56,23 @@ inline std::string listEntry(HWND list, int index) {
 
 // The text of the tooltip that `owner`'s tooltip control shows for `tool`.
 inline std::string tooltipText(HWND owner, HWND tool) {
-    struct Search {
-        HWND owner;
-        HWND found = nullptr;
-    } search{owner};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM data) {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t name[64] = {};
-            GetClassNameW(hwnd, name, 64);
-            if (GetWindow(hwnd, GW_OWNER) != s->owner || lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) {
-                return TRUE;
-            }
-            s->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    HWND tooltip = nullptr;
+    do tooltip = FindWindowExW(nullptr, tooltip, TOOLTIPS_CLASSW, nullptr);
+    while (tooltip != nullptr && GetWindow(tooltip, GW_OWNER) != owner);
     std::wstring buffer(4096, L'\0');
     TTTOOLINFOW info{};
     info.cbSize = sizeof info;
     info.hwnd = owner;
     info.uId = reinterpret_cast<UINT_PTR>(tool);
     info.lpszText = buffer.data();
-    SendMessageW(search.found, TTM_GETTEXTW, buffer.size(), reinterpret_cast<LPARAM>(&info));
+    SendMessageW(tooltip, TTM_GETTEXTW, buffer.size(), reinterpret_cast<LPARAM>(&info));
     return win32view::narrow(buffer.c_str());
 }
 
 // Handles every message waiting for this thread, the window's dialog keys included.
 inline void pump() {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) frmMain::dispatch(msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) win32view::frmMain::dispatch(msg);
 }
 
 // Runs `task` when this thread's messages are next handled, as a queued click would be.
