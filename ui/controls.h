@@ -10,9 +10,6 @@
 
 namespace ui {
 
-// The count's former name, still used by the window logic; kTextBoxCount is the one to use.
-inline constexpr int kTextBoxes = kTextBoxCount;
-
 class Controls {
 public:
     virtual ~Controls() = default;

@@ -26,7 +26,7 @@ WindowLogic::WindowLogic(Controls& controls, std::function<Clock::time_point()> 
 
 void WindowLogic::load() {
     setDirectoryText(std::string(kInitialDirectory));
-    for (int box = 0; box < kTextBoxes; ++box) {
+    for (int box = 0; box < kTextBoxCount; ++box) {
         texts_[box] = kInitialTexts[box];
         controls_.setText(static_cast<TextBox>(box), texts_[box]);
     }

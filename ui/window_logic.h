@@ -20,7 +20,7 @@ namespace ui {
 
 // The texts the window opens with.
 inline constexpr std::string_view kInitialDirectory = "Click Open... and select multiple files";
-inline constexpr std::array<std::string_view, kTextBoxes> kInitialTexts = {
+inline constexpr std::array<std::string_view, kTextBoxCount> kInitialTexts = {
     engine::kDefaultStart, engine::kDefaultStop, engine::kDefaultSearch,
     engine::kDefaultReplacement};
 
@@ -84,15 +84,15 @@ private:
     // Mirrors of what the list and the label hold, read by the run without asking the view.
     std::vector<std::string> entries_;
     std::string directory_;
-    std::array<std::string, kTextBoxes> texts_;
+    std::array<std::string, kTextBoxCount> texts_;
     std::uint64_t textsVersion_ = 1;
 
     // The selection and progress as the engine set them, and as the view last showed them.
     int selected_ = -1;
     int shownSelected_ = -1;
-    std::int64_t progressMax_ = 100;
+    std::int64_t progressMax_ = form::kProgressMax;
     std::int64_t progressValue_ = 0;
-    std::array<int, 3> shownBar_{0, 100, 0};
+    std::array<int, 3> shownBar_{0, form::kProgressMax, 0};
 
     Clock::time_point lastEvents_{};
     bool eventsDue_ = true;  // the run's first yield
