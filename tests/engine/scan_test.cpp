@@ -72,19 +72,4 @@ TEST(ScanTest, VectorNarrowingAndWideningOfCodeUnitsAgreeWithThePlainLoop) {
     }
 }
 
-// The plain loops themselves, on one input each.
-TEST(ScanTest, ThePlainLoopsStopWhereTheySay) {
-    const std::string line = "ab\xC3\r\n";
-    EXPECT_EQ(findLineEndSse2<false>(line.data(), line.data() + 5, false), line.data() + 3);
-    EXPECT_EQ(findLineEndSse2<false>(line.data(), line.data() + 5, true), line.data() + 2);
-    EXPECT_EQ(findPastAscii<false>(line.data(), line.data() + 5), line.data() + 2);
-    const unsigned char units[] = {0, 'a', 0, 'b', 0, '\n'};
-    char out[3] = {};
-    EXPECT_EQ((narrowPlainUnits<2, true, false>(units, 3, out)), 2u);
-    EXPECT_EQ(std::string(out, 2), "ab");
-    char wide[8] = {};
-    EXPECT_EQ((widenAscii<4, false, false>("a\xC3", 2, wide)), 1u);
-    EXPECT_EQ(std::string(wide, 4), std::string("a\0\0\0", 4));
-}
-
 }  // namespace
