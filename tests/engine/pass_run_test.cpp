@@ -281,8 +281,8 @@ const std::pair<std::string, std::string> kFaults[] = {
 #endif
     {"folder", "a.htm: Is a directory"},
     {"create", "a_new.htm: Permission denied"}, {"write", "a_new.htm: No space left"},
-    {"oom", "a.htm: Not enough memory for a line of 28 bytes"},
-    {"oom-read", "a.htm: Not enough memory for a line of more than 4 bytes"},
+    {"oom", "a.htm: Not enough memory for a line of 2 kB"},
+    {"oom-read", "a.htm: Not enough memory for a line of more than 576 bytes"},
     {"commit", "a_new.htm: Input/output error"},
 };
 // clang-format on
@@ -290,7 +290,7 @@ const std::pair<std::string, std::string> kFaults[] = {
 // Whatever fails for a.htm, only b.htm's output appears (no temporary file is left behind).
 TEST(RunTest, AFileFailureLosesNothingAndTheRunGoesOn) {
     std::string source;
-    while (source.size() < (3u << 20)) source += "<a b> and a few more words\r\n";
+    while (source.size() < (3u << 20)) source += "<a b>" + std::string(1993, 'w') + "\r\n";
     for (const auto& [fault, report] : kFaults) {
         const TempFolder folder;
         writeFile(folder / "a.htm", source);
