@@ -17,7 +17,8 @@ const RewriteCase kRewrites[] = {
     {"p <a b> q <A B> r", "<a", ">", "b", "i", "p <a i> q <A i> r"},
     {"<uu>", "<", ">", "u", "U", "<Uu>"},                           // the first hit only
     {"<a <a b>> <a b>", "<a", ">", "b", "i", "<a <a i>> <a i>"},    // a nested start is text
-    {"<ab>", "<ab", "b", "a", "x", "<xb>"},                         // stop searched from the start
+    {"<ab>", "<", "<a", "a", "x", "<xb>"},                          // stop searched from the start
+    {"<a bc> c", "<a", "bc", "c", "i", "<a bi> c"},                 // the segment ends after stop
     {"<a c>b <a b>", "<a", ">", "b", "i", "<a c>b <a i>"},          // the hit lies in the segment
     {"<a b> c>", "<a", ">", "b", "<a b>", "<a <a b>> c>"},          // replacement not searched
     {"xa>ya>", "", ">", "a", "b", "xb>yb>"},                        // empty start marker
@@ -39,7 +40,7 @@ TEST(RewriteTest, RewritesEverySegmentAndFindsOneBasedPositions) {
     EXPECT_EQ(engine::find("abcabc", "bc", 3), 5);
     EXPECT_EQ(engine::find("abcabc", "bc", 6), 0);
     EXPECT_EQ(engine::find("abc", "", 3), 3);
-    EXPECT_EQ(engine::replaceFirst("aXbxc", "x", "[x]"), "a[x]bxc");
+    EXPECT_EQ(engine::replaceFirst("aXYbxyc", "xy", "[x]"), "a[x]bxyc");
 }
 
 // Repetitive text makes every scanned hit a long near-match, which drives the search into its
@@ -57,6 +58,10 @@ TEST(RewriteTest, RepetitiveTextAgreesWithAPlainSearch) {
         return byte < 0x80 ? std::tolower(byte) : byte < 0xA0 ? byte + 0x20 : byte;
     };
     const auto same = [&](char x, char y) { return folded(x) == folded(y); };
+    // A near-match as long as the needle sends the search into the fallback right at the hit.
+    std::string longPairs;
+    while (longPairs.size() < 5000) longPairs += "ab";
+    EXPECT_EQ(engine::find("ab" + longPairs + "cb", longPairs + "cb", 1), 3);
     for (const Letters& l :
          {Letters{"C", "a", "b", "A"}, Letters{"C.UTF-8", "\xC3\xA9", "\xC3\xA8", "\xC3\x89"}}) {
         if (!std::setlocale(LC_CTYPE, l.locale)) continue;

@@ -2,10 +2,8 @@
 // lengths around the vector widths, so that each chunk edge and tail is crossed.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "engine/byte_scan.h"
+#include "tests/support/support.h"
 
 namespace {
 
@@ -15,14 +13,17 @@ using namespace engine::detail;
 template <class Check>
 void everyLengthAndStop(Check check) {
     for (int length = 0; length <= 140; ++length) {
-        for (int stop = -1; stop < length; ++stop) check(length, stop);
+        for (int stop = -1; stop < length; ++stop) {
+            SCOPED_TRACE(std::to_string(length) + " " + std::to_string(stop));
+            check(length, stop);
+        }
     }
 }
 
 TEST(ScanTest, VectorLineEndAndPastAsciiScansAgreeWithThePlainLoop) {
     std::vector<LineEndFinder> finders = {&findLineEnd, &findLineEndSse2<true>};
     if (const LineEndFinder avx2 = lineEndFinderAvx2()) finders.push_back(avx2);
-    for (const char stopByte : {'\r', '\n', '\x80', '\xFF'}) {
+    for (const char stopByte : {'\r', '\n', '\x7F', '\x80', '\xFF'}) {  // 7F stops nothing
         everyLengthAndStop([&](int length, int stop) {
             std::string bytes(static_cast<std::size_t>(length), 'x');
             if (stop >= 0) bytes[static_cast<std::size_t>(stop)] = stopByte;
@@ -30,80 +31,45 @@ TEST(ScanTest, VectorLineEndAndPastAsciiScansAgreeWithThePlainLoop) {
             const char* end = begin + bytes.size();
             for (const bool orPastAscii : {false, true}) {
                 const char* expected = findLineEndSse2<false>(begin, end, orPastAscii);
-                for (const LineEndFinder find : finders) {
-                    EXPECT_EQ(find(begin, end, orPastAscii), expected)
-                        << length << " " << stop << " " << int(stopByte);
-                }
+                for (const LineEndFinder find : finders)
+                    EXPECT_EQ(find(begin, end, orPastAscii), expected) << int(stopByte);
             }
             EXPECT_EQ(findPastAscii<true>(begin, end), findPastAscii<false>(begin, end));
         });
     }
 }
 
-// Code units of `Width` bytes: narrowed while ASCII and no line end.
+// Code units of `Width` bytes narrowed while ASCII and no line end; ASCII widened to them.
 template <int Width, bool BigEndian>
-void checkNarrowing(std::uint32_t stopUnit) {
+void checkUnits(std::uint32_t stopUnit) {
     everyLengthAndStop([&](int length, int stop) {
-        std::string units;
+        std::u32string values;
+        std::string text;
         for (int i = 0; i < length; ++i) {
-            const std::uint32_t unit = i == stop ? stopUnit : 'a' + i % 26;
-            for (int b = 0; b < Width; ++b)
-                units += static_cast<char>(unit >> 8 * (BigEndian ? Width - 1 - b : b));
+            values += i == stop ? stopUnit : U'a' + i % 26;
+            text += i == stop ? '\xC3' : static_cast<char>(1 + i);
         }
+        const std::string units = test::units(values, Width, BigEndian, false);
         const auto* p = reinterpret_cast<const unsigned char*>(units.data());
-        std::string vector(static_cast<std::size_t>(length), '?'), plain = vector;
         const auto count = static_cast<std::size_t>(length);
+        std::string vector((Width + 1) * count, '?'), plain = vector;
         EXPECT_EQ((narrowPlainUnits<Width, BigEndian, true>(p, count, vector.data())),
-                  (narrowPlainUnits<Width, BigEndian, false>(p, count, plain.data())))
-            << Width << BigEndian << " " << length << " " << stop;
-        EXPECT_EQ(vector, plain);
+                  (narrowPlainUnits<Width, BigEndian, false>(p, count, plain.data())));
+        EXPECT_EQ((widenAscii<Width, BigEndian, true>(text.data(), count, vector.data() + count)),
+                  (widenAscii<Width, BigEndian, false>(text.data(), count, plain.data() + count)));
+        EXPECT_EQ(vector, plain) << Width << BigEndian << " " << stopUnit;
     });
 }
 
-TEST(ScanTest, VectorNarrowingOfCodeUnitsAgreesWithThePlainLoop) {
+TEST(ScanTest, VectorNarrowingAndWideningOfCodeUnitsAgreeWithThePlainLoop) {
     for (const std::uint32_t stopUnit : {0x0Du, 0x0Au, 0x80u, 0x100u, 0x8041u}) {
-        checkNarrowing<2, false>(stopUnit);
-        checkNarrowing<2, true>(stopUnit);
+        checkUnits<2, false>(stopUnit);
+        checkUnits<2, true>(stopUnit);
     }
     for (const std::uint32_t stopUnit : {0x0Du, 0x0Au, 0x80u, 0x100u, 0x10041u, 0x41000041u}) {
-        checkNarrowing<4, false>(stopUnit);
-        checkNarrowing<4, true>(stopUnit);
+        checkUnits<4, false>(stopUnit);
+        checkUnits<4, true>(stopUnit);
     }
-}
-
-template <int Width, bool BigEndian>
-void checkWidening() {
-    everyLengthAndStop([&](int length, int stop) {
-        std::string text;
-        for (int i = 0; i < length; ++i) text += i == stop ? '\xC3' : static_cast<char>(1 + i);
-        std::string vector(Width * text.size(), '?'), plain = vector;
-        EXPECT_EQ((widenAscii<Width, BigEndian, true>(text.data(), text.size(), vector.data())),
-                  (widenAscii<Width, BigEndian, false>(text.data(), text.size(), plain.data())))
-            << Width << BigEndian << " " << length << " " << stop;
-        EXPECT_EQ(vector, plain);
-    });
-}
-
-TEST(ScanTest, VectorWideningOfAsciiAgreesWithThePlainLoop) {
-    checkWidening<2, false>();
-    checkWidening<2, true>();
-    checkWidening<4, false>();
-    checkWidening<4, true>();
-}
-
-// The plain loops themselves, on one input each.
-TEST(ScanTest, ThePlainLoopsStopWhereTheySay) {
-    const std::string line = "ab\xC3\r\n";
-    EXPECT_EQ(findLineEndSse2<false>(line.data(), line.data() + 5, false), line.data() + 3);
-    EXPECT_EQ(findLineEndSse2<false>(line.data(), line.data() + 5, true), line.data() + 2);
-    EXPECT_EQ(findPastAscii<false>(line.data(), line.data() + 5), line.data() + 2);
-    const unsigned char units[] = {0, 'a', 0, 'b', 0, '\n'};
-    char out[3] = {};
-    EXPECT_EQ((narrowPlainUnits<2, true, false>(units, 3, out)), 2u);
-    EXPECT_EQ(std::string(out, 2), "ab");
-    char wide[8] = {};
-    EXPECT_EQ((widenAscii<4, false, false>("a\xC3", 2, wide)), 1u);
-    EXPECT_EQ(std::string(wide, 4), std::string("a\0\0\0", 4));
 }
 
 }  // namespace

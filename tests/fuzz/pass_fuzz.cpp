@@ -26,15 +26,13 @@ struct SourceLine {
 std::vector<SourceLine> linesOf(const std::string& units) {
     std::vector<SourceLine> lines(1);
     for (std::size_t i = 0; i < units.size(); ++i) {
-        const char c = units[i];
-        if (c != '\r' && c != '\n') {
-            lines.back().text += c;
+        if (units[i] != '\r' && units[i] != '\n') {
+            lines.back().text += units[i];
             continue;
         }
-        lines.back().end = (c == '\r' && i + 1 < units.size() && units[i + 1] == '\n')
-                               ? "\r\n"
-                               : std::string(1, c);
-        i += lines.back().end.size() - 1;
+        const bool crLf = units.compare(i, 2, "\r\n") == 0;
+        lines.back().end = crLf ? "\r\n" : std::string(1, units[i]);
+        i += crLf;
         lines.emplace_back();
     }
     if (lines.back().text.empty()) lines.pop_back();
@@ -45,31 +43,16 @@ std::vector<SourceLine> linesOf(const std::string& units) {
 // or a unit that is none (a lone or paired surrogate, a value past U+10FFFF).
 std::uint32_t unitFor(unsigned char c, bool utf32, bool mark) {
     if (c < 0x80 || !mark) return c;
-    switch (c % (utf32 ? 5 : 3)) {
-        case 0:
-            return c;
-        case 1:
-            return 0xD800 | c;
-        case 2:
-            return 0xDC00 | c;
-        case 3:
-            return 0x1F600 + c;
-        default:
-            return c & 1 ? 0x110000 + (c << 16) : 0xFFFFFF00 | c;
-    }
+    const std::uint32_t units[] = {c, 0xD800u | c, 0xDC00u | c, 0x1F600u + c,
+                                   c & 1 ? 0x110000u + (c << 16) : 0xFFFFFF00u | c};
+    return units[c % (utf32 ? 5 : 3)];
 }
 
 // Each byte as one code unit of `size` bytes, after the mark if there is one.
-std::string asUnits(const std::string& symbols, std::size_t size, bool bigEndian, bool mark) {
-    std::string bytes = size == 2 ? "\xFE\xFF" : std::string("\0\0\xFE\xFF", 4);
-    if (!bigEndian) bytes.assign(bytes.rbegin(), bytes.rend());
-    if (!mark) bytes.clear();
-    for (const char c : symbols) {
-        const std::uint32_t unit = unitFor(static_cast<unsigned char>(c), size == 4, mark);
-        for (std::size_t i = 0; i < size; ++i)
-            bytes += static_cast<char>(unit >> 8 * (bigEndian ? size - 1 - i : i));
-    }
-    return bytes;
+std::string asUnits(const std::string& symbols, int size, bool bigEndian, bool mark) {
+    std::u32string values;
+    for (const char c : symbols) values += unitFor(static_cast<unsigned char>(c), size == 4, mark);
+    return test::units(values, size, bigEndian, mark);
 }
 
 // Whether a source would be taken for UTF-16 by a mark, or by NUL in all its high bytes and
@@ -93,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 3) return 0;
     const bool wide = data[0] & 2, bigEndian = data[0] & 4, utf32 = wide && (data[0] & 16);
     const bool mark = !wide || utf32 || !(data[0] & 32);
-    const std::size_t unitSize = utf32 ? 4 : 2;
+    const int unitSize = utf32 ? 4 : 2;
     const std::size_t trailing = wide && (data[0] & 8) ? 1 + (utf32 ? (data[0] >> 6) % 3 : 0) : 0;
     std::string units;
     for (std::size_t i = 3; i < size; ++i)

@@ -1,16 +1,16 @@
-// What the tests share: a temporary folder, files read and written whole, an observer that
-// records what a pass told it, and a file layer (in memory, or over the real one) that fails on
-// request.
+// What the tests share: a temporary folder, files read and written whole, text in code units, an
+// observer that records what a pass told it, and a file layer (in memory, or over the real one)
+// that fails on request.
 #pragma once
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/engine.h"
@@ -32,31 +32,38 @@ inline std::string readFile(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Code units of `size` bytes in either byte order, after their byte-order mark unless `mark` is
+// false; a unit may be no character (an unpaired surrogate, a value past U+10FFFF).
+inline std::string units(const std::u32string& text, int size, bool bigEndian, bool mark = true) {
+    std::string bytes = !mark ? "" : size == 2 ? "\xFE\xFF" : std::string("\0\0\xFE\xFF", 4);
+    if (!bigEndian) bytes.assign(bytes.rbegin(), bytes.rend());
+    for (const char32_t unit : text)
+        for (int i = 0; i < size; ++i)
+            bytes += static_cast<char>(unit >> 8 * (bigEndian ? size - 1 - i : i));
+    return bytes;
+}
+
 // A fresh folder, removed with everything in it.
 struct TempFolder {
+    static inline int made = 0;  // random_device may repeat itself (MinGW)
     fs::path path = fs::temp_directory_path() / ("test-" + std::to_string(std::random_device{}()) +
-                                                 "-" + std::to_string(++count()));
+                                                 "-" + std::to_string(++made));
     TempFolder() { fs::create_directories(path); }
     ~TempFolder() {
         std::error_code ignored;
         fs::remove_all(path, ignored);
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
     fs::path operator/(const fs::path& name) const { return path / name; }
-    static int& count() {
-        static int made = 0;
-        return made;
-    }
 
-    // Writes every file, with its folders; a content "@x" makes a symbolic link to x, false
-    // where the system cannot.
+    // Writes every file, with its folders; a content "@x" makes a symbolic link to x, "=x" a
+    // hard link to x (written before); false where the system cannot.
     bool write(const Files& files) const {
         std::error_code error;
         for (const auto& [name, text] : files) {
             fs::create_directories((path / name).parent_path());
             if (text.starts_with('@')) fs::create_symlink(text.substr(1), path / name, error);
-            if (!text.starts_with('@')) writeFile(path / name, text);
+            if (text.starts_with('=')) fs::create_hard_link(path / text.substr(1), path / name);
+            if (!text.starts_with('@') && !text.starts_with('=')) writeFile(path / name, text);
         }
         return !error;
     }
@@ -128,11 +135,12 @@ struct TestFiles : engine::FileLayer {
     }
     std::unique_ptr<engine::InputFile> openInput(const fs::path& path) override {
         opened.push_back(path);
-        if (fails("oom-read", path)) return std::make_unique<Starved>(real->openInput(path));
-        if (real) return real->openInput(path);
-        if (!files.contains(path)) throw engine::FileError(path, "No such file");
-        return std::make_unique<Input>(files[path], repeatTo ? repeatTo : files[path].size(),
-                                       chunk);
+        if (!real && !files.contains(path)) throw engine::FileError(path, "No such file");
+        auto input = std::make_unique<Input>(real ? real->openInput(path) : nullptr);
+        input->starved = fails("oom-read", path);
+        if (!real) input->text = files[path], input->chunk = chunk;
+        input->total = repeatTo ? repeatTo : input->text.size();
+        return input;
     }
     std::unique_ptr<engine::OutputFile> createOutput(const fs::path& path,
                                                      const engine::InputFile& source) override {
@@ -147,40 +155,37 @@ struct TestFiles : engine::FileLayer {
         files[backup] = files.at(source);
     }
 
+    // The real file, or `text` repeated up to `total` bytes.
     struct Input : engine::InputFile {
-        Input(std::string s, std::uint64_t n, std::size_t c) : text(s), total(n), chunk(c) {}
+        explicit Input(std::unique_ptr<engine::InputFile> r) : real(std::move(r)) {}
+        std::unique_ptr<engine::InputFile> real;
         std::string text;
-        std::uint64_t total, at = 0;
-        std::size_t chunk;
-        std::uint64_t size() const override { return total; }
+        std::uint64_t total = 0, at = 0;
+        std::size_t chunk = SIZE_MAX;
+        bool starved = false;  // memory runs out at the second read, as if while a line grew
+        int reads = 0;
+        engine::Permissions permissions() const override {
+            return real ? real->permissions() : engine::Permissions{};
+        }
+        std::uint64_t size() const override { return real ? real->size() : total; }
         std::size_t read(char* out, std::size_t capacity) override {
+            if (++reads == 2 && starved) throw std::bad_alloc();
+            return real ? real->read(out, capacity) : take(out, capacity);
+        }
+        std::size_t readAt(std::uint64_t offset, char* out, std::size_t capacity) override {
+            if (real) return real->readAt(offset, out, capacity);
+            const std::uint64_t kept = std::exchange(at, offset);
+            const std::size_t n = offset < total ? take(out, capacity) : 0;
+            at = kept;
+            return n;
+        }
+        std::size_t take(char* out, std::size_t capacity) {
             const std::size_t from = at % std::max<std::size_t>(text.size(), 1);
             const std::size_t n =
                 std::min({capacity, chunk, std::size_t(total - at), text.size() - from});
             std::memcpy(out, text.data() + from, n);
             at += n;
             return n;
-        }
-        std::size_t readAt(std::uint64_t offset, char* out, std::size_t capacity) override {
-            const std::uint64_t kept = at;
-            at = offset;
-            const std::size_t n = offset < total ? read(out, capacity) : 0;
-            at = kept;
-            return n;
-        }
-    };
-    // Memory runs out at its second read, as if while a line grew.
-    struct Starved : engine::InputFile {
-        explicit Starved(std::unique_ptr<engine::InputFile> i) : in(std::move(i)) {}
-        std::unique_ptr<engine::InputFile> in;
-        int reads = 0;
-        std::uint64_t size() const override { return in->size(); }
-        std::size_t read(char* out, std::size_t capacity) override {
-            if (++reads == 2) throw std::bad_alloc();
-            return in->read(out, capacity);
-        }
-        std::size_t readAt(std::uint64_t offset, char* out, std::size_t capacity) override {
-            return in->readAt(offset, out, capacity);
         }
     };
     struct Output : engine::OutputFile {
