@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -421,13 +422,9 @@ TEST(CliRunTest, EveryExampleOfTheReadmeAndTheManPageDoesWhatItSays) {
 
 // Whether the process has a signal waiting to be taken.
 bool pending(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if ((line.starts_with("SigPnd:") || line.starts_with("ShdPnd:")) &&
-            line.find_first_not_of("0", line.find_first_not_of(" \t", 7)) != std::string::npos)
-            return true;
-    }
-    return false;
+    std::stringstream status;
+    status << std::ifstream("/proc/" + std::to_string(pid) + "/status").rdbuf();
+    return std::regex_search(status.str(), std::regex("(Sig|Shd)Pnd:\\s*0*[1-9a-f]"));
 }
 
 // Signals while a run is at work: the first stops it between two lines, as Stop does, a second
