@@ -195,9 +195,7 @@ const EscapeCase kEscapes[] = {
     {"\xe2\x82", "\\xe2\\x82", "\\xe2\\x82", "\\\\xe2\\\\x82"},                       // cut short
     {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80", "\\xf4\\x90\\x80\\x80",
      "\\\\xf4\\\\x90\\\\x80\\\\x80"},  // past U+10FFFF
-    {"a\xff"
-     "b",
-     "a\\xffb", "a\\xffb", "a\\\\xffb"},
+    {"a\xff\x62", "a\\xffb", "a\\xffb", "a\\\\xffb"},
 };
 
 TEST(EscapeTest, ShowsOnlyWhatPrintsAsItself) {
