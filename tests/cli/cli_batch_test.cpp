@@ -16,58 +16,47 @@ using namespace testing;
 const std::vector<std::string> kTexts = {"--start",  "<a", "--stop",    ">",
                                          "--search", "b",  "--replace", "[i]"};
 
-struct ListCase {
-    const char* name;
-    std::vector<std::string> arguments;
-    std::string input;  // standard input
-    Files lists = {};
-};
+std::string done(const std::string& output) {
+    return output + ": 1 line, 1 segment, 1 replacement\n";
+}
 
 // Names with blanks and a line end inside a name, which only NUL lists can carry.
 TEST(CliBatchTest, ReadsFileListsWithNulsOrLineEnds) {
     const Files sources = {
         {"one two.htm", "<a b>\r\n"}, {"x\ny.htm", "<a bb>\r\n"}, {"sub/z.htm", "<A B>\r\n"}};
-    const ListCase cases[] = {
-        {"NUL list on standard input",
-         {"-0", "--files-from", "-"},
-         std::string("sub/z.htm\0one two.htm\0x\ny.htm\0", 31)},
-        {"NUL list in a file, and a FILE first",
-         {"sub/z.htm", "--null", "--files-from=l"},
+    const std::string
+        two = done("sub/z_new.htm") + done("one two_new.htm"),
+        all = two + done("x\\x0ay_new.htm") +
+              "3 files: 3 done, 3 changed, 0 failed; 3 lines, 3 segments, 3 replacements\n";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string input, list, report;  // standard input, the file "l", the report
+    } cases[] = {
+        {{"-0", "--files-from", "-"},
+         std::string("sub/z.htm\0one two.htm\0x\ny.htm\0", 31),
          "",
-         {{"l", std::string("one two.htm\0\0x\ny.htm", 21)}}},
-        {"an empty list on standard input, then a NUL list in a file",
-         {"--files-from", "-", "-0", "--files-from", "l"},
+         all},
+        {{"sub/z.htm", "--null", "--files-from=l"},
          "",
-         {{"l", std::string("sub/z.htm\0one two.htm\0x\ny.htm", 30)}}},
+         std::string("one two.htm\0\0x\ny.htm", 21),
+         all},
+        {{"--files-from", "-", "-0", "--files-from", "l"},
+         "",  // an empty list, then a NUL one
+         std::string("sub/z.htm\0one two.htm\0x\ny.htm", 30),
+         all},
+        {{"--files-from", "-"},
+         "\nsub/z.htm\r\none two.htm\r\n\n",
+         "",  // made on Windows
+         two + "2 files: 2 done, 2 changed, 0 failed; 2 lines, 2 segments, 2 replacements\n"},
     };
-    for (const ListCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(PrintToString(c.arguments));
         TempFolder folder;
         folder.write(sources);
-        folder.write(c.lists);
-        std::vector<std::string> arguments = kTexts;
-        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-        const Outcome outcome = runCli(arguments, folder.path, c.input);
-        EXPECT_EQ(outcome.status, 0);
-        EXPECT_EQ(outcome.err,
-                  "sub/z_new.htm: 1 line, 1 segment, 1 replacement\n"
-                  "one two_new.htm: 1 line, 1 segment, 1 replacement\n"
-                  "x\\x0ay_new.htm: 1 line, 1 segment, 1 replacement\n"
-                  "3 files: 3 done, 3 changed, 0 failed; 3 lines, 3 segments, 3 replacements\n");
-        const Files after = folder.read();
-        EXPECT_EQ(after.at("sub/z_new.htm"), "<A [i]>\r\n");
-        EXPECT_EQ(after.at("one two_new.htm"), "<a [i]>\r\n");
-        EXPECT_EQ(after.at("x\ny_new.htm"), "<a [i]b>\r\n");
+        folder.write({{"l", c.list}});
+        const Outcome outcome = runCli(with(kTexts, c.arguments), folder.path, c.input);
+        EXPECT_EQ(std::tuple(outcome.status, outcome.err), std::tuple(0, c.report));
     }
-    // A list of lines, made on Windows.
-    TempFolder folder;
-    folder.write(sources);
-    const Outcome lines = runCli(kTexts + std::vector<std::string>{"--files-from", "-"},
-                                 folder.path, "\nsub/z.htm\r\none two.htm\r\n\n");
-    EXPECT_EQ(lines.status, 0);
-    EXPECT_THAT(lines.err, StartsWith("sub/z_new.htm: 1 line, 1 segment, 1 replacement\n"
-                                      "one two_new.htm: 1 line"));
-    EXPECT_THAT(lines.err, HasSubstr("2 files: 2 done"));
 }
 
 // A site with what a walk leaves out: an earlier output, hidden names, links, a binary file.
@@ -77,10 +66,6 @@ const Files kSite = {{"site/a.htm", kLine},          {"site/a_new.htm", kLine},
                      {"site/.git/x.htm", kLine},     {"site/sub/c.htm", kLine},
                      {"site/sub/deep/d.htm", kLine}, {"site/img.png", std::string("\x89PNG\0", 5)},
                      {"site/link.htm", "@a.htm"},    {"site/sub/up", "@.."}};
-
-std::string done(const std::string& output) {
-    return output + ": 1 line, 1 segment, 1 replacement\n";
-}
 
 TEST(CliBatchTest, WalksFoldersInOrderLeavingOutWhatItShould) {
     const std::string binary = "site/img.png: skipped: binary\n";
@@ -111,7 +96,7 @@ TEST(CliBatchTest, WalksFoldersInOrderLeavingOutWhatItShould) {
         SCOPED_TRACE(PrintToString(arguments));
         TempFolder folder;
         ASSERT_TRUE(folder.write(kSite));
-        const Outcome outcome = runCli(kTexts + arguments, folder.path);
+        const Outcome outcome = runCli(with(kTexts, arguments), folder.path);
         EXPECT_EQ(std::tuple(outcome.status, outcome.err), std::tuple(0, report));
     }
     // A folder that cannot be read fails in its place (as a user it is closed to).
@@ -119,8 +104,7 @@ TEST(CliBatchTest, WalksFoldersInOrderLeavingOutWhatItShould) {
     TempFolder folder;
     folder.write({{"site/a.htm", kLine}, {"site/sub/c.htm", kLine}, {"site/z.htm", kLine}});
     fs::permissions(folder / "site/sub", fs::perms::owner_all, fs::perm_options::replace);
-    const Outcome outcome =
-        runCliAsUser(kTexts + std::vector<std::string>{"-rn", "site"}, folder.path);
+    const Outcome outcome = runCliAsUser(with(kTexts, {"-rn", "site"}), folder.path);
     EXPECT_EQ(std::tuple(outcome.status, outcome.err),
               std::tuple(1,
                          "site/a_new.htm: failed: Permission denied\n"
@@ -131,35 +115,19 @@ TEST(CliBatchTest, WalksFoldersInOrderLeavingOutWhatItShould) {
 }
 
 TEST(CliBatchTest, GlobsMatchNamesAndPaths) {
+    // clang-format off
     const std::tuple<const char*, const char*, bool> cases[] = {
-        {"*.htm", "a.htm", true},
-        {"*.htm", "a.html", false},
-        {"*", "a/b", false},
-        {"a/*", "a/b", true},
-        {"**", "a/b/c", true},
-        {"**/c", "c", true},
-        {"**/c", "a/b/c", true},
-        {"a/**/c", "a/c", true},
-        {"a/**/c", "a/x/y/c", true},
-        {"a/**/c", "ab/c", false},
-        {"a/**", "a/x/y", true},
-        {"a**c", "abc", true},
-        {"a**c", "a/c", false},
-        {"?.htm", "\xc3\xa9.htm", true},
-        {"?", "/", false},
-        {"[ab]x", "bx", true},
-        {"[!ab]x", "bx", false},
-        {"[a-c]", "b", true},
-        {"[a-c]", "d", false},
-        {"[x", "[x", true},
-        {"[]]", "]", true},
-        {"*.[ch]", "main.c", true},
-        {"", "", true},
-        {"a", "ab", false},
+        {"*.htm", "a.htm", true}, {"*.htm", "a.html", false}, {"*", "a/b", false},
+        {"a/*", "a/b", true}, {"**", "a/b/c", true}, {"**/c", "c", true}, {"**/c", "a/b/c", true},
+        {"a/**/c", "a/c", true}, {"a/**/c", "a/x/y/c", true}, {"a/**/c", "ab/c", false},
+        {"a/**", "a/x/y", true}, {"a**c", "abc", true}, {"a**c", "a/c", false},
+        {"?.htm", "\xc3\xa9.htm", true}, {"?", "/", false}, {"[ab]x", "bx", true},
+        {"[!ab]x", "bx", false}, {"[a-c]", "b", true}, {"[a-c]", "d", false}, {"[x", "[x", true},
+        {"[]]", "]", true}, {"*.[ch]", "main.c", true}, {"", "", true}, {"a", "ab", false},
     };
-    for (const auto& [pattern, path, matches] : cases) {
+    // clang-format on
+    for (const auto& [pattern, path, matches] : cases)
         EXPECT_EQ(cli::globMatches(pattern, path), matches) << pattern << " " << path;
-    }
 }
 
 // A system that gives fewer threads than --jobs asks for (none, or two): the run goes on with
@@ -175,7 +143,7 @@ TEST(CliBatchTest, ThreadsTheSystemRefusesLeaveTheRunWithThoseItHas) {
             folder.write({{names.back(), kLine}});
         }
         const Outcome outcome =
-            runCliAsUser(kTexts + std::vector<std::string>{"-j8"} + names, folder.path, threads);
+            runCliAsUser(with(with(kTexts, {"-j8"}), names), folder.path, threads);
         EXPECT_EQ(outcome.status, 0);
         EXPECT_THAT(outcome.err,
                     EndsWith("40 files: 40 done, 40 changed, 0 failed; 40 lines, 40 segments, "
@@ -208,27 +176,24 @@ TEST(CliBatchTest, FourJobsWriteAndReportExactlyWhatOneJobDoes) {
     std::string list;
     for (const std::string& name : names) list += name + '\n';
     Files results[2];
-    std::string reports[2], diffs[2];
+    Outcome outcomes[2];
     for (const int jobs : {1, 4}) {
         TempFolder folder;
         folder.write(sources);
-        const Outcome outcome =
-            runCli(kTexts + std::vector<std::string>{"--diff", "--jobs", std::to_string(jobs),
-                                                     "--files-from", "-"},
+        outcomes[jobs == 4] =
+            runCli(with(kTexts, {"--diff", "--jobs", std::to_string(jobs), "--files-from", "-"}),
                    folder.path, list);
-        EXPECT_EQ(outcome.status, 1);  // the missing files
+        EXPECT_EQ(outcomes[jobs == 4].status, 1);  // the missing files
         results[jobs == 4] = folder.read();
-        reports[jobs == 4] = outcome.err;
-        diffs[jobs == 4] = outcome.out;
     }
     EXPECT_EQ(results[0].size(), 400u);
     EXPECT_TRUE(results[0] == results[1]) << "outputs differ between --jobs 1 and --jobs 4";
-    EXPECT_EQ(reports[0], reports[1]);
-    EXPECT_TRUE(diffs[0] == diffs[1]) << "diffs differ between --jobs 1 and --jobs 4";
-    EXPECT_THAT(diffs[0], HasSubstr("\n--- f199.htm\n"));
-    EXPECT_THAT(reports[0], HasSubstr("\nmissing7.htm: failed"));
-    EXPECT_THAT(reports[0], ContainsRegex("\n204 files: 200 done, [0-9]+ changed, 4 failed; "
-                                          "[^\n]*\n$"));
+    EXPECT_EQ(outcomes[0].err, outcomes[1].err);
+    EXPECT_TRUE(outcomes[0].out == outcomes[1].out) << "diffs differ between --jobs 1 and --jobs 4";
+    EXPECT_THAT(outcomes[0].out, HasSubstr("\n--- f199.htm\n"));
+    EXPECT_THAT(outcomes[0].err, HasSubstr("\nmissing7.htm: failed"));
+    EXPECT_THAT(outcomes[0].err, ContainsRegex("\n204 files: 200 done, [0-9]+ changed, 4 failed; "
+                                               "[^\n]*\n$"));
 }
 
 }  // namespace

@@ -78,10 +78,9 @@ fs::path uniqueName(const char* what) {
 Outcome runCli(const std::vector<std::string>& arguments, const fs::path& folder,
                const std::string& input, const std::string& locale, const fs::path& out,
                const fs::path& err) {
-    const fs::path in = uniqueName(".in");
+    const fs::path in = uniqueName(".in"), ownOut = out.empty() ? uniqueName(".out") : "",
+                   ownErr = err.empty() ? uniqueName(".err") : "";
     writeFile(in, input);
-    const fs::path ownOut = out.empty() ? uniqueName(".out") : fs::path();
-    const fs::path ownErr = err.empty() ? uniqueName(".err") : fs::path();
     const Outcome outcome = finish(start(arguments, folder, in, out.empty() ? ownOut : out,
                                          err.empty() ? ownErr : err, locale),
                                    ownOut, ownErr);
@@ -93,14 +92,10 @@ Outcome runCliAsUser(const std::vector<std::string>& arguments, const fs::path& 
                      int threads) {
     const fs::path out = uniqueName(".out"), err = uniqueName(".err");
     // LeakSanitizer's check at the end needs a thread of its own, which the limit may refuse.
-    std::vector<std::string> environment;
-    if (threads > 0) environment.push_back("ASAN_OPTIONS=detect_leaks=0");
-    const Outcome outcome = finish(
-        start(arguments, folder, "/dev/null", out, err, "C.UTF-8", environment, {true, threads}),
-        out, err);
-    fs::remove(out);
-    fs::remove(err);
-    return outcome;
+    return finish(start(arguments, folder, "/dev/null", out, err, "C.UTF-8",
+                        std::vector<std::string>(threads > 0, "ASAN_OPTIONS=detect_leaks=0"),
+                        {true, threads}),
+                  out, err);
 }
 
 RunningCli::RunningCli(const std::vector<std::string>& arguments, const fs::path& folder,

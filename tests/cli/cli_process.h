@@ -44,8 +44,8 @@ private:
     fs::path out_, err_;  // the program's own, read and removed at the end
 };
 
-inline std::vector<std::string> operator+(std::vector<std::string> a,
-                                          const std::vector<std::string>& b) {
+inline std::vector<std::string> with(std::vector<std::string> a,
+                                     const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
