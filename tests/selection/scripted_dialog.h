@@ -8,20 +8,24 @@
 
 #include "selection/get_files.h"
 
+using Strings = std::vector<std::string>;
+
+inline Strings operator+(Strings a, const Strings& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 struct Script {
-    Script(std::string fail = {}, std::string chosen = {})
-        : failAt(std::move(fail)), selection(std::move(chosen)) {}
     std::string failAt;     // the step that throws
     std::string selection;  // what the user chooses; empty: Cancel
     std::function<void()> onShow;
-    std::vector<std::string> calls;     // "create", "Name=value", "ShowOpen", "FileName", "~"
-    std::vector<std::string> messages;  // "title|text"
+    Strings calls;     // "create", "Name=value", "ShowOpen", "FileName", "~"
+    Strings messages;  // "title|text"
 
     void step(const std::string& call) {
         calls.push_back(call);
-        if (call.substr(0, call.find('=')) == failAt) {
+        if (call.substr(0, call.find('=')) == failAt)
             throw selection::DialogFailure(7, "Out of memory");
-        }
         if (call != "ShowOpen") return;
         if (onShow) onShow();
         if (selection.empty()) throw selection::DialogFailure(selection::kCancelNumber, "");

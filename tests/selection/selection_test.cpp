@@ -13,7 +13,6 @@
 namespace fs = std::filesystem;
 using namespace selection;
 using namespace std::string_literals;
-using Strings = std::vector<std::string>;
 
 const std::string kFilter =
     "All Files (*.*)|*.*|Text Files (*.txt)|*.*.txt|INI Files (*.ini)|"
@@ -21,11 +20,6 @@ const std::string kFilter =
 const Strings kSteps = {"create",        "CancelError=true",          "Filter=" + kFilter,
                         "FilterIndex=1", "DialogTitle=Open files...", "MaxFileSize=32767",
                         "Flags=788996"};
-
-Strings operator+(Strings a, const Strings& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 Strings shown(const FileChoice& choice) {
     Strings log;
@@ -49,15 +43,14 @@ TEST(AddFile, SetsTheDialogUpInOrderAndFillsListAndLabelForEachOutcome) {
          none},
         {"ShowOpen", "/d/a.htm", kSteps + Strings{"ShowOpen", "~", error}, none}};
     for (const auto& [failAt, selection, calls, log] : cases) {
-        Script script(failAt, selection);
+        Script script{failAt, selection};
         EXPECT_EQ(shown(addFileClick(services(script))), log) << failAt;
         EXPECT_EQ(script.calls + script.messages, calls) << failAt;
     }
     EXPECT_EQ(shown(addFileClick({})), none);  // no dialog factory at all
 }
 
-// The number and description of what `step` throws, or "ok".
-std::string outcome(const std::function<void()>& step) {
+std::string outcome(const std::function<void()>& step) {  // "number description" or "ok"
     try {
         step();
         return "ok";

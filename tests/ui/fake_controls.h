@@ -2,9 +2,11 @@
 // waits until the next processEvents(), and a clock the test moves.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/selection/scripted_dialog.h"
@@ -12,7 +14,7 @@
 #include "ui/window_logic.h"
 
 struct FakeControls : ui::Controls {
-    std::vector<std::string> log;
+    Strings log;
     Script script;
     int events = 0;
     std::vector<std::function<void()>> queued;  // input handled by the next processEvents()
@@ -38,9 +40,7 @@ struct FakeControls : ui::Controls {
     }
     void processEvents() override {
         note("events");
-        auto input = std::move(queued);
-        queued.clear();
-        for (auto& handle : input) handle();
+        for (auto& handle : std::exchange(queued, {})) handle();
         if (onEvents) onEvents(++events);
     }
     bool inputWaiting() override { return !queued.empty(); }
@@ -49,11 +49,7 @@ struct FakeControls : ui::Controls {
     }
     std::unique_ptr<selection::OpenDialog> createOpenDialog() override { return script.create(); }
     void closeWindow() override { note("close"); }
-
-    // How many logged lines start with `prefix`.
-    long count(const std::string& prefix) const {
-        long n = 0;
-        for (const std::string& line : log) n += line.rfind(prefix, 0) == 0;
-        return n;
+    long count(const std::string& prefix) const {  // logged lines that start with `prefix`
+        return std::ranges::count_if(log, [&](auto& line) { return line.starts_with(prefix); });
     }
 };

@@ -13,12 +13,6 @@
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
-using Strings = std::vector<std::string>;
-
-Strings operator+(Strings a, const Strings& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 const std::string kLine =
     R"(<a href="https://www.example.com/" style="text-decoration: underline">)";
@@ -38,10 +32,7 @@ struct Logic : testing::Test {
     }
     // Writes each named file with `lines` lines (names past `written` are left missing) and
     // chooses them all, as the dialog would.
-    void choose(const Strings& names, int lines = 1, std::size_t written = ~0u) {
-        choose(window, names, lines, written);
-    }
-    void choose(FakeControls& w, const Strings& names, int lines, std::size_t written = ~0u,
+    void choose(FakeControls& w, const Strings& names, int lines = 1, std::size_t written = ~0u,
                 const std::string& line = kLine) {
         w.script.selection = ui::toText(folder);
         for (std::size_t i = 0; i < names.size(); ++i) {
@@ -65,18 +56,17 @@ struct Logic : testing::Test {
 };
 
 TEST_F(Logic, LoadsTheInitialStateAndKeepsTheTextsAsUtf8WithAVersion) {
-    FakeControls fresh;
-    fresh.logic.load();
-    EXPECT_EQ(fresh.log, (Strings{"label=Click Open... and select multiple files",
-                                  R"(text0=<a href="https://www.example.com/)",
-                                  R"(text1=style="text-decoration: underline">)", "text2=underline",
-                                  "text3=underline line-through", "Replace off", "Stop off"}));
-    const engine::Texts loaded = fresh.logic.texts();
-    EXPECT_EQ(loaded.searchText, "underline");
-    EXPECT_EQ(fresh.logic.bStop, false);
-    fresh.logic.textChanged(ui::TextBox::replace, "\xc3\xbc");
-    fresh.logic.textChanged(ui::TextBox::stop, R"(style="text-decoration: underline">)");
-    const engine::Texts changed = fresh.logic.texts();
+    window.logic.load();
+    EXPECT_EQ(window.log,
+              (Strings{"label=Click Open... and select multiple files",
+                       R"(text0=<a href="https://www.example.com/)",
+                       R"(text1=style="text-decoration: underline">)", "text2=underline",
+                       "text3=underline line-through", "Replace off", "Stop off"}));
+    const engine::Texts loaded = window.logic.texts();
+    EXPECT_EQ(std::tuple(loaded.searchText, window.logic.bStop), std::tuple("underline", false));
+    window.logic.textChanged(ui::TextBox::replace, "\xc3\xbc");
+    window.logic.textChanged(ui::TextBox::stop, R"(style="text-decoration: underline">)");
+    const engine::Texts changed = window.logic.texts();
     EXPECT_EQ(std::tuple(changed.replacementText, changed.version),
               std::tuple("\xc3\xbc", loaded.version + 1));
     EXPECT_GE(loaded.version, 1u);
@@ -84,11 +74,7 @@ TEST_F(Logic, LoadsTheInitialStateAndKeepsTheTextsAsUtf8WithAVersion) {
 
 TEST_F(Logic, AddFileMirrorsTheListAndNeverTakesThePlaceholderForAFile) {
     const std::tuple<std::string, Strings, int, bool> cases[] = {
-        {"/d/\xc3\xa9.htm",
-         {"label=Single Files selected:", "entry=/d/\xc3\xa9.htm", "Replace on"},
-         1,
-         true},
-        {"/d\0a\0b"s, {"label=/d", "entry=a", "entry=b", "Replace on"}, 2, true},
+        {"/d\0a\0\xc3\xa9"s, {"label=/d", "entry=a", "entry=\xc3\xa9", "Replace on"}, 2, true},
         {"", {"entry=(No files selected)", "Replace off"}, 1, false}};
     window.script.onShow = [&] { window.note("dialog"); };  // over an empty list
     for (const auto& [selection, log, count, chosen] : cases) {
@@ -111,7 +97,7 @@ TEST_F(Logic, AddFileMirrorsTheListAndNeverTakesThePlaceholderForAFile) {
 TEST_F(Logic, ARunWritesEveryOutputBesideItsSourceAndReportsFailuresOnceAtTheEnd) {
     Strings names{"a.htm", "b \xc3\xa9.htm"};
     for (int i = 1; i <= 22; ++i) names.push_back("gone" + std::to_string(i) + ".htm");
-    choose(names, 3, 2);
+    choose(window, names, 3, 2);
     window.logic.cmdStop_Click();  // while idle: the run clears the flag when it begins
     window.log.clear();
     window.logic.cmdReplace_Click();
@@ -124,10 +110,8 @@ TEST_F(Logic, ARunWritesEveryOutputBesideItsSourceAndReportsFailuresOnceAtTheEnd
               (Strings{"caption=Replace", "Replace on", "Stop off", "select=-1"}));
     ASSERT_EQ(window.script.messages.size(), 1u);
     const std::string& message = window.script.messages[0];
-    EXPECT_EQ(message.rfind("Replace error|These files could not be processed:\n\n" +
-                                ui::toText(folder / "gone1.htm") + ": ",
-                            0),
-              0u);
+    EXPECT_TRUE(message.starts_with("Replace error|These files could not be processed:\n\n" +
+                                    ui::toText(folder / "gone1.htm") + ": "));
     EXPECT_TRUE(message.ends_with("\n\n2 more files failed.")) << message;
     EXPECT_EQ(std::tuple(window.logic.running(), window.logic.bStop), std::tuple(false, false));
 }
@@ -161,14 +145,13 @@ TEST_F(Logic, EventsSelectionAndBarAreHandledAtMostOncePerFrameAndAtNewInput) {
 
 TEST_F(Logic, StopAddFileAndCloseEachEndTheRunAtTheNextHandledInput) {
     const Strings names{"a.htm", "b.htm", "c.htm"};
-    choose(names, 2);
-    // Stop clicked while the first file's first line waits: a, b and c get no full output.
+    choose(window, names, 2);
+    // Stop clicked while the first file's first line waits: no full output, a stays selected.
     window.onEvents = [&](int) { window.logic.cmdStop_Click(); };
     window.logic.cmdReplace_Click();
     EXPECT_EQ(std::tuple(output("a_new.htm"), fs::exists(folder / "b_new.htm")),
               std::tuple("", false));
-    EXPECT_EQ(window.count("select=0"), 1);
-    EXPECT_EQ(window.count("select=-1"), 0) << "the stopped entry stays selected";
+    EXPECT_EQ(std::tuple(window.count("select=0"), window.count("select=-1")), std::tuple(1, 0));
 
     // Stop clicked during the first file but handled only at the second file's first yield.
     window.log.clear();
@@ -180,16 +163,16 @@ TEST_F(Logic, StopAddFileAndCloseEachEndTheRunAtTheNextHandledInput) {
     EXPECT_EQ(
         std::tuple(output("a_new.htm"), output("b_new.htm"), fs::exists(folder / "c_new.htm")),
         std::tuple(repeatLine(kRewritten, 2), "", false));
-    EXPECT_EQ(std::tuple(window.count("select=1"), window.count("select=-1")), std::tuple(1, 0));
-    EXPECT_EQ(window.logic.bStop, false);
+    EXPECT_EQ(std::tuple(window.count("select=1"), window.count("select=-1"), window.logic.bStop),
+              std::tuple(1, 0, false));
 
     // Add File during a run: the run stops, then the dialog opens on an idle window.
     window.script.selection = ui::toText(folder) + "\0c.htm\0b.htm"s;
     window.script.onShow = [&] { EXPECT_FALSE(window.logic.running()); };
     window.onEvents = [&](int) { window.logic.cmdAdd_Click(); };
     window.logic.cmdReplace_Click();
-    EXPECT_EQ(window.logic.entryText(0), "c.htm");
-    EXPECT_EQ(window.script.calls.back(), "~");
+    EXPECT_EQ(std::tuple(window.logic.entryText(0), window.script.calls.back()),
+              std::tuple("c.htm", "~"));
 
     // Closing during a run: refused at once, the run stops, and the window closes after it. The
     // new list's first entry is shown selected, though the stopped run left entry 0 selected.
@@ -197,10 +180,9 @@ TEST_F(Logic, StopAddFileAndCloseEachEndTheRunAtTheNextHandledInput) {
     fs::remove(folder / "b_new.htm");
     window.log.clear();
     window.logic.cmdReplace_Click();
-    EXPECT_EQ(window.count("select=0"), 1);
-    EXPECT_EQ(window.log.back(), "close");
-    EXPECT_FALSE(fs::exists(folder / "b_new.htm"));
-    EXPECT_TRUE(window.logic.queryClose());
+    EXPECT_EQ(std::tuple(window.count("select=0"), window.log.back(),
+                         fs::exists(folder / "b_new.htm"), window.logic.queryClose()),
+              std::tuple(1, "close", false, true));
 
     // What the window throws while a run yields ends the run, which leaves no output, puts the
     // buttons back and tells the user.
@@ -216,7 +198,7 @@ TEST_F(Logic, StopAddFileAndCloseEachEndTheRunAtTheNextHandledInput) {
 }
 
 TEST_F(Logic, ATextEditedWhileARunYieldsAppliesToTheLinesThatFollow) {
-    choose({"a.htm", "b.htm"}, 2);
+    choose(window, {"a.htm", "b.htm"}, 2);
     window.onEvents = [&](int) { window.logic.textChanged(ui::TextBox::replace, "struck"); };
     window.logic.cmdReplace_Click();
     const std::string edited = R"(<a href="https://www.example.com/" style="text-decoration: )"
@@ -233,7 +215,7 @@ TEST_F(Logic, TypedTextsMatchTheLocalesOwnBytes) {
     const char* latin1 = "de_DE.ISO-8859-1";
 #endif
     ASSERT_TRUE(std::setlocale(LC_ALL, latin1));
-    choose({"x.htm"});
+    choose(window, {"x.htm"});
     std::ofstream(folder / "x.htm", std::ios::binary) << "<a \xC9t\xE9>\r\n<a \xC3\xA9>\r\n";
     const std::pair<ui::TextBox, std::string> typed[] = {{ui::TextBox::start, "<a"},
                                                          {ui::TextBox::stop, ">"},
