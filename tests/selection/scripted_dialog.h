@@ -16,6 +16,8 @@ inline Strings operator+(Strings a, const Strings& b) {
 }
 
 struct Script {
+    explicit Script(std::string fail = "", std::string choice = "")
+        : failAt(std::move(fail)), selection(std::move(choice)) {}
     std::string failAt;     // the step that throws
     std::string selection;  // what the user chooses; empty: Cancel
     std::function<void()> onShow;
