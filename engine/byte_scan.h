@@ -48,6 +48,50 @@ const char* findLineEndSse2(const char* p, const char* end, bool orPastAscii);
 using LineEndFinder = const char* (*)(const char*, const char*, bool);
 LineEndFinder lineEndFinderAvx2();
 
+// The CR and LF bytes of 64 bytes at `p` as the bits of a mask (bit i for p[i]), and with
+// `orPastAscii` the bytes past ASCII as well.
+template <bool Vector = true>
+std::uint64_t lineEndMask(const char* p, bool orPastAscii);
+
+// Finds line ends (or bytes past ASCII) one after another: 64 bytes are classified at once into
+// a mask that the following calls reuse, so that a short line costs a few instructions.
+class LineEndCursor {
+public:
+    // Forgets the bytes classified, which may have moved.
+    void reset() { chunk_ = nullptr; }
+    // The first CR or LF in [p, end), or with `orPastAscii` the first byte past ASCII if that
+    // comes first; end when there is none. `end` stays where it was until reset().
+    const char* next(const char* p, const char* end, bool orPastAscii) {
+        if (chunk_ != nullptr && orPastAscii == pastAscii_ && p >= chunk_ && p < chunk_ + 64) {
+            if (const std::uint64_t left = mask_ & (~std::uint64_t{0} << (p - chunk_)))
+                return chunk_ + std::countr_zero(left);
+            p = chunk_ + 64;
+        }
+        pastAscii_ = orPastAscii;
+        for (; end - p >= 64; p += 64) {
+            if (const std::uint64_t mask = lineEndMask(p, orPastAscii)) {
+                chunk_ = p;
+                mask_ = mask;
+                return p + std::countr_zero(mask);
+            }
+        }
+        chunk_ = nullptr;
+        return findLineEndSse2<false>(p, end, orPastAscii);
+    }
+
+private:
+    const char* chunk_ = nullptr;
+    std::uint64_t mask_ = 0;
+    bool pastAscii_ = false;
+};
+
+// Scans the code units of `Width` bytes at `p`, up to `count` of them, for the first CR or LF
+// unit, and returns its index (`count` when there is none). Sets `watched` when a unit equal to
+// watch[0] or watch[1] comes before it.
+template <int Width, bool BigEndian, bool Vector = true>
+std::size_t findUnitLineEnd(const unsigned char* p, std::size_t count,
+                            const std::uint32_t (&watch)[2], bool& watched);
+
 // Copies the code units of `Width` bytes at `p` that are ASCII and no line end, up to `count`
 // of them, to `out` as bytes; returns how many there were.
 template <int Width, bool BigEndian, bool Vector = true>
@@ -91,11 +135,86 @@ const char* findLineEndSse2(const char* p, const char* end, bool orPastAscii) {
     return end;
 }
 
+template <bool Vector>
+std::uint64_t lineEndMask(const char* p, bool orPastAscii) {
+    std::uint64_t mask = 0;
+#ifdef ENGINE_HAVE_SSE2
+    if constexpr (Vector) {
+        const __m128i cr = _mm_set1_epi8('\r');
+        const __m128i lf = _mm_set1_epi8('\n');
+        const std::uint64_t pastAscii = orPastAscii ? ~std::uint64_t{0} : 0;
+        for (int i = 0; i < 4; ++i) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+            const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf));
+            const auto bits = static_cast<std::uint64_t>(static_cast<unsigned>(
+                _mm_movemask_epi8(ends) | (_mm_movemask_epi8(chunk) & pastAscii)));
+            mask |= bits << (16 * i);
+        }
+        return mask;
+    }
+#endif
+    for (int i = 0; i < 64; ++i) {
+        const auto byte = static_cast<unsigned char>(p[i]);
+        if (byte == '\r' || byte == '\n' || (orPastAscii && byte >= 0x80))
+            mask |= std::uint64_t{1} << i;
+    }
+    return mask;
+}
+
 template <int Width, bool BigEndian>
 std::uint32_t unitAt(const unsigned char* p) {
     std::uint32_t unit = 0;
     for (int b = 0; b < Width; ++b) unit = unit << 8 | p[BigEndian ? b : Width - 1 - b];
     return unit;
+}
+
+template <int Width, bool BigEndian, bool Vector>
+std::size_t findUnitLineEnd(const unsigned char* p, std::size_t count,
+                            const std::uint32_t (&watch)[2], bool& watched) {
+    static_assert(Width == 2 || Width == 4);
+    std::size_t i = 0;
+#ifdef ENGINE_HAVE_SSE2
+    if constexpr (Vector) {
+        // The units are compared as they lie: the values they are compared with are put in the
+        // file's byte order instead.
+        const auto value = [](std::uint32_t v) {
+            if constexpr (Width == 2) {
+                if (BigEndian) v = (v & 0xFFu) << 8 | (v >> 8 & 0xFFu);
+                return _mm_set1_epi16(static_cast<short>(v));
+            } else {
+                if (BigEndian) v = v << 24 | (v & 0xFF00u) << 8 | (v >> 8 & 0xFF00u) | v >> 24;
+                return _mm_set1_epi32(static_cast<int>(v));
+            }
+        };
+        const auto equal = [](__m128i a, __m128i b) {
+            return Width == 2 ? _mm_cmpeq_epi16(a, b) : _mm_cmpeq_epi32(a, b);
+        };
+        const __m128i cr = value('\r'), lf = value('\n');
+        const __m128i first = value(watch[0]), second = value(watch[1]);
+        constexpr std::size_t perVector = 16 / Width;
+        bool seen = false;
+        for (; i + perVector <= count; i += perVector) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + Width * i));
+            const auto ends = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(equal(units, cr), equal(units, lf))));
+            const auto hits = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(equal(units, first), equal(units, second))));
+            if (ends != 0) {
+                const auto at = static_cast<unsigned>(std::countr_zero(ends));
+                watched = watched || seen || (hits & ((1u << at) - 1)) != 0;
+                return i + at / Width;
+            }
+            seen = seen || hits != 0;
+        }
+        watched = watched || seen;
+    }
+#endif
+    for (; i < count; ++i) {
+        const std::uint32_t unit = unitAt<Width, BigEndian>(p + Width * i);
+        if (unit == '\r' || unit == '\n') return i;
+        watched = watched || unit == watch[0] || unit == watch[1];
+    }
+    return count;
 }
 
 template <int Width, bool BigEndian, bool Vector>

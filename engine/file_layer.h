@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace engine {
 
@@ -47,6 +48,16 @@ public:
     // Reads up to `capacity` bytes from `offset` on, through the same open file, without moving
     // where read() goes on: a look ahead that sees the very file being read. Throws FileError.
     virtual std::size_t readAt(std::uint64_t offset, char* buffer, std::size_t capacity) = 0;
+    // The whole file mapped into memory, to be read in place of read(); empty where it is not
+    // (a stream, a small file, a system without mappings).
+    virtual std::string_view mapped() const { return {}; }
+    // Lets the system take back the memory of the mapped bytes before `upTo`, which stay
+    // readable.
+    virtual void release(std::uint64_t /*upTo*/) {}
+    // Throws FileError when the file was changed while it was read (its size, its time of last
+    // change, or a mapped page that could no longer be read), rather than let bytes it never
+    // held pass for its contents.
+    virtual void checkUnchanged() const {}
 };
 
 // An output being written in the folder of its final path, unnamed where the system allows it

@@ -1,6 +1,7 @@
 #include "engine/file_pass.h"
 
 #include <algorithm>
+#include <array>
 #include <new>
 #include <type_traits>
 
@@ -34,6 +35,40 @@ std::optional<TextEncoding> unmarkedUtf16(std::string_view head) {
         if (head[2 * i + high] != '\0' || head[2 * i + 1 - high] == '\0') return std::nullopt;
     }
     return high == 0 ? TextEncoding::utf16be : TextEncoding::utf16le;
+}
+
+// Code units that every match of `marker` in a line of UTF-16 or UTF-32 units holds: those of
+// one of its characters, in each form it matches (a character past U+FFFF by its high surrogate
+// in UTF-16). The character at `anchor` is preferred; false when each has more than two forms.
+bool unitsOfMatches(std::string_view marker, std::size_t anchor, bool exact, bool utf16,
+                    std::uint32_t (&units)[2]) {
+    const auto unitOf = [utf16](char32_t cp) -> std::uint32_t {
+        return utf16 && cp > 0xFFFF ? 0xD800 + ((cp - 0x10000) >> 10) : cp;
+    };
+    const auto tryAt = [&](std::size_t at) {
+        char32_t cp = 0;
+        if (at >= marker.size() || decodeUtf8(marker, at, cp) == 0) return false;
+        std::array<char32_t, kMaxCaseForms> forms{cp, cp};
+        std::size_t count = 1;
+        if (!exact && cp < 0x80) {
+            const bool upper = cp >= 'A' && cp <= 'Z', lower = cp >= 'a' && cp <= 'z';
+            forms[1] = upper ? cp + ('a' - 'A') : lower ? cp - ('a' - 'A') : cp;
+            count = 2;
+        } else if (!exact) {
+            count = caseForms(cp, forms);
+        }
+        if (count > 2) return false;
+        units[0] = unitOf(forms[0]);
+        units[1] = unitOf(forms[count - 1]);
+        return true;
+    };
+    std::size_t start = anchor;  // the first byte of the anchor's character
+    while (start > 0 && (static_cast<unsigned char>(marker[start]) & 0xC0u) == 0x80u) --start;
+    if (tryAt(start)) return true;
+    for (std::size_t at = 0; at < marker.size(); ++at) {
+        if (tryAt(at)) return true;
+    }
+    return false;
 }
 
 OutputForm formOf(TextEncoding encoding) {
@@ -97,6 +132,7 @@ FileReport::Outcome FilePass::run(OutputFile& output, PassStats& stats) {
         const bool bigEndian =
             encoding == TextEncoding::utf16be || encoding == TextEncoding::utf32be;
         UnitLineReader reader(blocks_, utf32 ? 4 : 2, bigEndian);
+        utf16_ = !utf32;
         forms_.setCodePage(nullptr);
         result = copyLines(reader, remaining - done, done, stats);
         stats.encoding = *encoding;
@@ -109,6 +145,7 @@ FileReport::Outcome FilePass::run(OutputFile& output, PassStats& stats) {
     stats.segments = rewriter_.segments;
     stats.replacements = rewriter_.replacements;
     sink_->flush();
+    input_.checkUnchanged();
     return result;
 }
 
@@ -129,8 +166,9 @@ void FilePass::takeRules() {
 template <bool Wide>
 bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
     const std::string_view raw = line.raw;
-    if (line.end == LineEnd::none || raw.empty()) return false;
-    if (texts.active) {
+    // A line handed out unconverted holds nothing the start marker needs.
+    if (line.converted && (line.end == LineEnd::none || raw.empty())) return false;
+    if (line.converted && texts.active) {
         if (texts.start.text.empty()) return false;
         if constexpr (Wide) {
             if (rules_->find(line.text, texts.start.text, 0, texts.start.anchor) !=
@@ -155,6 +193,8 @@ bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
         run_ = std::string_view(raw.data(), 0);
     }
     run_ = std::string_view(run_.data(), run_.size() + raw.size());
+    // Written straight from the block once it is large, and not held on to.
+    if (run_.size() >= kBlock) flushRun();
     return true;
 }
 
@@ -205,16 +245,17 @@ FileReport::Outcome FilePass::copyLines(Reader& reader, std::int64_t remaining, 
                 flushRun();
                 return FileReport::Outcome::stopped;
             }
-            // A source that shrank since it was measured ends early rather than invent lines.
-            read = false;
-            if (!reader.next(line)) break;
-            read = true;
-            settle(reader, formKnown);
             const Texts current = observer_.texts();
             if (current.caseSensitive != exact_) {
                 exact_ = current.caseSensitive;
                 takeRules();
             }
+            if constexpr (wide) watchFor(reader, forms_.update(current));
+            // A source that shrank since it was measured ends early rather than invent lines.
+            read = false;
+            if (!reader.next(line)) break;
+            read = true;
+            settle(reader, formKnown);
             const PreparedTexts& texts = forms_.update(current);
             lookAhead(reader, formKnown, current);
             const LineEnd end = line.end == LineEnd::none ? lastEnd : line.end;
@@ -251,6 +292,21 @@ FileReport::Outcome FilePass::copyLines(Reader& reader, std::int64_t remaining, 
         throw OutOfMemory(read ? line.bytes : reader.taken(), read);
     }
     return FileReport::Outcome::completed;
+}
+
+void FilePass::watchFor(UnitLineReader& reader, const PreparedTexts& texts) {
+    const std::uint64_t key = 2 * forms_.generation() + (exact_ ? 1 : 0);
+    if (key == watched_) return;
+    watched_ = key;
+    reader.watchNothing();
+    if (wantsLines_) return;
+    std::uint32_t units[2];
+    if (!texts.active) {
+        reader.watch('\n', '\n');  // no segment ever closes: every line is kept (a line end
+                                   // never comes before the line's end)
+    } else if (unitsOfMatches(texts.start.text, texts.start.anchor, exact_, utf16_, units)) {
+        reader.watch(units[0], units[1]);
+    }
 }
 
 std::string_view FilePass::endText(LineEnd end) {

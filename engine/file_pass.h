@@ -47,6 +47,9 @@ private:
 
     void flushRun();
 
+    // Lines of code units are converted only where the start marker may lie.
+    void watchFor(UnitLineReader& reader, const PreparedTexts& texts);
+
     static void beforeFill(void* context);
 
     void settle(ByteLineReader& reader, bool& formKnown);
@@ -94,7 +97,9 @@ private:
     const char* hit_ = nullptr;
     std::uint64_t hitGeneration_ = 0;
     bool wantsLines_ = false;
-    std::string mark_;  // a UTF-8 mark, until the observer has it with the first line
+    bool utf16_ = false;
+    std::uint64_t watched_ = 0;  // the texts and rules the reader watches for (0: none yet)
+    std::string mark_;           // a UTF-8 mark, until the observer has it with the first line
     std::string rewritten_;
 };
 

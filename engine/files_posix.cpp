@@ -12,6 +12,7 @@
 
 #include "engine/file_layer.h"
 #include "engine/interrupts.h"
+#include "engine/source_mapping.h"
 #include "engine/system_files.h"
 
 namespace fs = std::filesystem;
@@ -67,11 +68,16 @@ public:
             fail(path, code);
         }
         size_ = static_cast<std::uint64_t>(opened.st_size);
+        opened_ = opened;
+        mapping_.emplace(fd_, size_);
         permissions_.mode = opened.st_mode & 0777;
         permissions_.owner = opened.st_uid;
         permissions_.group = opened.st_gid;
     }
-    ~SystemInput() override { ::close(fd_); }
+    ~SystemInput() override {
+        mapping_.reset();
+        ::close(fd_);
+    }
     SystemInput(const SystemInput&) = delete;
     SystemInput& operator=(const SystemInput&) = delete;
 
@@ -95,10 +101,25 @@ public:
         return done;
     }
 
+    std::string_view mapped() const override { return mapping_->bytes(); }
+    void release(std::uint64_t upTo) override { mapping_->release(upTo); }
+
+    void checkUnchanged() const override {
+        struct stat now;
+        if (::fstat(fd_, &now) != 0) fail(path_, errno);
+        if (mapping_->faulted() || now.st_size != opened_.st_size ||
+            now.st_mtim.tv_sec != opened_.st_mtim.tv_sec ||
+            now.st_mtim.tv_nsec != opened_.st_mtim.tv_nsec) {
+            throw FileError(path_, "The file was changed while it was being read");
+        }
+    }
+
 private:
     fs::path path_;
     int fd_ = -1;
     std::uint64_t size_ = 0;
+    struct stat opened_ {};
+    std::optional<detail::SourceMapping> mapping_;
     Permissions permissions_;
 };
 

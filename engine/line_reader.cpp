@@ -10,6 +10,8 @@ namespace engine::detail {
 namespace {
 
 constexpr std::size_t kLookAheadPiece = std::size_t{1} << 20;
+// How often the memory of mapped bytes handed out is given back.
+constexpr std::size_t kRelease = std::size_t{16} << 20;
 
 }  // namespace
 
@@ -19,7 +21,24 @@ Blocks::Blocks(InputFile& input, std::size_t blockSize)
       // not each pay for a large block. A stream's unknown size is no small one.
       size_(static_cast<std::size_t>(std::min<std::uint64_t>(
           blockSize, std::min<std::uint64_t>(input.size(), blockSize) + 4096))),
-      block_(new char[size_]) {}
+      data_(input.mapped().data()) {
+    const std::string_view mapped = input.mapped();
+    if (!mapped.empty()) {
+        size_ = end_ = mapped.size();
+        read_ = mapped.size();
+        atEnd_ = true;
+        releaseAt_ = kRelease;
+        return;
+    }
+    block_.reset(new char[size_]);
+    data_ = block_.get();
+}
+
+void Blocks::release() {
+    // What the pass still holds of the last few lines stays where it is.
+    input_.release(begin_ - kRelease / 4);
+    releaseAt_ = begin_ + kRelease;
+}
 
 bool Blocks::fill() {
     if (atEnd_) return begin_ < end_;
@@ -44,12 +63,12 @@ bool Blocks::topUp(std::size_t count) {
 
 std::string_view Blocks::peek(std::uint64_t at, std::size_t count, std::string& scratch) {
     const std::size_t unread = end_ - begin_;
-    if (at <= unread && count <= unread - at) return {block_.get() + begin_ + at, count};
+    if (at <= unread && count <= unread - at) return {data_ + begin_ + at, count};
     if (scratch.size() < count) scratch.resize(count);
     std::size_t got = 0;
     if (at < unread) {
         got = unread - static_cast<std::size_t>(at);
-        std::memcpy(scratch.data(), block_.get() + begin_ + at, got);
+        std::memcpy(scratch.data(), data_ + begin_ + at, got);
     }
     std::uint64_t offset = read_ + (at > unread ? at - unread : 0);
     while (got < count && !atEnd_) {
@@ -101,9 +120,13 @@ bool ByteLineReader::next(Line& line) {
             }
             unread = blocks_.unread();
         }
+        if (blocks_.fills() != fills_) {
+            cursor_.reset();
+            fills_ = blocks_.fills();
+        }
         const char* const data = unread.data();
         const auto at = static_cast<std::size_t>(
-            findLineEnd(data + scanned, data + unread.size(), !decided_) - data);
+            cursor_.next(data + scanned, data + unread.size(), !decided_) - data);
         if (at < unread.size() && unread[at] != '\r' && unread[at] != '\n') {
             // The source's first byte past ASCII.
             decide(judgeUtf8(blocks_, at));
@@ -112,13 +135,18 @@ bool ByteLineReader::next(Line& line) {
         }
         scanned = 0;
         if (at == unread.size()) {
+            if (blocks_.mapped()) {  // the last line lies whole in the block, without an end
+                line = {unread, LineEnd::none, unread.size(), {}};
+                blocks_.consume(unread.size());
+                return true;
+            }
             carried_.append(unread);
             blocks_.consume(unread.size());
             started = true;
             continue;
         }
         const bool cr = unread[at] == '\r';
-        if (started || (cr && at + 1 == unread.size())) {
+        if (started || (cr && at + 1 == unread.size() && !blocks_.atEnd())) {
             // The line must survive a refill, either because it began in an earlier block
             // or because the byte after the CR is still to be read.
             carried_.append(unread.substr(0, at));
@@ -146,7 +174,41 @@ UnitLineReader::UnitLineReader(Blocks& blocks, std::size_t unitSize, bool bigEnd
       bigEndian_(bigEndian),
       copyPlain_(unitSize == 4
                      ? (bigEndian ? &narrowPlainUnits<4, true> : &narrowPlainUnits<4, false>)
-                     : (bigEndian ? &narrowPlainUnits<2, true> : &narrowPlainUnits<2, false>)) {}
+                     : (bigEndian ? &narrowPlainUnits<2, true> : &narrowPlainUnits<2, false>)),
+      findEnd_(unitSize == 4
+                   ? (bigEndian ? &findUnitLineEnd<4, true> : &findUnitLineEnd<4, false>)
+                   : (bigEndian ? &findUnitLineEnd<2, true> : &findUnitLineEnd<2, false>)) {}
+
+bool UnitLineReader::nextUnconverted(Line& line) {
+    const std::string_view unread = blocks_.unread();
+    const auto* units = reinterpret_cast<const unsigned char*>(unread.data());
+    const std::size_t count = unread.size() / unitSize_;
+    bool watched = false;
+    const std::size_t at = findEnd_(units, count, watch_, watched);
+    if (watched || at == count) return false;
+    const auto unit = [&](std::size_t i) {
+        std::uint32_t value = 0;
+        for (std::size_t b = 0; b < unitSize_; ++b)
+            value = value << 8 | units[unitSize_ * i + (bigEndian_ ? b : unitSize_ - 1 - b)];
+        return value;
+    };
+    std::size_t endUnits = 1;
+    line.end = LineEnd::lf;
+    if (unit(at) == '\r') {
+        // An LF that may follow is still to be read.
+        if (at + 1 == count && !blocks_.atEnd()) return false;
+        line.end = at + 1 < count && unit(at + 1) == '\n' ? LineEnd::crLf : LineEnd::cr;
+        endUnits = line.end == LineEnd::crLf ? 2 : 1;
+    }
+    line.bytes = unitSize_ * (at + endUnits);
+    line.raw = unread.substr(0, line.bytes);
+    line.text = {};
+    line.converted = false;
+    trailing_.clear();
+    units_ = at;
+    blocks_.consume(line.bytes);
+    return true;
+}
 
 void UnitLineReader::put(char32_t cp) {
     scratch_.clear();
@@ -164,6 +226,8 @@ std::uint64_t UnitLineReader::peekUnit() {
 }
 
 bool UnitLineReader::next(Line& line) {
+    if (watching_ && nextUnconverted(line)) return true;
+    line.converted = true;
     blocks_.ensure(unitSize_);
     const char* const rawBegin = blocks_.unread().data();
     const std::uint64_t fills = blocks_.fills();

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "engine/byte_buffer.h"
+#include "engine/byte_scan.h"
 #include "engine/file_layer.h"
 
 namespace engine::detail {
@@ -24,9 +25,13 @@ struct Line {
     // The line and its end as they lie in the read block; empty when they do not lie there in
     // one piece (a line that spans two blocks).
     std::string_view raw;
+    // False for a line of code units handed out as it lies, without its text (see
+    // UnitLineReader::watch()).
+    bool converted = true;
 };
 
-// The source in blocks: the part of the block not yet handed out is [begin, end).
+// The source in blocks: the part of the block not yet handed out is [begin, end). A source that
+// is mapped into memory is one block, read in place.
 class Blocks {
 public:
     // Blocks of `blockSize` bytes, or less for a small source.
@@ -41,8 +46,13 @@ public:
     }
     // Fills until at least `count` bytes are unread or the source has no more; whether they are.
     bool ensure(std::size_t count) { return end_ - begin_ >= count || topUp(count); }
-    std::string_view unread() const { return {block_.get() + begin_, end_ - begin_}; }
-    void consume(std::size_t count) { begin_ += count; }
+    std::string_view unread() const { return {data_ + begin_, end_ - begin_}; }
+    void consume(std::size_t count) {
+        begin_ += count;
+        if (begin_ >= releaseAt_) release();
+    }
+    // Whether the whole source lies in the block, so that nothing in it ever moves.
+    bool mapped() const { return block_ == nullptr; }
     // Counts the times the block's contents moved or were replaced.
     std::uint64_t fills() const { return fills_; }
     // Whether the source has no more bytes beyond the block.
@@ -55,6 +65,8 @@ public:
 
 private:
     bool topUp(std::size_t count);
+    // Gives back the memory of mapped bytes long handed out.
+    void release();
 
     std::uint64_t fills_ = 0;
     void (*hook_)(void*) = nullptr;
@@ -62,6 +74,8 @@ private:
     InputFile& input_;
     std::size_t size_;
     std::unique_ptr<char[]> block_;  // not cleared: only what was read is ever looked at
+    const char* data_;               // the block, or the mapped source
+    std::size_t releaseAt_ = SIZE_MAX;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     std::uint64_t read_ = 0;  // where the file's next read begins
@@ -94,7 +108,9 @@ private:
     bool fill();
     void watch();
     Blocks& blocks_;
-    ByteBuffer carried_;  // a line that spans blocks
+    LineEndCursor cursor_;
+    std::uint64_t fills_ = 0;  // of the block the cursor has classified
+    ByteBuffer carried_;       // a line that spans blocks
     bool decided_;
     bool utf8_ = false;
 };
@@ -105,6 +121,15 @@ class UnitLineReader {
 public:
     UnitLineReader(Blocks& blocks, std::size_t unitSize, bool bigEndian);
     bool next(Line& line);
+    // Converting most lines is wasted work: a line that lies whole in the block with its end and
+    // holds no unit equal to units[0] or units[1] is handed out as it lies, not converted.
+    void watch(std::uint32_t first, std::uint32_t second) {
+        watch_[0] = first;
+        watch_[1] = second;
+        watching_ = true;
+    }
+    // Every line converted again.
+    void watchNothing() { watching_ = false; }
     // The bytes of an incomplete unit that followed the line just read, if any.
     std::string_view trailing() const { return trailing_; }
     // Bytes of the line being read taken so far.
@@ -115,12 +140,17 @@ private:
     // The next code unit, or kNoUnit at the end of the source.
     std::uint64_t peekUnit();
     void put(char32_t cp);
+    bool nextUnconverted(Line& line);
 
     Blocks& blocks_;
     std::size_t unitSize_;
     bool bigEndian_;
     // Copies the plain units (ASCII, no line end) at the front of a run; returns their count.
     std::size_t (*copyPlain_)(const unsigned char* units, std::size_t count, char* out);
+    std::size_t (*findEnd_)(const unsigned char* units, std::size_t count,
+                            const std::uint32_t (&watch)[2], bool& watched);
+    std::uint32_t watch_[2] = {};
+    bool watching_ = false;
     std::uint64_t units_ = 0;
     ByteBuffer text_;
     std::string scratch_;

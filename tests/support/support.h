@@ -168,6 +168,13 @@ struct TestFiles : engine::FileLayer {
             return real ? real->permissions() : engine::Permissions{};
         }
         std::uint64_t size() const override { return real ? real->size() : total; }
+        // A starved file is read, so that memory can run out at a read.
+        std::string_view mapped() const override {
+            return real && !starved ? real->mapped() : std::string_view();
+        }
+        void checkUnchanged() const override {
+            if (real) real->checkUnchanged();
+        }
         std::size_t read(char* out, std::size_t capacity) override {
             if (++reads == 2 && starved) throw std::bad_alloc();
             return real ? real->read(out, capacity) : take(out, capacity);
