@@ -9,47 +9,51 @@ namespace engine::detail {
 namespace {
 
 #ifdef ENGINE_HAVE_AVX2_DISPATCH
-__attribute__((target("avx2"))) const char* findLineEndAvx2(const char* p, const char* end,
-                                                            bool orPastAscii) {
-    const __m256i cr = _mm256_set1_epi8('\r');
-    const __m256i lf = _mm256_set1_epi8('\n');
-    const std::uint64_t pastAscii = orPastAscii ? ~std::uint64_t{0} : 0;
-    // Two chunks a round, combined into one 64-bit mask; lines are short, so the loop's own
-    // cost shows.
-    for (; end - p >= 64; p += 64) {
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
-        const __m256i endsA = _mm256_or_si256(_mm256_cmpeq_epi8(a, cr), _mm256_cmpeq_epi8(a, lf));
-        const __m256i endsB = _mm256_or_si256(_mm256_cmpeq_epi8(b, cr), _mm256_cmpeq_epi8(b, lf));
-        const std::uint64_t ends =
-            static_cast<std::uint32_t>(_mm256_movemask_epi8(endsA)) |
-            std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(endsB))} << 32;
-        const std::uint64_t high =
-            static_cast<std::uint32_t>(_mm256_movemask_epi8(a)) |
-            std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(b))} << 32;
-        if (const std::uint64_t mask = ends | (high & pastAscii)) {
-            return p + std::countr_zero(mask);
+// 64 places a round: most scans run far between two places worth comparing.
+__attribute__((target("avx2"))) std::size_t findKeyPairAvx2(
+    const char* p, std::size_t from, std::size_t last, std::size_t offsetA,
+    const std::array<unsigned char, 2>& keysA, std::size_t offsetB,
+    const std::array<unsigned char, 2>& keysB) {
+    const __m256i a0 = _mm256_set1_epi8(static_cast<char>(keysA[0]));
+    const __m256i a1 = _mm256_set1_epi8(static_cast<char>(keysA[1]));
+    const __m256i b0 = _mm256_set1_epi8(static_cast<char>(keysB[0]));
+    const __m256i b1 = _mm256_set1_epi8(static_cast<char>(keysB[1]));
+    std::size_t at = from;
+    for (; at + 64 <= last + 1; at += 64) {
+        std::uint64_t mask = 0;
+        for (std::size_t half = 0; half < 2; ++half) {
+            const char* q = p + at + 32 * half;
+            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + offsetA));
+            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + offsetB));
+            const __m256i both = _mm256_and_si256(
+                _mm256_or_si256(_mm256_cmpeq_epi8(a, a0), _mm256_cmpeq_epi8(a, a1)),
+                _mm256_or_si256(_mm256_cmpeq_epi8(b, b0), _mm256_cmpeq_epi8(b, b1)));
+            mask |= std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(both))}
+                    << (32 * half);
         }
+        if (mask != 0) return at + static_cast<std::size_t>(std::countr_zero(mask));
     }
-    return findLineEndSse2(p, end, orPastAscii);
+    return findKeyPair<true>(p, at, last, offsetA, keysA, offsetB, keysB);
 }
 #endif
 
 }  // namespace
 
-LineEndFinder lineEndFinderAvx2() {
+KeyPairFinder keyPairFinderAvx2() {
 #ifdef ENGINE_HAVE_AVX2_DISPATCH
-    if (__builtin_cpu_supports("avx2")) return findLineEndAvx2;
+    if (__builtin_cpu_supports("avx2")) return findKeyPairAvx2;
 #endif
     return nullptr;
 }
 
-const char* findLineEnd(const char* p, const char* end, bool orPastAscii) {
-    static const LineEndFinder finder = [] {
-        const LineEndFinder avx2 = lineEndFinderAvx2();
-        return avx2 != nullptr ? avx2 : &findLineEndSse2<true>;
+std::size_t findKeyPairFast(const char* p, std::size_t from, std::size_t last, std::size_t offsetA,
+                            const std::array<unsigned char, 2>& keysA, std::size_t offsetB,
+                            const std::array<unsigned char, 2>& keysB) {
+    static const KeyPairFinder finder = [] {
+        const KeyPairFinder avx2 = keyPairFinderAvx2();
+        return avx2 != nullptr ? avx2 : &findKeyPair<true>;
     }();
-    return finder(p, end, orPastAscii);
+    return finder(p, from, last, offsetA, keysA, offsetB, keysB);
 }
 
 }  // namespace engine::detail

@@ -1,9 +1,11 @@
 // Every processor-specific scan of the engine, in one place: sixteen bytes at a time where the
-// processor has SSE2 (every x86-64), 32 with AVX2 where it has that, and a plain loop otherwise.
+// processor has SSE2 (every x86-64), 32 with AVX2 where it has that and it pays, and a plain
+// loop otherwise.
 // Each scan takes `Vector`: false gives the plain loop, the reference the tests hold the vector
 // forms to.
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -39,14 +41,9 @@ const char* findPastAscii(const char* p, const char* end) {
 }
 
 // The first CR or LF in [p, end), or, with `orPastAscii`, the first byte past ASCII if that
-// comes first; end when there is none. Uses AVX2 where the processor has it.
-const char* findLineEnd(const char* p, const char* end, bool orPastAscii);
-// The same with SSE2 alone (`Vector`), or the plain loop.
+// comes first; end when there is none.
 template <bool Vector = true>
-const char* findLineEndSse2(const char* p, const char* end, bool orPastAscii);
-// The same with AVX2, or null where the processor or the compiler has none.
-using LineEndFinder = const char* (*)(const char*, const char*, bool);
-LineEndFinder lineEndFinderAvx2();
+const char* findLineEnd(const char* p, const char* end, bool orPastAscii);
 
 // The CR and LF bytes of 64 bytes at `p` as the bits of a mask (bit i for p[i]), and with
 // `orPastAscii` the bytes past ASCII as well.
@@ -76,7 +73,7 @@ public:
             }
         }
         chunk_ = nullptr;
-        return findLineEndSse2<false>(p, end, orPastAscii);
+        return findLineEnd(p, end, orPastAscii);
     }
 
 private:
@@ -85,12 +82,35 @@ private:
     bool pastAscii_ = false;
 };
 
-// Scans the code units of `Width` bytes at `p`, up to `count` of them, for the first CR or LF
-// unit, and returns its index (`count` when there is none). Sets `watched` when a unit equal to
-// watch[0] or watch[1] comes before it.
+// The first `at` in [from, last] where p[at + offsetA] is one of keysA and p[at + offsetB] one
+// of keysB (a key twice for one); last + 1 when there is none. p[last + either offset] must be
+// readable.
+template <bool Vector = true>
+std::size_t findKeyPair(const char* p, std::size_t from, std::size_t last, std::size_t offsetA,
+                        const std::array<unsigned char, 2>& keysA, std::size_t offsetB,
+                        const std::array<unsigned char, 2>& keysB);
+
+// The same for code units of `Width` bytes: the first unit index `at` in [from, last] where
+// unit at + offsetA is one of keysA and unit at + offsetB one of keysB.
 template <int Width, bool BigEndian, bool Vector = true>
-std::size_t findUnitLineEnd(const unsigned char* p, std::size_t count,
-                            const std::uint32_t (&watch)[2], bool& watched);
+std::size_t findUnitKeyPair(const unsigned char* p, std::size_t from, std::size_t last,
+                            std::size_t offsetA, const std::array<std::uint32_t, 2>& keysA,
+                            std::size_t offsetB, const std::array<std::uint32_t, 2>& keysB);
+
+// The same with AVX2 where the processor has it.
+std::size_t findKeyPairFast(const char* p, std::size_t from, std::size_t last, std::size_t offsetA,
+                            const std::array<unsigned char, 2>& keysA, std::size_t offsetB,
+                            const std::array<unsigned char, 2>& keysB);
+// The AVX2 form alone, or null where the processor or the compiler has none.
+using KeyPairFinder = std::size_t (*)(const char*, std::size_t, std::size_t, std::size_t,
+                                      const std::array<unsigned char, 2>&, std::size_t,
+                                      const std::array<unsigned char, 2>&);
+KeyPairFinder keyPairFinderAvx2();
+
+// The index of the first CR or LF among the `count` code units of `Width` bytes at `p`, or
+// `count` when there is none.
+template <int Width, bool BigEndian, bool Vector = true>
+std::size_t findUnitLineEnd(const unsigned char* p, std::size_t count);
 
 // Copies the code units of `Width` bytes at `p` that are ASCII and no line end, up to `count`
 // of them, to `out` as bytes; returns how many there were.
@@ -105,7 +125,7 @@ std::size_t widenAscii(const char* text, std::size_t size, char* out);
 // ---- definitions ----
 
 template <bool Vector>
-const char* findLineEndSse2(const char* p, const char* end, bool orPastAscii) {
+const char* findLineEnd(const char* p, const char* end, bool orPastAscii) {
 #ifdef ENGINE_HAVE_SSE2
     if constexpr (Vector) {
         const __m128i cr = _mm_set1_epi8('\r');
@@ -137,22 +157,21 @@ const char* findLineEndSse2(const char* p, const char* end, bool orPastAscii) {
 
 template <bool Vector>
 std::uint64_t lineEndMask(const char* p, bool orPastAscii) {
-    std::uint64_t mask = 0;
 #ifdef ENGINE_HAVE_SSE2
     if constexpr (Vector) {
         const __m128i cr = _mm_set1_epi8('\r');
         const __m128i lf = _mm_set1_epi8('\n');
-        const std::uint64_t pastAscii = orPastAscii ? ~std::uint64_t{0} : 0;
-        for (int i = 0; i < 4; ++i) {
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        const unsigned pastAscii = orPastAscii ? 0xFFFFu : 0u;
+        const auto bits = [&](int at) -> std::uint64_t {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
             const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf));
-            const auto bits = static_cast<std::uint64_t>(static_cast<unsigned>(
-                _mm_movemask_epi8(ends) | (_mm_movemask_epi8(chunk) & pastAscii)));
-            mask |= bits << (16 * i);
-        }
-        return mask;
+            return static_cast<unsigned>(_mm_movemask_epi8(ends)) |
+                   (static_cast<unsigned>(_mm_movemask_epi8(chunk)) & pastAscii);
+        };
+        return bits(0) | bits(16) << 16 | bits(32) << 32 | bits(48) << 48;
     }
 #endif
+    std::uint64_t mask = 0;
     for (int i = 0; i < 64; ++i) {
         const auto byte = static_cast<unsigned char>(p[i]);
         if (byte == '\r' || byte == '\n' || (orPastAscii && byte >= 0x80))
@@ -160,6 +179,49 @@ std::uint64_t lineEndMask(const char* p, bool orPastAscii) {
     }
     return mask;
 }
+
+template <bool Vector>
+std::size_t findKeyPair(const char* p, std::size_t from, std::size_t last, std::size_t offsetA,
+                        const std::array<unsigned char, 2>& keysA, std::size_t offsetB,
+                        const std::array<unsigned char, 2>& keysB) {
+    std::size_t at = from;
+#ifdef ENGINE_HAVE_SSE2
+    if constexpr (Vector) {
+        const auto key = [](unsigned char byte) { return _mm_set1_epi8(static_cast<char>(byte)); };
+        const __m128i a0 = key(keysA[0]), a1 = key(keysA[1]), b0 = key(keysB[0]),
+                      b1 = key(keysB[1]);
+        for (; at + 16 <= last + 1; at += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + offsetA));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + offsetB));
+            const __m128i both =
+                _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(a, a0), _mm_cmpeq_epi8(a, a1)),
+                              _mm_or_si128(_mm_cmpeq_epi8(b, b0), _mm_cmpeq_epi8(b, b1)));
+            if (const int mask = _mm_movemask_epi8(both))
+                return at + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+        }
+    }
+#endif
+    const auto* bytes = reinterpret_cast<const unsigned char*>(p);
+    for (; at <= last; ++at) {
+        const unsigned char a = bytes[at + offsetA], b = bytes[at + offsetB];
+        if ((a == keysA[0] || a == keysA[1]) && (b == keysB[0] || b == keysB[1])) return at;
+    }
+    return last + 1;
+}
+
+#ifdef ENGINE_HAVE_SSE2
+// A code unit of `Width` bytes in every lane, as it lies in a file of that byte order.
+template <int Width, bool BigEndian>
+__m128i unitVector(std::uint32_t v) {
+    if constexpr (Width == 2) {
+        if (BigEndian) v = (v & 0xFFu) << 8 | (v >> 8 & 0xFFu);
+        return _mm_set1_epi16(static_cast<short>(v));
+    } else {
+        if (BigEndian) v = v << 24 | (v & 0xFF00u) << 8 | (v >> 8 & 0xFF00u) | v >> 24;
+        return _mm_set1_epi32(static_cast<int>(v));
+    }
+}
+#endif
 
 template <int Width, bool BigEndian>
 std::uint32_t unitAt(const unsigned char* p) {
@@ -169,50 +231,73 @@ std::uint32_t unitAt(const unsigned char* p) {
 }
 
 template <int Width, bool BigEndian, bool Vector>
-std::size_t findUnitLineEnd(const unsigned char* p, std::size_t count,
-                            const std::uint32_t (&watch)[2], bool& watched) {
+std::size_t findUnitKeyPair(const unsigned char* p, std::size_t from, std::size_t last,
+                            std::size_t offsetA, const std::array<std::uint32_t, 2>& keysA,
+                            std::size_t offsetB, const std::array<std::uint32_t, 2>& keysB) {
+    static_assert(Width == 2 || Width == 4);
+    std::size_t at = from;
+#ifdef ENGINE_HAVE_SSE2
+    if constexpr (Vector) {
+        const auto value = [](std::uint32_t v) { return unitVector<Width, BigEndian>(v); };
+        const auto equal = [](__m128i a, __m128i b) {
+            return Width == 2 ? _mm_cmpeq_epi16(a, b) : _mm_cmpeq_epi32(a, b);
+        };
+        const __m128i a0 = value(keysA[0]), a1 = value(keysA[1]), b0 = value(keysB[0]),
+                      b1 = value(keysB[1]);
+        constexpr std::size_t perVector = 16 / Width;
+        for (; at + perVector <= last + 1; at += perVector) {
+            const __m128i a =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + Width * (at + offsetA)));
+            const __m128i b =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + Width * (at + offsetB)));
+            const __m128i both = _mm_and_si128(_mm_or_si128(equal(a, a0), equal(a, a1)),
+                                               _mm_or_si128(equal(b, b0), equal(b, b1)));
+            if (const int mask = _mm_movemask_epi8(both))
+                return at +
+                       static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask))) /
+                           Width;
+        }
+    }
+#endif
+    const std::uint32_t mask = Width == 2 ? 0xFFFFu : 0xFFFFFFFFu;
+    for (; at <= last; ++at) {
+        const std::uint32_t a = unitAt<Width, BigEndian>(p + Width * (at + offsetA));
+        const std::uint32_t b = unitAt<Width, BigEndian>(p + Width * (at + offsetB));
+        if ((a == (keysA[0] & mask) || a == (keysA[1] & mask)) &&
+            (b == (keysB[0] & mask) || b == (keysB[1] & mask))) {
+            return at;
+        }
+    }
+    return last + 1;
+}
+
+template <int Width, bool BigEndian, bool Vector>
+std::size_t findUnitLineEnd(const unsigned char* p, std::size_t count) {
     static_assert(Width == 2 || Width == 4);
     std::size_t i = 0;
 #ifdef ENGINE_HAVE_SSE2
     if constexpr (Vector) {
-        // The units are compared as they lie: the values they are compared with are put in the
-        // file's byte order instead.
-        const auto value = [](std::uint32_t v) {
-            if constexpr (Width == 2) {
-                if (BigEndian) v = (v & 0xFFu) << 8 | (v >> 8 & 0xFFu);
-                return _mm_set1_epi16(static_cast<short>(v));
-            } else {
-                if (BigEndian) v = v << 24 | (v & 0xFF00u) << 8 | (v >> 8 & 0xFF00u) | v >> 24;
-                return _mm_set1_epi32(static_cast<int>(v));
-            }
-        };
         const auto equal = [](__m128i a, __m128i b) {
             return Width == 2 ? _mm_cmpeq_epi16(a, b) : _mm_cmpeq_epi32(a, b);
         };
-        const __m128i cr = value('\r'), lf = value('\n');
-        const __m128i first = value(watch[0]), second = value(watch[1]);
+        const __m128i cr = unitVector<Width, BigEndian>('\r');
+        const __m128i lf = unitVector<Width, BigEndian>('\n');
         constexpr std::size_t perVector = 16 / Width;
-        bool seen = false;
-        for (; i + perVector <= count; i += perVector) {
-            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + Width * i));
-            const auto ends = static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_or_si128(equal(units, cr), equal(units, lf))));
-            const auto hits = static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_or_si128(equal(units, first), equal(units, second))));
-            if (ends != 0) {
-                const auto at = static_cast<unsigned>(std::countr_zero(ends));
-                watched = watched || seen || (hits & ((1u << at) - 1)) != 0;
-                return i + at / Width;
-            }
-            seen = seen || hits != 0;
+        for (; i + 2 * perVector <= count; i += 2 * perVector) {
+            const auto ends = [&](std::size_t at) {
+                const __m128i units =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + Width * at));
+                return static_cast<unsigned>(
+                    _mm_movemask_epi8(_mm_or_si128(equal(units, cr), equal(units, lf))));
+            };
+            if (const unsigned mask = ends(i) | ends(i + perVector) << 16)
+                return i + static_cast<std::size_t>(std::countr_zero(mask)) / Width;
         }
-        watched = watched || seen;
     }
 #endif
     for (; i < count; ++i) {
         const std::uint32_t unit = unitAt<Width, BigEndian>(p + Width * i);
         if (unit == '\r' || unit == '\n') return i;
-        watched = watched || unit == watch[0] || unit == watch[1];
     }
     return count;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/byte_scan.h"
 #include "engine/unicode.h"
 
 namespace engine::detail {
@@ -38,36 +39,29 @@ bool isAscii(std::string_view s) {
     return true;
 }
 
-// Scans with memchr for the needle's byte at `anchor` in either of its forms `keys` (one or
-// two), and measures each hit with `measure` (how many needle bytes match there): few hits
-// means few comparisons and long fast scans. Repetitive text can make every hit a long
-// near-match; past a bounded amount of such work, `linear` searches the rest in guaranteed
-// linear time.
+// The bytes a match holds at a needle's `offset`: one or two.
+struct KeyAt {
+    std::size_t offset = 0;
+    std::array<unsigned char, 2> keys{};
+};
+
+// Looks for places where the needle's two anchors both meet one of their forms, and measures
+// each with `measure` (how many needle bytes match there): few such places means few
+// comparisons and long fast scans. Repetitive text can make every place a long near-match; past
+// a bounded amount of such work, `linear` searches the rest in guaranteed linear time.
 template <class Measure, class Linear>
 std::size_t scanForKeys(std::string_view haystack, std::size_t needleSize, std::size_t from,
-                        std::size_t anchor, const std::array<unsigned char, 2>& keys,
-                        std::size_t keyCount, Measure measure, Linear linear) {
-    constexpr std::size_t npos = std::string_view::npos;
+                        const KeyAt& a, const KeyAt& b, Measure measure, Linear linear) {
     const std::size_t last = haystack.size() - needleSize;  // last possible start
-    const char* base = haystack.data() + anchor;  // a key at base[at] means a start at `at`
-    const auto next = [&](unsigned char byte, std::size_t at) -> std::size_t {
-        const void* p = std::memchr(base + at, byte, last + 1 - at);
-        return p == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(p) - base);
-    };
-    std::size_t nextA = next(keys[0], from);
-    std::size_t nextB = keyCount == 2 ? next(keys[1], from) : npos;
     std::size_t compared = 0;
-    while (nextA != npos || nextB != npos) {
-        const std::size_t at = nextA < nextB ? nextA : nextB;
+    for (std::size_t at = from;; ++at) {
+        at = findKeyPairFast(haystack.data(), at, last, a.offset, a.keys, b.offset, b.keys);
+        if (at > last) return std::string_view::npos;
         if (compared > 4 * (at - from) + 4096) return linear(at);
         const std::size_t matched = measure(at);
         if (matched == needleSize) return at;
         compared += matched + 1;
-        if (at >= last) return npos;
-        if (at == nextA) nextA = next(keys[0], at + 1);
-        if (at == nextB) nextB = next(keys[1], at + 1);
     }
-    return npos;
 }
 
 // In the linear UTF-8 search, a byte that is no character stands for itself past every code
@@ -105,9 +99,9 @@ const CaseRules& CaseRules::exact() {
     return rules;
 }
 
-std::size_t CaseRules::anchorOf(std::string_view needle) {
-    // A letter costs two scans, one for each case, so it must be rarer to be worth it. Within a
-    // UTF-8 character, the lead byte is shared by a whole script and the last one tells most
+CaseRules::Anchor CaseRules::anchorOf(std::string_view needle) {
+    // A letter is met in both its cases, so it must seem rarer to be worth it. Within a UTF-8
+    // character, the lead byte is shared by a whole script and the last one tells most
     // characters apart. Of bytes that seem as rare, the one that the needle repeats least.
     const auto cost = [](unsigned char byte) {
         const bool letter = asciiLower(byte) >= 'a' && asciiLower(byte) <= 'z';
@@ -115,32 +109,41 @@ std::size_t CaseRules::anchorOf(std::string_view needle) {
     };
     std::array<std::size_t, 256> repeats{};
     for (const char c : needle) ++repeats[asciiLower(static_cast<unsigned char>(c))];
-    const auto repeated = [&](std::size_t at) { return repeats[asciiLower(byteAt(needle, at))]; };
-    std::size_t anchor = 0;
-    int anchorCost = INT_MIN;
-    const auto consider = [&](std::size_t at, int atCost) {
-        if (atCost > anchorCost || (atCost == anchorCost && repeated(at) < repeated(anchor))) {
-            anchor = at;
-            anchorCost = atCost;
-        }
+    struct Place {
+        std::size_t at, character;  // the byte, and the first byte of its character
+        int cost;
     };
+    std::vector<Place> places;
+    if (needle.empty()) return {};
     for (std::size_t at = 0; at < needle.size();) {
         char32_t cp = 0;
         const std::size_t length = decodeUtf8(needle, at, cp);
         if (length < 2) {
-            consider(at, cost(byteAt(needle, at)));
+            places.push_back({at, at, cost(byteAt(needle, at))});
             ++at;
             continue;
         }
         for (std::size_t i = 0; i < length; ++i)
-            consider(at + i, i == 0 ? 100 : i + 1 == length ? 255 : 200);
+            places.push_back({at + i, at, i == 0 ? 100 : i + 1 == length ? 255 : 200});
         at += length;
     }
-    return anchor;
+    const auto better = [&](const Place& a, const Place& b) {
+        if (a.cost != b.cost) return a.cost > b.cost;
+        return repeats[asciiLower(byteAt(needle, a.at))] <
+               repeats[asciiLower(byteAt(needle, b.at))];
+    };
+    const Place* first = &places.front();
+    for (const Place& place : places) first = better(place, *first) ? &place : first;
+    const Place* second = nullptr;
+    for (const Place& place : places) {
+        if (place.character != first->character && (!second || better(place, *second)))
+            second = &place;
+    }
+    return {first->at, second ? second->at : first->at};
 }
 
 std::size_t CaseRules::find(std::string_view haystack, std::string_view needle, std::size_t from,
-                            std::size_t anchor) const {
+                            Anchor anchor) const {
     if (needle.empty() || from >= haystack.size() || needle.size() > haystack.size() - from) {
         return npos;
     }
@@ -160,9 +163,15 @@ std::size_t CaseRules::matchLength(std::string_view haystack, std::size_t at,
 }
 
 std::size_t CaseRules::findBytes(std::string_view haystack, std::string_view needle,
-                                 std::size_t from, std::size_t anchor) const {
-    const auto key = byteAt(needle, anchor);
-    if (alikeCount_[key] > 2) return findBytesLinear(haystack, needle, from);  // an odd locale
+                                 std::size_t from, Anchor anchor) const {
+    const auto keysAt = [&](std::size_t at, KeyAt& key) {
+        const auto byte = byteAt(needle, at);
+        key = {at, {alike_[byte][0], alike_[byte][alikeCount_[byte] - 1]}};
+        return alikeCount_[byte] <= 2;
+    };
+    KeyAt a, b;
+    if (!keysAt(anchor.first, a)) return findBytesLinear(haystack, needle, from);  // an odd locale
+    if (!keysAt(anchor.second, b)) b = a;
     const std::size_t lastIndex = needle.size() - 1;
     const unsigned char firstFolded = fold_[byteAt(needle, 0)];
     const unsigned char lastFolded = fold_[byteAt(needle, lastIndex)];
@@ -175,8 +184,7 @@ std::size_t CaseRules::findBytes(std::string_view haystack, std::string_view nee
         return matchLength(haystack, at, needle);
     };
     const auto linear = [&](std::size_t at) { return findBytesLinear(haystack, needle, at); };
-    return scanForKeys(haystack, needle.size(), from, anchor, alike_[key], alikeCount_[key],
-                       measure, linear);
+    return scanForKeys(haystack, needle.size(), from, a, b, measure, linear);
 }
 
 std::size_t CaseRules::findBytesLinear(std::string_view haystack, std::string_view needle,
@@ -283,7 +291,7 @@ char32_t CaseRules::symbolAt(std::string_view text, std::size_t at, std::size_t&
 }
 
 std::size_t CaseRules::findUtf8(std::string_view haystack, std::string_view needle,
-                                std::size_t from, std::size_t anchor) const {
+                                std::size_t from, Anchor anchor) const {
     // Bytes that are no character open (`lead`) and close (`trail`) many a needle: they are
     // compared as bytes, so they alone can meet part of a character in the haystack.
     std::size_t lead = 0, trail = 0;
@@ -307,11 +315,17 @@ std::size_t CaseRules::findUtf8(std::string_view haystack, std::string_view need
     const auto linear = [&](std::size_t at) {
         return findUtf8Linear(haystack, needle, at, lead, trail);
     };
-    std::array<unsigned char, 2> keys{};
-    const std::size_t keyCount = utf8Keys(needle, anchor, keys);
-    if (keyCount > keys.size()) return linear(from);
+    const auto keysAt = [&](std::size_t at, KeyAt& key) {
+        const std::size_t count = utf8Keys(needle, at, key.keys);
+        key.offset = at;
+        if (count == 1) key.keys[1] = key.keys[0];
+        return count <= key.keys.size();
+    };
+    KeyAt a, b;
+    if (!keysAt(anchor.first, a)) return linear(from);
+    if (!keysAt(anchor.second, b)) b = a;
     const auto measure = [&](std::size_t at) { return utf8MatchLength(haystack, at, needle); };
-    return scanForKeys(haystack, needle.size(), from, anchor, keys, keyCount, measure, linear);
+    return scanForKeys(haystack, needle.size(), from, a, b, measure, linear);
 }
 
 std::size_t CaseRules::findUtf8Linear(std::string_view haystack, std::string_view needle,

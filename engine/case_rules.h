@@ -21,23 +21,28 @@ public:
     // Rules that tell every byte apart: texts match in their own letter case, in any encoding.
     static const CaseRules& exact();
 
+    // The needle bytes to scan for: the rarest one in everyday text, and the rarest of the rest
+    // (in another character where there is one). A place where both are is worth comparing.
+    struct Anchor {
+        std::size_t first = 0;
+        std::size_t second = 0;
+    };
+
     // 0-based index of the first match of a non-empty `needle` that starts at or after `from`.
     std::size_t find(std::string_view haystack, std::string_view needle, std::size_t from) const {
         return find(haystack, needle, from, anchorOf(needle));
     }
-    // The same, with the needle's scan anchor from anchorOf(), for needles searched again and
-    // again.
+    // The same, with the needle's anchor from anchorOf(), for needles searched again and again.
     std::size_t find(std::string_view haystack, std::string_view needle, std::size_t from,
-                     std::size_t anchor) const;
+                     Anchor anchor) const;
 
-    // The index of the needle byte to scan for: the rarest one in everyday text.
-    static std::size_t anchorOf(std::string_view needle);
+    static Anchor anchorOf(std::string_view needle);
 
 private:
     std::size_t findBytes(std::string_view haystack, std::string_view needle, std::size_t from,
-                          std::size_t anchor) const;
+                          Anchor anchor) const;
     std::size_t findUtf8(std::string_view haystack, std::string_view needle, std::size_t from,
-                         std::size_t anchor) const;
+                         Anchor anchor) const;
     std::size_t findBytesLinear(std::string_view haystack, std::string_view needle,
                                 std::size_t from) const;
     // `lead` and `trail`: how many bytes that are no character open and close the needle.

@@ -1,7 +1,6 @@
 #include "engine/file_pass.h"
 
 #include <algorithm>
-#include <array>
 #include <new>
 #include <type_traits>
 
@@ -35,40 +34,6 @@ std::optional<TextEncoding> unmarkedUtf16(std::string_view head) {
         if (head[2 * i + high] != '\0' || head[2 * i + 1 - high] == '\0') return std::nullopt;
     }
     return high == 0 ? TextEncoding::utf16be : TextEncoding::utf16le;
-}
-
-// Code units that every match of `marker` in a line of UTF-16 or UTF-32 units holds: those of
-// one of its characters, in each form it matches (a character past U+FFFF by its high surrogate
-// in UTF-16). The character at `anchor` is preferred; false when each has more than two forms.
-bool unitsOfMatches(std::string_view marker, std::size_t anchor, bool exact, bool utf16,
-                    std::uint32_t (&units)[2]) {
-    const auto unitOf = [utf16](char32_t cp) -> std::uint32_t {
-        return utf16 && cp > 0xFFFF ? 0xD800 + ((cp - 0x10000) >> 10) : cp;
-    };
-    const auto tryAt = [&](std::size_t at) {
-        char32_t cp = 0;
-        if (at >= marker.size() || decodeUtf8(marker, at, cp) == 0) return false;
-        std::array<char32_t, kMaxCaseForms> forms{cp, cp};
-        std::size_t count = 1;
-        if (!exact && cp < 0x80) {
-            const bool upper = cp >= 'A' && cp <= 'Z', lower = cp >= 'a' && cp <= 'z';
-            forms[1] = upper ? cp + ('a' - 'A') : lower ? cp - ('a' - 'A') : cp;
-            count = 2;
-        } else if (!exact) {
-            count = caseForms(cp, forms);
-        }
-        if (count > 2) return false;
-        units[0] = unitOf(forms[0]);
-        units[1] = unitOf(forms[count - 1]);
-        return true;
-    };
-    std::size_t start = anchor;  // the first byte of the anchor's character
-    while (start > 0 && (static_cast<unsigned char>(marker[start]) & 0xC0u) == 0x80u) --start;
-    if (tryAt(start)) return true;
-    for (std::size_t at = 0; at < marker.size(); ++at) {
-        if (tryAt(at)) return true;
-    }
-    return false;
 }
 
 OutputForm formOf(TextEncoding encoding) {
@@ -132,7 +97,8 @@ FileReport::Outcome FilePass::run(OutputFile& output, PassStats& stats) {
         const bool bigEndian =
             encoding == TextEncoding::utf16be || encoding == TextEncoding::utf32be;
         UnitLineReader reader(blocks_, utf32 ? 4 : 2, bigEndian);
-        utf16_ = !utf32;
+        unitSize_ = utf32 ? 4 : 2;
+        bigEndian_ = bigEndian;
         forms_.setCodePage(nullptr);
         result = copyLines(reader, remaining - done, done, stats);
         stats.encoding = *encoding;
@@ -250,7 +216,7 @@ FileReport::Outcome FilePass::copyLines(Reader& reader, std::int64_t remaining, 
                 exact_ = current.caseSensitive;
                 takeRules();
             }
-            if constexpr (wide) watchFor(reader, forms_.update(current));
+            if constexpr (wide) convertWhereNeeded(reader, forms_.update(current));
             // A source that shrank since it was measured ends early rather than invent lines.
             read = false;
             if (!reader.next(line)) break;
@@ -294,19 +260,26 @@ FileReport::Outcome FilePass::copyLines(Reader& reader, std::int64_t remaining, 
     return FileReport::Outcome::completed;
 }
 
-void FilePass::watchFor(UnitLineReader& reader, const PreparedTexts& texts) {
+void FilePass::convertWhereNeeded(UnitLineReader& reader, const PreparedTexts& texts) {
     const std::uint64_t key = 2 * forms_.generation() + (exact_ ? 1 : 0);
-    if (key == watched_) return;
-    watched_ = key;
-    reader.watchNothing();
-    if (wantsLines_) return;
-    std::uint32_t units[2];
-    if (!texts.active) {
-        reader.watch('\n', '\n');  // no segment ever closes: every line is kept (a line end
-                                   // never comes before the line's end)
-    } else if (unitsOfMatches(texts.start.text, texts.start.anchor, exact_, utf16_, units)) {
-        reader.watch(units[0], units[1]);
+    if (key != searched_) {
+        searched_ = key;
+        unitHit_ = nullptr;
+        searchable_ =
+            !wantsLines_ && (!texts.active || unitNeedle_.set(texts.start.text, texts.start.anchor,
+                                                              exact_, unitSize_, bigEndian_));
     }
+    if (!searchable_) return reader.convertFrom(nullptr);
+    const std::string_view unread = blocks_.unread();
+    const std::size_t count = unread.size() / unitSize_;
+    if (!texts.active) return reader.convertFrom(unread.data() + unitSize_ * count);
+    // The block is searched once for all the lines before the next place the marker may lie.
+    if (unitHit_ == nullptr || unitHit_ < unread.data() || unitHitFills_ != blocks_.fills()) {
+        const auto* units = reinterpret_cast<const unsigned char*>(unread.data());
+        unitHit_ = unread.data() + unitSize_ * unitNeedle_.find(units, count, 0);
+        unitHitFills_ = blocks_.fills();
+    }
+    reader.convertFrom(unitHit_);
 }
 
 std::string_view FilePass::endText(LineEnd end) {

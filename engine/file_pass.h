@@ -15,6 +15,7 @@
 #include "engine/output_sink.h"
 #include "engine/segment_rewrite.h"
 #include "engine/text_forms.h"
+#include "engine/unit_search.h"
 
 namespace engine::detail {
 
@@ -48,7 +49,7 @@ private:
     void flushRun();
 
     // Lines of code units are converted only where the start marker may lie.
-    void watchFor(UnitLineReader& reader, const PreparedTexts& texts);
+    void convertWhereNeeded(UnitLineReader& reader, const PreparedTexts& texts);
 
     static void beforeFill(void* context);
 
@@ -97,9 +98,16 @@ private:
     const char* hit_ = nullptr;
     std::uint64_t hitGeneration_ = 0;
     bool wantsLines_ = false;
-    bool utf16_ = false;
-    std::uint64_t watched_ = 0;  // the texts and rules the reader watches for (0: none yet)
-    std::string mark_;           // a UTF-8 mark, until the observer has it with the first line
+    // Lines of code units: where the start marker may lie next in the block, for the texts and
+    // rules `searched_` (0: none yet).
+    std::size_t unitSize_ = 2;
+    bool bigEndian_ = false;
+    UnitNeedle unitNeedle_;
+    bool searchable_ = false;
+    std::uint64_t searched_ = 0;
+    const char* unitHit_ = nullptr;
+    std::uint64_t unitHitFills_ = 0;
+    std::string mark_;  // a UTF-8 mark, until the observer has it with the first line
     std::string rewritten_;
 };
 

@@ -183,9 +183,8 @@ bool UnitLineReader::nextUnconverted(Line& line) {
     const std::string_view unread = blocks_.unread();
     const auto* units = reinterpret_cast<const unsigned char*>(unread.data());
     const std::size_t count = unread.size() / unitSize_;
-    bool watched = false;
-    const std::size_t at = findEnd_(units, count, watch_, watched);
-    if (watched || at == count) return false;
+    const std::size_t at = findEnd_(units, count);
+    if (at == count || unread.data() + unitSize_ * at > limit_) return false;
     const auto unit = [&](std::size_t i) {
         std::uint32_t value = 0;
         for (std::size_t b = 0; b < unitSize_; ++b)
@@ -226,7 +225,7 @@ std::uint64_t UnitLineReader::peekUnit() {
 }
 
 bool UnitLineReader::next(Line& line) {
-    if (watching_ && nextUnconverted(line)) return true;
+    if (limit_ != nullptr && nextUnconverted(line)) return true;
     line.converted = true;
     blocks_.ensure(unitSize_);
     const char* const rawBegin = blocks_.unread().data();

@@ -26,7 +26,7 @@ struct Line {
     // one piece (a line that spans two blocks).
     std::string_view raw;
     // False for a line of code units handed out as it lies, without its text (see
-    // UnitLineReader::watch()).
+    // UnitLineReader::convertFrom()).
     bool converted = true;
 };
 
@@ -121,15 +121,10 @@ class UnitLineReader {
 public:
     UnitLineReader(Blocks& blocks, std::size_t unitSize, bool bigEndian);
     bool next(Line& line);
-    // Converting most lines is wasted work: a line that lies whole in the block with its end and
-    // holds no unit equal to units[0] or units[1] is handed out as it lies, not converted.
-    void watch(std::uint32_t first, std::uint32_t second) {
-        watch_[0] = first;
-        watch_[1] = second;
-        watching_ = true;
-    }
-    // Every line converted again.
-    void watchNothing() { watching_ = false; }
+    // Converting most lines is wasted work: a line that lies whole in the block with its end,
+    // and whose text ends at or before `limit` in the block, is handed out as it lies. Null
+    // converts every line.
+    void convertFrom(const char* limit) { limit_ = limit; }
     // The bytes of an incomplete unit that followed the line just read, if any.
     std::string_view trailing() const { return trailing_; }
     // Bytes of the line being read taken so far.
@@ -147,10 +142,8 @@ private:
     bool bigEndian_;
     // Copies the plain units (ASCII, no line end) at the front of a run; returns their count.
     std::size_t (*copyPlain_)(const unsigned char* units, std::size_t count, char* out);
-    std::size_t (*findEnd_)(const unsigned char* units, std::size_t count,
-                            const std::uint32_t (&watch)[2], bool& watched);
-    std::uint32_t watch_[2] = {};
-    bool watching_ = false;
+    std::size_t (*findEnd_)(const unsigned char* units, std::size_t count);
+    const char* limit_ = nullptr;
     std::uint64_t units_ = 0;
     ByteBuffer text_;
     std::string scratch_;

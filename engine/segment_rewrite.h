@@ -13,7 +13,7 @@ namespace engine::detail {
 
 struct Needle {
     std::string text;
-    std::size_t anchor = 0;
+    CaseRules::Anchor anchor;
     void set(std::string_view value) {
         text = value;
         anchor = CaseRules::anchorOf(text);

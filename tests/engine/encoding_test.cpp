@@ -75,6 +75,14 @@ const EncodingCase kCases[] = {
      le(u"<a \xD800 b x>\xDC00\r\n"), TextEncoding::utf16le},         // lone surrogates kept
     {"C", le(u"<a \xD800\u0141\u00F3d\u017A>"), kCity, le(u"<a \xD800x>\r\n"),
      TextEncoding::utf16le},                                          // right after a surrogate
+    // A start marker found in the units of any form of its letters: Ł, Greek sigma's three, and
+    // Deseret's pairs of surrogates.
+    {"C", le(u"<\u0142 b>\nx"), {"<\xC5\x81", ">", "b", "i"}, le(u"<\u0142 i>\nx\n"),
+     TextEncoding::utf16le},
+    {"C", be(U"\u03C2< b>\n\u03A3< b>\n"), {"\xCF\x83<", ">", "b", "i"},
+     be(U"\u03C2< i>\n\u03A3< i>\n"), TextEncoding::utf32be},
+    {"C", le(u"\U00010428 b>\n"), {"\xF0\x90\x90\x80", ">", "b", "i"}, le(u"\U00010428 i>\n"),
+     TextEncoding::utf16le},
     {"C", le(u"<a b>\n") + "\x01", kAnchor, le(u"<a i>\n") + "\x01", TextEncoding::utf16le},
     {"C", le(u"<a b>") + "\x01", kAnchor, le(u"<a i>\r\n") + "\x01", TextEncoding::utf16le},
     // UTF-32 by its mark: units that are no character kept, an incomplete last unit carried.

@@ -21,25 +21,46 @@ void everyLengthAndStop(Check check) {
 }
 
 TEST(ScanTest, VectorLineEndAndPastAsciiScansAgreeWithThePlainLoop) {
-    std::vector<LineEndFinder> finders = {&findLineEnd, &findLineEndSse2<true>};
-    if (const LineEndFinder avx2 = lineEndFinderAvx2()) finders.push_back(avx2);
     for (const char stopByte : {'\r', '\n', '\x7F', '\x80', '\xFF'}) {  // 7F stops nothing
         everyLengthAndStop([&](int length, int stop) {
             std::string bytes(static_cast<std::size_t>(length), 'x');
             if (stop >= 0) bytes[static_cast<std::size_t>(stop)] = stopByte;
+            // A second stop further on, for the cursor to find with the mask it kept.
+            if (stop >= 0 && length - stop > 3) bytes[static_cast<std::size_t>(length - 2)] = '\n';
             const char* begin = bytes.data();
             const char* end = begin + bytes.size();
             for (const bool orPastAscii : {false, true}) {
-                const char* expected = findLineEndSse2<false>(begin, end, orPastAscii);
-                for (const LineEndFinder find : finders)
-                    EXPECT_EQ(find(begin, end, orPastAscii), expected) << int(stopByte);
+                const char* expected = findLineEnd<false>(begin, end, orPastAscii);
+                EXPECT_EQ(findLineEnd<true>(begin, end, orPastAscii), expected) << int(stopByte);
+                LineEndCursor cursor;
+                for (const char* at = begin; at < end; at = expected + 1) {
+                    expected = findLineEnd<false>(at, end, orPastAscii);
+                    EXPECT_EQ(cursor.next(at, end, orPastAscii), expected) << at - begin;
+                }
+                if (length >= 64) {
+                    EXPECT_EQ(lineEndMask<true>(begin, orPastAscii),
+                              lineEndMask<false>(begin, orPastAscii));
+                }
             }
             EXPECT_EQ(findPastAscii<true>(begin, end), findPastAscii<false>(begin, end));
+            // The stop byte followed by a line end or an x, as a needle's two anchors are found.
+            if (length < 2) return;
+            const std::array<unsigned char, 2> stopped = {static_cast<unsigned char>(stopByte),
+                                                          static_cast<unsigned char>(stopByte)};
+            const std::array<unsigned char, 2> next = {'\n', 'x'};
+            const auto last = static_cast<std::size_t>(length - 2);
+            const std::size_t expected = findKeyPair<false>(begin, 0, last, 0, stopped, 1, next);
+            EXPECT_EQ(findKeyPair<true>(begin, 0, last, 0, stopped, 1, next), expected);
+            EXPECT_EQ(findKeyPairFast(begin, 0, last, 0, stopped, 1, next), expected);
+            if (const KeyPairFinder avx2 = keyPairFinderAvx2()) {
+                EXPECT_EQ(avx2(begin, 0, last, 0, stopped, 1, next), expected);
+            }
         });
     }
 }
 
-// Code units of `Width` bytes narrowed while ASCII and no line end; ASCII widened to them.
+// Code units of `Width` bytes narrowed while ASCII and no line end; ASCII widened to them; and
+// scanned for their line end and for pairs of units.
 template <int Width, bool BigEndian>
 void checkUnits(std::uint32_t stopUnit) {
     everyLengthAndStop([&](int length, int stop) {
@@ -58,6 +79,18 @@ void checkUnits(std::uint32_t stopUnit) {
         EXPECT_EQ((widenAscii<Width, BigEndian, true>(text.data(), count, vector.data() + count)),
                   (widenAscii<Width, BigEndian, false>(text.data(), count, plain.data() + count)));
         EXPECT_EQ(vector, plain) << Width << BigEndian << " " << stopUnit;
+        // The line end; and a unit followed by another, as a needle's two anchors are found.
+        EXPECT_EQ((findUnitLineEnd<Width, BigEndian, true>(p, count)),
+                  (findUnitLineEnd<Width, BigEndian, false>(p, count)));
+        if (count < 2) return;
+        const std::array<std::uint32_t, 2> stopped = {stopUnit, 'x'};
+        const std::array<std::uint32_t, 2> next = {U'a' + (stop + 1) % 26, 'z'};
+        for (const std::size_t offset : {0, 1}) {
+            EXPECT_EQ((findUnitKeyPair<Width, BigEndian, true>(p, 0, count - 2, offset, stopped,
+                                                               1 - offset, next)),
+                      (findUnitKeyPair<Width, BigEndian, false>(p, 0, count - 2, offset, stopped,
+                                                                1 - offset, next)));
+        }
     });
 }
 
