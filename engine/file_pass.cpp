@@ -10,6 +10,7 @@ namespace engine::detail {
 namespace {
 
 constexpr std::size_t kBlock = std::size_t{1} << 20;
+constexpr std::int64_t kBackgroundWrite = std::int64_t{4} << 20;
 
 struct Mark {
     std::string_view bytes;
@@ -84,7 +85,9 @@ FileReport::Outcome FilePass::run(OutputFile& output, PassStats& stats) {
     observer_.progress(0, total_);
 
     const std::optional<TextEncoding> encoding = encoding_;
-    sink_.emplace(output, formOf(encoding.value_or(TextEncoding::codePage)));
+    // A large source read in place is written on a thread of its own meanwhile.
+    sink_.emplace(output, formOf(encoding.value_or(TextEncoding::codePage)),
+                  blocks_.mapped() && sized && remaining >= kBackgroundWrite);
     // The same mark, counted at once.
     sink_->appendRaw(blocks_.unread().substr(0, markBytes_));
     if (encoding == TextEncoding::utf8) mark_ = blocks_.unread().substr(0, markBytes_);
@@ -165,7 +168,9 @@ bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
 }
 
 void FilePass::flushRun() {
-    if (!run_.empty()) sink_->appendRaw(run_);
+    // Lines kept lie in the block, which stays as it is until the output is flushed where the
+    // source is read in place.
+    if (!run_.empty()) sink_->appendRaw(run_, blocks_.mapped());
     run_ = {};
 }
 
@@ -183,7 +188,6 @@ void FilePass::settle(ByteLineReader& reader, bool& formKnown) {
 }
 
 void FilePass::lookAhead(ByteLineReader& reader, bool& formKnown, const Texts& texts) {
-    if (formKnown || !forms_.pastAscii()) return;
     // A source all in ASCII is written as UTF-8 in a UTF-8 locale, or where the 8-bit code page
     // has no letters past ASCII.
     reader.decide(judgeAhead(blocks_).value_or(page_->isUtf8() || page_->eightBit().asciiOnly()));
@@ -223,7 +227,7 @@ FileReport::Outcome FilePass::copyLines(Reader& reader, std::int64_t remaining, 
             read = true;
             settle(reader, formKnown);
             const PreparedTexts& texts = forms_.update(current);
-            lookAhead(reader, formKnown, current);
+            if (!formKnown && forms_.pastAscii()) lookAhead(reader, formKnown, current);
             const LineEnd end = line.end == LineEnd::none ? lastEnd : line.end;
             lastEnd = end;
             const std::string_view sourceEnd = line.end == LineEnd::none ? "" : endText(end);

@@ -44,7 +44,7 @@ private:
     // end, is left where it is and written with its neighbours in one piece; the block is
     // searched for the next start marker once rather than line by line.
     template <bool Wide>
-    bool keptAsItIs(const Line& line, const PreparedTexts& texts);
+    inline bool keptAsItIs(const Line& line, const PreparedTexts& texts);
 
     void flushRun();
 
@@ -57,7 +57,8 @@ private:
     void settle(UnitLineReader&, bool&) {}
 
     // Before the source shows a byte past ASCII, the form matters only to texts past ASCII;
-    // those settle it by looking ahead in the file being read.
+    // those settle it by looking ahead in the file being read (called only while the form is
+    // not known and a text is past ASCII).
     void lookAhead(ByteLineReader& reader, bool& formKnown, const Texts& texts);
     void lookAhead(UnitLineReader&, bool&, const Texts&) {}
 

@@ -106,7 +106,7 @@ std::optional<bool> judgeAhead(Blocks& blocks) {
     }
 }
 
-bool ByteLineReader::next(Line& line) {
+bool ByteLineReader::nextAcross(Line& line) {
     carried_.clear();
     bool started = false;
     std::size_t scanned = 0;  // unread bytes known to hold no line end

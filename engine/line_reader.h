@@ -95,7 +95,24 @@ std::optional<bool> judgeAhead(Blocks& blocks);
 class ByteLineReader {
 public:
     explicit ByteLineReader(Blocks& blocks, bool watchForUtf8);
-    bool next(Line& line);
+    bool next(Line& line) {
+        // Most lines lie in the block with their end (and the byte after it), which the cursor
+        // has classified already.
+        const std::string_view unread = blocks_.unread();
+        const char* const data = unread.data();
+        const char* const end = data + unread.size();
+        if (fills_ != blocks_.fills() || unread.empty()) return nextAcross(line);
+        const char* const at = cursor_.next(data, end, !decided_);
+        if (end - at < 2 || (*at != '\n' && *at != '\r')) return nextAcross(line);
+        const bool crLf = *at == '\r' && at[1] == '\n';
+        line.end = *at == '\n' ? LineEnd::lf : crLf ? LineEnd::crLf : LineEnd::cr;
+        line.text = {data, static_cast<std::size_t>(at - data)};
+        line.bytes = line.text.size() + (crLf ? 2 : 1);
+        line.raw = {data, line.bytes};
+        line.converted = true;
+        blocks_.consume(line.bytes);
+        return true;
+    }
     // Set once the first byte past ASCII was seen: whether it began valid UTF-8.
     bool decided() const { return decided_; }
     bool utf8() const { return utf8_; }
@@ -105,8 +122,7 @@ public:
     std::uint64_t taken() const { return carried_.size(); }
 
 private:
-    bool fill();
-    void watch();
+    bool nextAcross(Line& line);
     Blocks& blocks_;
     LineEndCursor cursor_;
     std::uint64_t fills_ = 0;  // of the block the cursor has classified

@@ -4,24 +4,41 @@
 
 namespace engine::detail {
 
-OutputSink::OutputSink(OutputFile& file, OutputForm form) : file_(file), form_(form) {}
+OutputSink::OutputSink(OutputFile& file, OutputForm form, bool background)
+    : file_(file), form_(form), background_(background) {}
 
-void OutputSink::appendRaw(std::string_view bytes) {
+void OutputSink::appendRaw(std::string_view bytes, bool stable) {
     if (pending_.size() + bytes.size() <= kBlock) {
         pending_.append(bytes);
         return;
     }
-    flush();
+    handOver();
     if (bytes.size() >= kBlock) {
-        file_.write(bytes.data(), bytes.size());
+        write(bytes, stable);
     } else {
         pending_.append(bytes);
     }
 }
 
-void OutputSink::flush() {
-    if (!pending_.empty()) file_.write(pending_.data(), pending_.size());
+void OutputSink::write(std::string_view bytes, bool stable) {
+    // The thread starts with the first block, which most small outputs never fill.
+    if (background_ && !writer_) writer_.emplace(file_);
+    if (!writer_) return file_.write(bytes.data(), bytes.size());
+    writer_->write(bytes);
+    if (!stable) writer_->finish();
+}
+
+void OutputSink::handOver() {
+    if (pending_.empty()) return;
+    write(pending_, true);
+    // The block written before this one is done with: it takes the next bytes.
+    if (writer_) std::swap(pending_, spare_);
     pending_.clear();
+}
+
+void OutputSink::flush() {
+    handOver();
+    if (writer_) writer_->finish();
 }
 
 void OutputSink::appendLarge(std::string_view text) {
@@ -41,7 +58,7 @@ void OutputSink::appendLarge(std::string_view text) {
             --piece;
         }
         if (piece == 0) piece = std::min(text.size(), most);
-        if (pending_.size() + (wide ? 4 : 2) * piece > kBlock) flush();
+        if (pending_.size() + (wide ? 4 : 2) * piece > kBlock) handOver();
         if (wide) {
             appendUtf32(pending_, text.substr(0, piece), bigEndian);
         } else {

@@ -316,7 +316,7 @@ const std::pair<std::string, std::string> kFaults[] = {
 // Whatever fails for a.htm, only b.htm's output appears (no temporary file is left behind).
 TEST(RunTest, AFileFailureLosesNothingAndTheRunGoesOn) {
     std::string source;
-    while (source.size() < (3u << 20)) source += "<a b>" + std::string(1993, 'w') + "\r\n";
+    while (source.size() < (5u << 20)) source += "<a b>" + std::string(1993, 'w') + "\r\n";
     for (const auto& [fault, report] : kFaults) {
         const TempFolder folder;
         writeFile(folder / "a.htm", source);
