@@ -110,36 +110,41 @@ CaseRules::Anchor CaseRules::anchorOf(std::string_view needle) {
     std::array<std::size_t, 256> repeats{};
     for (const char c : needle) ++repeats[asciiLower(static_cast<unsigned char>(c))];
     struct Place {
-        std::size_t at, character;  // the byte, and the first byte of its character
-        int cost;
+        std::size_t at = 0, character = 0;  // the byte, and the first byte of its character
+        int cost = INT_MIN;
     };
-    std::vector<Place> places;
-    if (needle.empty()) return {};
-    for (std::size_t at = 0; at < needle.size();) {
-        char32_t cp = 0;
-        const std::size_t length = decodeUtf8(needle, at, cp);
-        if (length < 2) {
-            places.push_back({at, at, cost(byteAt(needle, at))});
-            ++at;
-            continue;
-        }
-        for (std::size_t i = 0; i < length; ++i)
-            places.push_back({at + i, at, i == 0 ? 100 : i + 1 == length ? 255 : 200});
-        at += length;
-    }
     const auto better = [&](const Place& a, const Place& b) {
         if (a.cost != b.cost) return a.cost > b.cost;
         return repeats[asciiLower(byteAt(needle, a.at))] <
                repeats[asciiLower(byteAt(needle, b.at))];
     };
-    const Place* first = &places.front();
-    for (const Place& place : places) first = better(place, *first) ? &place : first;
-    const Place* second = nullptr;
-    for (const Place& place : places) {
-        if (place.character != first->character && (!second || better(place, *second)))
-            second = &place;
-    }
-    return {first->at, second ? second->at : first->at};
+    // The best place, and then the best in another character than `other`'s.
+    const auto best = [&](const Place* other) {
+        Place found;
+        const auto consider = [&](const Place& place) {
+            if ((other == nullptr || place.character != other->character) &&
+                (found.cost == INT_MIN || better(place, found))) {
+                found = place;
+            }
+        };
+        for (std::size_t at = 0; at < needle.size();) {
+            char32_t cp = 0;
+            const std::size_t length = decodeUtf8(needle, at, cp);
+            if (length < 2) {
+                consider({at, at, cost(byteAt(needle, at))});
+                ++at;
+                continue;
+            }
+            for (std::size_t i = 0; i < length; ++i)
+                consider({at + i, at, i == 0 ? 100 : i + 1 == length ? 255 : 200});
+            at += length;
+        }
+        return found;
+    };
+    if (needle.empty()) return {};
+    const Place first = best(nullptr);
+    const Place second = best(&first);
+    return {first.at, second.cost == INT_MIN ? first.at : second.at};
 }
 
 std::size_t CaseRules::find(std::string_view haystack, std::string_view needle, std::size_t from,

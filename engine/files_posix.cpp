@@ -166,6 +166,7 @@ public:
 
     void commit() override {
         takePermissions();
+        if (!name_ && linkedAtFinalPath()) return;
         if (!name_) linkUnderTemporaryName();
         const int fd = fd_;
         fd_ = -1;
@@ -208,6 +209,25 @@ private:
         }
         // A file system without modes keeps the file as private as it was created.
         ::fchmod(fd_, static_cast<mode_t>(mode));
+    }
+
+    // Where nothing is at the final path, the unnamed file takes that name at once, complete:
+    // a step fewer than a temporary name and a move. False, changing nothing, otherwise.
+    bool linkedAtFinalPath() {
+        char self[40];
+        std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
+        if (::linkat(AT_FDCWD, self, AT_FDCWD, finalPath_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            return false;
+        }
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) {
+            const int error = errno;
+            ::unlink(finalPath_.c_str());
+            fail(finalPath_, error);
+        }
+        committed_ = true;
+        return true;
     }
 
     // A name can only be linked to a file where none is, so the file gets a temporary one

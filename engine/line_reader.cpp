@@ -52,7 +52,9 @@ bool Blocks::fill() {
     const std::size_t read = input_.read(block_.get() + kept, size_ - kept);
     end_ += read;
     read_ += read;
-    if (read == 0) atEnd_ = true;
+    // A file read to the size it had is not asked for more: the pass ends there anyway.
+    if (read == 0 || (input_.size() != InputFile::kUnknownSize && read_ >= input_.size()))
+        atEnd_ = true;
     return end_ > 0;
 }
 
