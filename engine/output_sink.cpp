@@ -5,7 +5,10 @@
 namespace engine::detail {
 
 OutputSink::OutputSink(OutputFile& file, OutputForm form, bool background)
-    : file_(file), form_(form), background_(background) {}
+    : file_(file), form_(form), background_(background) {
+    // Blocks taken by the writer never move: swapping two of them only swaps where they lie.
+    if (background) pending_.reserve(kBlock), spare_.reserve(kBlock);
+}
 
 void OutputSink::appendRaw(std::string_view bytes, bool stable) {
     if (pending_.size() + bytes.size() <= kBlock) {
