@@ -69,7 +69,9 @@ int smallFileCountFromEnvironment() {
 
 void dropOutputs(const std::vector<std::filesystem::path>& sources) {
     for (const std::filesystem::path& source : sources) removeFile(engine::outputPath(source));
+#ifndef _WIN32
     if (std::system("sync") != 0) std::fprintf(stderr, "sync failed\n");
+#endif
 }
 
 std::uint64_t corpusBytesFromEnvironment() {
