@@ -28,6 +28,7 @@ using engine::TextEncoding;
 namespace {
 
 [[noreturn]] void fail(const std::string& what) {
+    std::fflush(stdout);
     std::fprintf(stderr, "engine_bench: %s\n", what.c_str());
     std::exit(1);
 }
@@ -145,7 +146,10 @@ void passes(const Place& place) {
         bench::printInformative(std::string(names[i]) + " pass / plain copy of its file",
                                 pass / t[2 * i].wall, bench::against(pass, t[2 * i].wall));
     }
-    for (const fs::path& file : files) bench::removeFile(engine::outputPath(file));
+    for (const fs::path& file : files) {
+        bench::removeFile(engine::outputPath(file));
+        bench::removeFile(file.string() + ".copy");
+    }
 }
 
 // Lines of markup, each written twice: in Russian words and in their ASCII transliteration, in
