@@ -1,64 +1,15 @@
-// A replace run clicked in the Qt window (offscreen) against the same run through engine::run
-// with an observer that does nothing, in interleaved rounds (BENCH_ROUNDS, 5 by default). Judged
-// by the CPU time outside the kernel: creating and moving files is the same work for both and
-// varies from run to run, while the time outside the kernel shows what the window adds.
+// A replace run clicked in the Qt window (offscreen) against the same run through engine::run,
+// by user time, in interleaved rounds (BENCH_ROUNDS, 5 by default); see window_run.h.
 //
 //   window_bench [file|files]   one generated file (BENCH_CORPUS_MB, 200 by default), and
 //                               BENCH_SMALL_FILES (20000) files of 1 kB; without one, both
 #include <QApplication>
 #include <QPushButton>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <vector>
 
-#include "corpus.h"
-#include "engine/engine.h"
-#include "rounds.h"
-#include "ui/path_text.h"
 #include "ui/qt/frmMain.h"
-
-namespace fs = std::filesystem;
-
-namespace {
-
-[[noreturn]] void fail(const std::string& what) {
-    std::fprintf(stderr, "window_bench: %s\n", what.c_str());
-    std::exit(1);
-}
-
-// Chooses `chosen` (one full path, or names in `folder`) in the window, then times its Replace
-// button against engine::run over the same plan.
-void measure(qtview::frmMain& window, const std::vector<fs::path>& chosen, const fs::path& folder,
-             const std::string& name) {
-    window.logic().clearList();
-    window.logic().setDirectoryText(ui::toText(folder));
-    for (const fs::path& entry : chosen) window.logic().appendEntry(ui::toText(entry));
-    window.logic().setReplaceEnabled(true);
-    auto* replace = window.findChild<QPushButton*>(QStringLiteral("cmdReplace"));
-    if (replace == nullptr) fail("no Replace button");
-
-    const engine::RunPlan plan = engine::planRun(chosen, folder);
-    std::vector<fs::path> sources;
-    for (const engine::FileJob& job : plan.jobs) sources.push_back(job.source);
-    const auto reset = [&] { bench::dropOutputs(sources); };
-    const int rounds = bench::roundsFromEnvironment();
-    const std::vector<bench::Timing> t = bench::medianRounds(
-        {{[&] { bench::runDefaults(plan); }, reset}, {[&] { replace->click(); }, reset}}, rounds);
-    for (const fs::path& source : sources) {
-        if (!fs::exists(engine::outputPath(source))) fail("the window wrote no output");
-    }
-    bench::dropOutputs(sources);
-
-    std::printf("%s; medians of %d interleaved rounds\n", name.c_str(), rounds);
-    bench::printRatio("Qt window / engine, " + name + ", user time", t[1].user / t[0].user,
-                      "<=", 1.1, bench::against(t[1].user, t[0].user));
-    bench::printInformative("Qt window / engine, " + name + ", wall time", t[1].wall / t[0].wall,
-                            bench::against(t[1].wall, t[0].wall));
-}
-
-}  // namespace
+#include "window_run.h"
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -68,26 +19,17 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: window_bench [file|files]\n");
         return 2;
     }
-    qtview::frmMain window(selection::DialogServices{
-        {}, [](const std::string&, const std::string& text) { fail(text); }});
+    qtview::frmMain window(
+        selection::DialogServices{{}, [](const std::string&, const std::string& text) {
+                                      std::fprintf(stderr, "window_bench: %s\n", text.c_str());
+                                      std::exit(1);
+                                  }});
     window.show();
-
-    const fs::path folder = fs::temp_directory_path() / "segment-replace-bench";
-    fs::create_directories(folder);
-    if (which != "files") {
-        const std::uint64_t bytes = bench::corpusBytesFromEnvironment();
-        // One file per size, so that a quick run does not pick up a larger corpus.
-        const fs::path corpus = folder / ("corpus-" + std::to_string(bytes / 1000000) + "MB.htm");
-        bench::writeCorpus(corpus, bytes);
-        measure(window, {corpus}, folder,
-                "one file of " + std::to_string(fs::file_size(corpus) / 1000000) + " MB");
-    }
-    if (which != "file") {
-        const fs::path files = folder / "window-files";
-        const std::vector<fs::path> names =
-            bench::writeSmallFiles(files, bench::smallFileCountFromEnvironment());
-        measure(window, names, files, std::to_string(names.size()) + " files of 1 kB");
-        fs::remove_all(files);
-    }
+    auto* replace = window.findChild<QPushButton*>(QStringLiteral("cmdReplace"));
+    if (replace == nullptr) return 1;
+    bench::windowCases(which, [&](const auto& chosen, const auto& folder, const auto& name) {
+        bench::windowAgainstEngine(
+            "Qt", window.logic(), [&] { replace->click(); }, chosen, folder, name);
+    });
     return 0;
 }
