@@ -16,7 +16,8 @@
 namespace bench {
 
 void plainCopy(const std::filesystem::path& from, const std::filesystem::path& to) {
-    std::vector<char> block(std::size_t{1} << 20);
+    // One block for every copy, so that a copy of a small file costs no allocation.
+    static std::vector<char> block(std::size_t{1} << 20);
 #ifdef _WIN32
     const int in = _wopen(from.c_str(), _O_RDONLY | _O_BINARY);
     const int out = _wopen(to.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0666);
@@ -35,6 +36,11 @@ void plainCopy(const std::filesystem::path& from, const std::filesystem::path& t
     ::close(in);
     ::close(out);
 #endif
+}
+
+void removeFile(const std::filesystem::path& path) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
 }
 
 long peakKilobytes() {

@@ -2,37 +2,76 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <random>
 #include <stdexcept>
 #include <string>
 
+#include "copy.h"
+
 namespace bench {
 namespace {
 
-// The default texts in views made once, as a window keeps its texts converted, rather than
-// measured every line; nothing else is done per line, so a timing shows the engine's own cost.
-struct Defaults final : engine::Observer, engine::RunObserver {
-    engine::Texts texts() const override {
-        return {kDefaultStart, kDefaultStop, kDefaultSearch, kDefaultReplacement, 1};
-    }
+// The texts in views made once, as a window keeps its texts converted, rather than measured
+// every line; nothing else is done per line, so a timing shows the engine's own cost.
+struct Fixed final : engine::Observer, engine::RunObserver {
+    explicit Fixed(const engine::Texts& given) : texts_(given) {}
+    engine::Texts texts() const override { return texts_; }
     engine::Observer* fileStarting(std::size_t, unsigned) override { return this; }
     void fileDone(std::size_t, const engine::FileReport& report) override {
         if (report.outcome != engine::FileReport::Outcome::failed) return;
         std::fprintf(stderr, "%s: %s\n", report.failedFile.string().c_str(), report.reason.c_str());
         std::exit(1);
     }
+    engine::Texts texts_;
 };
+
+const engine::Texts kDefaults{kDefaultStart, kDefaultStop, kDefaultSearch, kDefaultReplacement, 1};
 
 }  // namespace
 
-void passDefaults(const std::filesystem::path& file) {
-    Defaults defaults;
-    defaults.fileDone(0, engine::passFile({file, engine::outputPath(file)}, defaults));
+engine::FileReport passWith(const std::filesystem::path& file, const engine::Texts& texts) {
+    Fixed observer(texts);
+    const engine::FileReport report = engine::passFile({file, engine::outputPath(file)}, observer);
+    observer.fileDone(0, report);
+    return report;
+}
+
+engine::FileReport passDefaults(const std::filesystem::path& file) {
+    return passWith(file, kDefaults);
 }
 
 void runDefaults(const engine::RunPlan& plan) {
-    Defaults defaults;
-    engine::run(plan, defaults);
+    Fixed observer(kDefaults);
+    engine::run(plan, observer);
+}
+
+std::vector<std::filesystem::path> writeSmallFiles(const std::filesystem::path& folder, int count) {
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::string text;
+    while (text.size() < 1024 - 64) {
+        text += std::string(kDefaultStart) + "p\" " + kDefaultStop + "x</a>\r\n";
+    }
+    std::vector<std::filesystem::path> names;
+    for (int i = 0; i < count; ++i) {
+        names.push_back("page" + std::to_string(i) + ".htm");
+        std::ofstream(folder / names.back(), std::ios::binary) << text;
+    }
+    return names;
+}
+
+int smallFileCountFromEnvironment() {
+    const char* text = std::getenv("BENCH_SMALL_FILES");
+    const int count = text != nullptr ? std::atoi(text) : 0;
+    return count > 0 ? count : 20000;
+}
+
+void dropOutputs(const std::vector<std::filesystem::path>& sources) {
+    for (const std::filesystem::path& source : sources) removeFile(engine::outputPath(source));
+#ifndef _WIN32
+    if (std::system("sync") != 0) std::fprintf(stderr, "sync failed\n");
+#endif
 }
 
 std::uint64_t corpusBytesFromEnvironment() {
@@ -41,7 +80,7 @@ std::uint64_t corpusBytesFromEnvironment() {
     return (megabytes == 0 ? 200 : megabytes) * 1000 * 1000;
 }
 
-void writeCorpus(const std::filesystem::path& path, std::uint64_t bytes) {
+void writeCorpus(const std::filesystem::path& path, std::uint64_t bytes, bool utf8) {
     std::error_code error;
     if (std::filesystem::file_size(path, error) >= bytes && !error) return;
     std::FILE* file = std::fopen(path.string().c_str(), "wb");
@@ -49,9 +88,11 @@ void writeCorpus(const std::filesystem::path& path, std::uint64_t bytes) {
 
     std::mt19937_64 random(42);
     const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    static const char* const words[] = {"lorem", "ipsum",     "dolor",       "sit",
-                                        "amet",  "underline", "consectetur", "adipiscing",
-                                        "elit",  "sed",       "do"};
+    static const char* const words[] = {"lorem", "ipsum", "dolor", "sit", "amet", "underline",
+                                        "consectetur", "adipiscing", "elit", "sed", "do",
+                                        // in UTF-8, drawn only for a corpus past ASCII
+                                        "caf\xC3\xA9", "na\xC3\xAFve", "d\xC3\xA9j\xC3\xA0",
+                                        "\xD0\xBC\xD0\xB8\xD1\x80"};
     std::string block;
     std::uint64_t written = 0;
     while (written < bytes) {
@@ -73,7 +114,7 @@ void writeCorpus(const std::filesystem::path& path, std::uint64_t bytes) {
                 line = "<p>";
                 const int count = 6 + pick(30);
                 for (int i = 0; i < count; ++i) {
-                    line += words[pick(11)];
+                    line += words[pick(utf8 ? 15 : 11)];
                     line += ' ';
                 }
                 line += "</p>";

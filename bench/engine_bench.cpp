@@ -1,260 +1,275 @@
-// Times a whole file pass over a generated corpus against a plain read/write copy of the same
-// file, the same text in UTF-16 and UTF-32 and, where perl is installed, an equivalent perl
-// rewrite; reports peak memory as well. Also times a search on one long line of a letter past
-// ASCII against the same shape in ASCII.
-#include <benchmark/benchmark.h>
-
-#include <algorithm>
-#include <chrono>
-#include <clocale>
+// Whole passes against what each is judged by, on corpora made here (BENCH_CORPUS_MB, 200 by
+// default, in TMPDIR), in interleaved rounds (BENCH_ROUNDS, 5 by default):
+//
+//   engine_bench passes      the 8-bit and the UTF-8 pass against a plain copy of their file;
+//                            the same text in UTF-16 and in UTF-32 against the 8-bit pass
+//   engine_bench past-ascii  texts past ASCII against the same shapes in ASCII, in CP1251,
+//                            UTF-8, UTF-16 and UTF-32
+//
+// Without an argument, both.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
+#include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "copy.h"
 #include "corpus.h"
 #include "engine/engine.h"
+#include "rounds.h"
 
 namespace fs = std::filesystem;
+using engine::TextEncoding;
 
 namespace {
 
-struct Setup {
-    fs::path folder = fs::temp_directory_path() / "segment-replace-bench";
-    fs::path corpus = folder / "corpus.htm";
-    fs::path copy = folder / "copy.htm";
-    fs::path perlOutput = folder / "perl.htm";
-    fs::path utf16 = folder / "corpus16.htm";  // the same text in UTF-16
-    fs::path utf32 = folder / "corpus32.htm";  // and in UTF-32
-    std::uint64_t bytes = 0;
-    std::vector<double> passSeconds, copySeconds, perlSeconds, utf16Seconds, utf32Seconds;
-    // Per search shape: UTF-8, then ASCII.
-    std::vector<double> searchSeconds[2][2];
-};
-
-Setup& setup() {
-    static Setup s;
-    return s;
+[[noreturn]] void fail(const std::string& what) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "engine_bench: %s\n", what.c_str());
+    std::exit(1);
 }
 
-double seconds(std::chrono::steady_clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-template <typename Work>
-void timeEach(benchmark::State& state, std::vector<double>& samples, const fs::path& output,
-              Work work) {
-    for (auto _ : state) {
-        // Each timing starts without the previous output, so none pays for dropping a file.
-        std::error_code ignored;
-        fs::remove(output, ignored);
-        const auto started = std::chrono::steady_clock::now();
-        work();
-        samples.push_back(seconds(std::chrono::steady_clock::now() - started));
+// Appends code point `c` in `form`: CP1251 (ASCII and the basic Cyrillic letters), UTF-8, or
+// little-endian UTF-16 (the basic plane) or UTF-32.
+void append(std::string& out, char32_t c, TextEncoding form) {
+    const auto byte = [&](char32_t value) { out += static_cast<char>(value & 0xFF); };
+    switch (form) {
+        case TextEncoding::codePage:
+            if (c >= 0x80 && (c < 0x410 || c > 0x44F)) fail("no CP1251 form");
+            return byte(c < 0x80 ? c : c - 0x410 + 0xC0);
+        case TextEncoding::utf16le:
+            return byte(c), byte(c >> 8);
+        case TextEncoding::utf32le:
+            return byte(c), byte(c >> 8), byte(c >> 16), byte(c >> 24);
+        default:
+            fail("no such form here");
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * setup().bytes));
 }
 
-void BM_WholePass(benchmark::State& state) {
-    timeEach(state, setup().passSeconds, engine::outputPath(setup().corpus),
-             [&] { bench::passDefaults(setup().corpus); });
-}
-
-void BM_Utf16Pass(benchmark::State& state) {
-    timeEach(state, setup().utf16Seconds, engine::outputPath(setup().utf16),
-             [&] { bench::passDefaults(setup().utf16); });
-}
-
-void BM_Utf32Pass(benchmark::State& state) {
-    timeEach(state, setup().utf32Seconds, engine::outputPath(setup().utf32),
-             [&] { bench::passDefaults(setup().utf32); });
-}
-
-// The corpus as little-endian UTF-16 or UTF-32 with its mark: one code unit of `size` bytes per
-// byte, all ASCII.
-void writeUnits(const fs::path& from, const fs::path& to, std::size_t size) {
-    if (fs::exists(to) && fs::file_size(to) == size * (fs::file_size(from) + 1)) return;
+// The UTF-8 file `from` written in `form` to `to`, with its byte-order mark for UTF-16 and
+// UTF-32, unless it is there from an earlier run; `to` itself for UTF-8.
+fs::path convert(const fs::path& from, TextEncoding form, const std::string& suffix) {
+    if (form == TextEncoding::utf8) return from;
+    const fs::path to = from.string() + suffix;
+    if (fs::exists(to)) return to;
     std::ifstream in(from, std::ios::binary);
-    std::ofstream out(to, std::ios::binary);
-    out.write("\xFF\xFE\0\0", static_cast<std::streamsize>(size));
-    std::vector<char> block(std::size_t{1} << 20), wide(size * block.size());
-    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
-        const auto n = static_cast<std::size_t>(in.gcount());
-        for (std::size_t i = 0; i < n; ++i) {
-            wide[size * i] = block[i];
-            std::fill_n(&wide[size * i + 1], size - 1, '\0');
+    const fs::path partial = to.string() + ".part";
+    std::ofstream out(partial, std::ios::binary);
+    std::string line, text = form == TextEncoding::utf16le   ? std::string("\xFF\xFE", 2)
+                             : form == TextEncoding::utf32le ? std::string("\xFF\xFE\0\0", 4)
+                                                             : std::string();
+    while (std::getline(in, line)) {
+        line += '\n';
+        for (std::size_t i = 0; i < line.size();) {
+            const auto lead = static_cast<unsigned char>(line[i]);
+            const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+            for (int k = 1; k < length; ++k) c = c << 6 | (line[i + k] & 0x3F);
+            append(text, c, form);
+            i += length;
         }
-        out.write(wide.data(), static_cast<std::streamsize>(size * n));
+        if (text.size() >= (1u << 20)) out << text, text.clear();
+    }
+    out << text;
+    out.close();
+    fs::rename(partial, to);
+    return to;
+}
+
+struct Place {
+    fs::path folder = fs::temp_directory_path() / "segment-replace-bench";
+    std::uint64_t bytes = bench::corpusBytesFromEnvironment();
+    // A file for this corpus size, so that a quick run does not pick up a larger corpus.
+    fs::path file(const std::string& name) const {
+        return folder / (name + "-" + std::to_string(bytes / 1000000) + "MB.htm");
+    }
+};
+
+// A pass of `file` with `texts`, its report kept in `report`, its output removed before.
+bench::Contender passOf(const fs::path& file, const engine::Texts& texts,
+                        engine::FileReport& report) {
+    return {[&report, file, texts] { report = bench::passWith(file, texts); },
+            [file] { bench::removeFile(engine::outputPath(file)); }};
+}
+
+bench::Contender copyOf(const fs::path& file) {
+    const fs::path copy = file.string() + ".copy";
+    return {[file, copy] { bench::plainCopy(file, copy); }, [copy] { bench::removeFile(copy); }};
+}
+
+void checkEncoding(const engine::FileReport& report, TextEncoding expected, const char* name) {
+    if (report.stats.encoding != expected) fail(std::string(name) + " file read otherwise");
+}
+
+double megabytes(const fs::path& file) {
+    return static_cast<double>(fs::file_size(file)) / 1e6;
+}
+
+void passes(const Place& place) {
+    const fs::path eightBit = place.file("corpus"), utf8 = place.file("corpus-utf8");
+    bench::writeCorpus(eightBit, place.bytes);
+    bench::writeCorpus(utf8, place.bytes, true);
+    const fs::path utf16 = convert(eightBit, TextEncoding::utf16le, ".utf16");
+    const fs::path utf32 = convert(eightBit, TextEncoding::utf32le, ".utf32");
+    const fs::path files[] = {eightBit, utf8, utf16, utf32};
+    const char* const names[] = {"8-bit", "UTF-8", "UTF-16", "UTF-32"};
+    const TextEncoding read[] = {TextEncoding::codePage, TextEncoding::utf8, TextEncoding::utf16le,
+                                 TextEncoding::utf32le};
+    const engine::Texts texts{bench::kDefaultStart, bench::kDefaultStop, bench::kDefaultSearch,
+                              bench::kDefaultReplacement, 1};
+    engine::FileReport reports[4];
+    std::vector<bench::Contender> contenders;  // per file: its copy, its pass
+    for (int i = 0; i < 4; ++i) {
+        contenders.push_back(copyOf(files[i]));
+        contenders.push_back(passOf(files[i], texts, reports[i]));
+    }
+    const int rounds = bench::roundsFromEnvironment();
+    std::printf(
+        "default texts; %.0f MB 8-bit, %.0f MB UTF-8, %.0f MB UTF-16, %.0f MB UTF-32 "
+        "(the 8-bit text); medians of %d interleaved rounds\n",
+        megabytes(eightBit), megabytes(utf8), megabytes(utf16), megabytes(utf32), rounds);
+    const std::vector<bench::Timing> t = bench::medianRounds(contenders, rounds);
+    for (int i = 0; i < 4; ++i) checkEncoding(reports[i], read[i], names[i]);
+    for (int i = 0; i < 2; ++i) {
+        bench::printRatio(std::string(names[i]) + " pass / plain copy",
+                          t[2 * i + 1].wall / t[2 * i].wall, "<=", 1.3,
+                          bench::against(t[2 * i + 1].wall, t[2 * i].wall));
+    }
+    for (int i = 2; i < 4; ++i) {
+        const double pass = t[2 * i + 1].wall;
+        bench::printRatio(std::string(names[i]) + " pass / 8-bit pass of the same text",
+                          pass / t[1].wall, "<=", 1.3, bench::against(pass, t[1].wall));
+        bench::printInformative(std::string(names[i]) + " pass / plain copy of its file",
+                                pass / t[2 * i].wall, bench::against(pass, t[2 * i].wall));
+    }
+    for (const fs::path& file : files) {
+        bench::removeFile(engine::outputPath(file));
+        bench::removeFile(file.string() + ".copy");
     }
 }
 
-void BM_PlainCopy(benchmark::State& state) {
-    timeEach(state, setup().copySeconds, setup().copy,
-             [&] { bench::plainCopy(setup().corpus, setup().copy); });
-}
-
-// The same rewrite in perl: one regex per segment, the first search hit replaced inside it.
-std::string perlCommand() {
-    const Setup& s = setup();
-    return "perl -e 'BEGIN { $/ = \"\\r\\n\" } "
-           "while (<STDIN>) { chomp; "
-           "s{(\\Q$ARGV[0]\\E.*?\\Q$ARGV[1]\\E)}{ my $x = $1; $x =~ s/\\Q$ARGV[2]\\E/$ARGV[3]/i; "
-           "$x "
-           "}gie; print $_, \"\\r\\n\" }' '" +
-           std::string(bench::kDefaultStart) + "' '" + bench::kDefaultStop + "' '" +
-           bench::kDefaultSearch + "' '" + bench::kDefaultReplacement + "' < '" +
-           s.corpus.string() + "' > '" + s.perlOutput.string() + "'";
-}
-
-void BM_PerlRewrite(benchmark::State& state) {
-    const std::string command = perlCommand();
-    timeEach(state, setup().perlSeconds, setup().perlOutput, [&] {
-        if (std::system(command.c_str()) != 0) state.SkipWithError("perl failed");
-    });
-}
-
-// A 600 KB line of `unit` repeated, ended by `last`; the search text is 301 letters: `unit`
-// repeated, then `last`. So the one match is at the line's end, after a near-miss at nearly
-// every start when `unit` holds two letters.
-struct SearchShape {
-    const char* name;
-    std::string_view unit[2], last[2];  // UTF-8, ASCII
+// Lines of markup, each written twice: in Russian words and in their ASCII transliteration, in
+// the same shapes; so the texts of either alphabet find as many segments and replacements in
+// the same file.
+enum Alphabet { cyrillic, latin };
+struct Words {
+    const char* cyrillic;
+    const char* latin;
 };
-const SearchShape kSearchShapes[] = {
-    {"OneLetter", {"\xC3\xA9", "e"}, {"\xC3\xA8", "f"}},          // "é..é" + "è"
-    {"NearMiss", {"\xC3\xA9\xC3\xA8", "ef"}, {"\xC3\xA8", "f"}},  // "éè..éè" + "è"
-};
+const Words kFiller[] = {{"текст", "tekst"},  {"строка", "stroka"}, {"пример", "primer"},
+                         {"город", "gorod"},  {"вода", "voda"},     {"книга", "kniga"},
+                         {"время", "vremya"}, {"слово", "slovo"}};
+const Words kStart{"<a href=\"ссылка", "<a href=\"ssylka"};
+const Words kMatched{"Подчеркнутый", "Podcherknutyj"};  // the search text, in another case
+const Words kUnmatched{"обычный", "obychnyj"};
+const Words kOther{"<a href=\"другая", "<a href=\"drugaya"};
+const Words kSearch{"подчеркнутый", "podcherknutyj"};
+const Words kReplacement{"подчеркнутый зачеркнутый", "podcherknutyj zacherknutyj"};
 
-void BM_LongLineSearch(benchmark::State& state, int shape, int ascii) {
-    const SearchShape& s = kSearchShapes[shape];
-    const std::string_view unit = s.unit[ascii], last = s.last[ascii];
-    // The ASCII unit has one byte per letter.
-    const std::size_t units = 600000 / unit.size(), needleUnits = 300 / s.unit[1].size();
-    std::string line, needle;
-    for (std::size_t i = 0; i < units; ++i) line += unit;
-    line += last;
-    for (std::size_t i = 0; i < needleUnits; ++i) needle += unit;
-    needle += last;
-    const auto expected = static_cast<engine::Position>((units - needleUnits) * unit.size() + 1);
-    if (!std::setlocale(LC_CTYPE, "C.UTF-8")) return state.SkipWithError("no C.UTF-8 locale");
-    for (auto _ : state) {
-        const auto started = std::chrono::steady_clock::now();
-        const engine::Position at = engine::find(line, needle, 1);
-        setup().searchSeconds[shape][ascii].push_back(
-            seconds(std::chrono::steady_clock::now() - started));
-        if (at != expected) state.SkipWithError("wrong match");
+const char* in(const Words& words, Alphabet alphabet) {
+    return alphabet == cyrillic ? words.cyrillic : words.latin;
+}
+
+void writePastAscii(const fs::path& path, std::uint64_t bytes) {
+    std::error_code error;
+    if (fs::file_size(path, error) >= bytes && !error) return;
+    std::ofstream out(path, std::ios::binary);
+    std::mt19937_64 random(7);
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    std::string block;
+    for (std::uint64_t written = 0; written < bytes;) {
+        const int kind = pick(10), number = pick(1000), count = 4 + pick(16);
+        std::vector<int> filler;
+        for (int i = 0; i < count; ++i) filler.push_back(pick(8));
+        std::string line;
+        for (const Alphabet alphabet : {cyrillic, latin}) {
+            const std::string word = in(kFiller[filler[0]], alphabet);
+            if (kind < 3) {  // a segment, and in two of three the search text in it
+                line += std::string("<li>") + in(kStart, alphabet) + "/" + std::to_string(number) +
+                        "\" class=\"" + in(kind < 2 ? kMatched : kUnmatched, alphabet) + "\">" +
+                        word + "</a></li>";
+            } else if (kind == 3) {  // an anchor that is no segment
+                line += std::string("<li>") + in(kOther, alphabet) + "/" + std::to_string(number) +
+                        "\">" + word + "</a></li>";
+            } else {
+                line += "<p>";
+                for (const int w : filler) line += std::string(in(kFiller[w], alphabet)) + " ";
+                line += "</p>";
+            }
+            line += alphabet == cyrillic ? " " : "\r\n";
+        }
+        block += line;
+        written += line.size();
+        if (block.size() >= (1u << 20)) out << block, block.clear();
     }
-    std::setlocale(LC_CTYPE, "C");
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * line.size()));
+    out << block;
 }
 
-double best(const std::vector<double>& samples) {
-    double result = samples.empty() ? 0 : samples.front();
-    for (const double s : samples) result = s < result ? s : result;
-    return result;
-}
-
-bool sameContent(const fs::path& a, const fs::path& b) {
-    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
-    return std::equal(std::istreambuf_iterator<char>(x), std::istreambuf_iterator<char>(),
-                      std::istreambuf_iterator<char>(y), std::istreambuf_iterator<char>());
+void pastAscii(const Place& place) {
+    const fs::path utf8 = place.file("past-ascii");
+    writePastAscii(utf8, place.bytes);
+    const TextEncoding forms[] = {TextEncoding::codePage, TextEncoding::utf8, TextEncoding::utf16le,
+                                  TextEncoding::utf32le};
+    const char* const names[] = {"CP1251", "UTF-8", "UTF-16", "UTF-32"};
+    const char* const suffixes[] = {".cp1251", "", ".utf16", ".utf32"};
+    // The 8-bit file's letters are read in CP1251, whatever the locale.
+    if (!engine::setCodePage("1251")) fail("no code page 1251");
+    engine::Texts texts[2];
+    for (const Alphabet alphabet : {cyrillic, latin}) {
+        texts[alphabet] = {in(kStart, alphabet), "\">", in(kSearch, alphabet),
+                           in(kReplacement, alphabet), 1};
+    }
+    fs::path files[4];
+    engine::FileReport reports[4][2];
+    std::vector<bench::Contender> contenders;  // per file: its pass with Cyrillic texts, ASCII
+    for (int i = 0; i < 4; ++i) {
+        files[i] = convert(utf8, forms[i], suffixes[i]);
+        for (const Alphabet alphabet : {cyrillic, latin}) {
+            contenders.push_back(passOf(files[i], texts[alphabet], reports[i][alphabet]));
+        }
+    }
+    const int rounds = bench::roundsFromEnvironment();
+    std::printf(
+        "texts past ASCII (Cyrillic) against their transliteration, on the same file of "
+        "both, so no per-byte normalisation: %.0f MB UTF-8; medians of %d interleaved "
+        "rounds\n",
+        megabytes(utf8), rounds);
+    const std::vector<bench::Timing> t = bench::medianRounds(contenders, rounds);
+    for (int i = 0; i < 4; ++i) {
+        const engine::PassStats &past = reports[i][cyrillic].stats,
+                                &ascii = reports[i][latin].stats;
+        checkEncoding(reports[i][cyrillic], forms[i], names[i]);
+        if (past.segments != ascii.segments || past.replacements != ascii.replacements ||
+            past.replacements == 0) {
+            fail(std::string(names[i]) + ": the two texts found different counts");
+        }
+        const double pastTime = t[2 * i].wall, asciiTime = t[2 * i + 1].wall;
+        char counts[96];
+        std::snprintf(counts, sizeof counts, ", %.0f MB, %lld segments and %lld replacements each",
+                      megabytes(files[i]), static_cast<long long>(past.segments),
+                      static_cast<long long>(past.replacements));
+        bench::printRatio(std::string("past ASCII / ASCII texts, ") + names[i],
+                          pastTime / asciiTime, "<=", 1.3,
+                          bench::against(pastTime, asciiTime) + counts);
+        bench::removeFile(engine::outputPath(files[i]));
+    }
+    engine::setCodePage("");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Setup& s = setup();
-    fs::create_directories(s.folder);
-    s.bytes = bench::corpusBytesFromEnvironment();
-    bench::writeCorpus(s.corpus, s.bytes);
-    s.bytes = fs::file_size(s.corpus);
-    const long peakBefore = bench::peakKilobytes();
-
-    const bool havePerl = std::system("perl -e 1 2>/dev/null") == 0;
-    benchmark::RegisterBenchmark("WholePass", BM_WholePass)
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
-    writeUnits(s.corpus, s.utf16, 2);
-    benchmark::RegisterBenchmark("Utf16Pass", BM_Utf16Pass)
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
-    writeUnits(s.corpus, s.utf32, 4);
-    benchmark::RegisterBenchmark("Utf32Pass", BM_Utf32Pass)
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
-    benchmark::RegisterBenchmark("PlainCopy", BM_PlainCopy)
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
-    if (havePerl) {
-        benchmark::RegisterBenchmark("PerlRewrite", BM_PerlRewrite)
-            ->Iterations(1)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+    const std::string which = argc > 1 ? argv[1] : "";
+    if (argc > 2 || (!which.empty() && which != "passes" && which != "past-ascii")) {
+        std::fprintf(stderr, "usage: engine_bench [passes|past-ascii]\n");
+        return 2;
     }
-    for (int shape = 0; shape < 2; ++shape) {
-        for (int ascii = 0; ascii < 2; ++ascii) {
-            const std::string name = std::string("LongLineSearch/") + kSearchShapes[shape].name +
-                                     (ascii ? "/ascii" : "/utf8");
-            benchmark::RegisterBenchmark(
-                name.c_str(),
-                [shape, ascii](benchmark::State& state) { BM_LongLineSearch(state, shape, ascii); })
-                ->Iterations(10)
-                ->Unit(benchmark::kMicrosecond)
-                ->UseRealTime();
-        }
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-
-    const double mb = static_cast<double>(s.bytes) / 1e6;
-    const double pass = best(s.passSeconds), copy = best(s.copySeconds);
-    std::printf("\ncorpus: %.0f MB\n", mb);
-    if (!s.passSeconds.empty() && !s.copySeconds.empty()) {
-        std::printf("whole pass:   %8.3f s  %7.1f MB/s\n", pass, mb / pass);
-        std::printf("plain copy:   %8.3f s  %7.1f MB/s  pass/copy = %.2fx (target <= 2x)\n", copy,
-                    mb / copy, pass / copy);
-    }
-    if (!s.utf16Seconds.empty() && !s.passSeconds.empty()) {
-        const double utf16 = best(s.utf16Seconds);
-        std::printf(
-            "UTF-16 pass:  %8.3f s  the same characters, utf16/pass = %.2fx (target <= 2x)\n",
-            utf16, utf16 / pass);
-    }
-    if (!s.utf32Seconds.empty() && !s.passSeconds.empty()) {
-        const double utf32 = best(s.utf32Seconds);
-        std::printf("UTF-32 pass:  %8.3f s  the same characters, utf32/pass = %.2fx\n", utf32,
-                    utf32 / pass);
-    }
-    if (havePerl && !s.perlSeconds.empty() && !s.passSeconds.empty()) {
-        const double perl = best(s.perlSeconds);
-        std::printf("perl rewrite: %8.3f s  %7.1f MB/s  perl/pass = %.1fx (target >= 10x)\n", perl,
-                    mb / perl, perl / pass);
-        std::printf(
-            "perl output %s the pass's output\n",
-            sameContent(s.perlOutput, engine::outputPath(s.corpus)) ? "equals" : "DIFFERS FROM");
-    }
-    for (int shape = 0; shape < 2; ++shape) {
-        const auto& samples = s.searchSeconds[shape];
-        if (samples[0].empty() || samples[1].empty()) continue;
-        const double utf8 = best(samples[0]), ascii = best(samples[1]);
-        std::printf("search, %-9s %8.3f ms past ASCII, %8.3f ms in ASCII: %.2fx (target <= 2x)\n",
-                    kSearchShapes[shape].name, 1e3 * utf8, 1e3 * ascii, utf8 / ascii);
-    }
-    std::printf("peak memory: %ld kB before the timed runs, %ld kB after\n", peakBefore,
-                bench::peakKilobytes());
-    for (const fs::path& p : {s.copy, s.perlOutput, engine::outputPath(s.corpus),
-                              engine::outputPath(s.utf16), engine::outputPath(s.utf32)}) {
-        std::error_code ignored;
-        fs::remove(p, ignored);
-    }
+    const Place place;
+    fs::create_directories(place.folder);
+    if (which != "past-ascii") passes(place);
+    if (which != "passes") pastAscii(place);
     return 0;
 }

@@ -1,45 +1,42 @@
-// Files per second of a run over many small files in one folder (multi mode), with an observer
-// that does nothing: what a run costs per file, beside the bytes.
+// A run over many small files in one folder (multi mode, engine::planRun and engine::run)
+// against copying each of them to a new name in the same folder with the system calls `cp`
+// makes (open, read, create, write, close), in this process, since starting `cp` for every
+// file would time process start-up instead; in interleaved rounds (BENCH_ROUNDS, 5).
 //
-//   many_files_bench [files]      default 20000 files of 1 KiB, in TMPDIR
-#include <chrono>
+//   many_files_bench [files]      default BENCH_SMALL_FILES, else 20000 files of 1 kB, in TMPDIR
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <string>
 #include <vector>
 
+#include "copy.h"
 #include "corpus.h"
 #include "engine/engine.h"
+#include "rounds.h"
 
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
-    const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20000;
+    const int count = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1])
+                                                         : bench::smallFileCountFromEnvironment();
     const fs::path folder = fs::temp_directory_path() / "segment-replace-many";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    std::string text;
-    while (text.size() < 1024 - 64) {
-        text += std::string(bench::kDefaultStart) + "p\" " + bench::kDefaultStop + "x</a>\r\n";
-    }
-    std::vector<fs::path> names;
-    for (int i = 0; i < count; ++i) {
-        names.push_back("page" + std::to_string(i) + ".htm");
-        std::ofstream(folder / names.back(), std::ios::binary) << text;
-    }
+    const std::vector<fs::path> names = bench::writeSmallFiles(folder, count);
     const engine::RunPlan plan = engine::planRun(names, folder);
-    double best = 0;
-    for (int round = 0; round < 3; ++round) {
-        const auto started = std::chrono::steady_clock::now();
-        bench::runDefaults(plan);
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        best = round == 0 ? seconds : std::min(best, seconds);
-    }
-    std::printf("%d files of %zu bytes: best of 3 runs %.3f s, %.0f files/s\n", count, text.size(),
-                best, count / best);
+    std::vector<fs::path> sources;
+    for (const engine::FileJob& job : plan.jobs) sources.push_back(job.source);
+
+    // Each copy goes where the pass puts its output, so that both leave the same files.
+    const auto copyAll = [&] {
+        for (const fs::path& source : sources) bench::plainCopy(source, engine::outputPath(source));
+    };
+    const auto reset = [&] { bench::dropOutputs(sources); };
+    const int rounds = bench::roundsFromEnvironment();
+    const std::vector<bench::Timing> t =
+        bench::medianRounds({{copyAll, reset}, {[&] { bench::runDefaults(plan); }, reset}}, rounds);
     fs::remove_all(folder);
+
+    std::printf("%d files of 1 kB; medians of %d interleaved rounds\n", count, rounds);
+    bench::printRatio("many files, run / cp's system calls in-process", t[1].wall / t[0].wall,
+                      "<=", 1.5, bench::against(t[1].wall, t[0].wall));
     return 0;
 }

@@ -4,12 +4,18 @@
 # display, the Win32 window's on an Xvfb display of their own. Installs the Debian packages it
 # needs when they are missing.
 # Usage: scripts/windows-tests.sh [GoogleTest arguments, e.g. --gtest_filter=Windows*]
+#        scripts/windows-tests.sh --bench [file|files]   instead, the Win32 window's benchmark
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build/windows"
 
 "$root/scripts/install-deps.sh" windows-test
+bench=no
+if [ "${1:-}" = --bench ]; then
+    bench=yes
+    shift
+fi
 
 # The loader is not on the PATH.
 wine_files="$(dpkg -L wine64)"
@@ -20,6 +26,7 @@ wineserver="$(dirname "$wine")/wineserver"
 suites=("engine_tests no" "selection_tests no" "window_logic_tests no" "window_win32_tests yes")
 targets=()
 for suite in "${suites[@]}"; do targets+=("${suite%% *}"); done
+[ "$bench" = no ] || targets=(window_win32_bench)
 
 cmake --preset windows -S "$root" >/dev/null
 cmake --build "$build" -j"${JOBS:-2}" --target "${targets[@]}" segment-replace-cli
@@ -64,6 +71,12 @@ start_display() {
     echo "windows-tests.sh: cannot start Xvfb" >&2
     return 1
 }
+
+if [ "$bench" = yes ]; then
+    start_display
+    DISPLAY="$display" "$wine" "$build/window_win32_bench.exe" "$@"
+    exit
+fi
 
 status=0
 for suite in "${suites[@]}"; do
