@@ -32,18 +32,7 @@ constexpr std::array<unsigned char, 256> makeRarity() {
 }
 constexpr std::array<unsigned char, 256> kRarity = makeRarity();
 
-bool isAscii(std::string_view s) {
-    for (const char c : s) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
-
-// The bytes a match holds at a needle's `offset`: one or two.
-struct KeyAt {
-    std::size_t offset = 0;
-    std::array<unsigned char, 2> keys{};
-};
+using KeyAt = CaseRules::KeyAt;
 
 // Looks for places where the needle's two anchors both meet one of their forms, and measures
 // each with `measure` (how many needle bytes match there): few such places means few
@@ -147,13 +136,63 @@ CaseRules::Anchor CaseRules::anchorOf(std::string_view needle) {
     return {first.at, second.cost == INT_MIN ? first.at : second.at};
 }
 
+CaseRules::Plan CaseRules::plan(std::string_view needle, Anchor anchor) const {
+    Plan plan;
+    // UTF-8 text is searched by character when the needle holds one past ASCII; bytes that are
+    // no character open (`lead`) and close (`trail`) many a needle: they are compared as bytes,
+    // so they alone can meet part of a character in the haystack.
+    bool opened = false, characters = false;
+    for (std::size_t at = 0; utf8_ && at < needle.size();) {
+        char32_t cp = 0;
+        const std::size_t length = decodeUtf8(needle, at, cp);
+        if (length == 0) {
+            plan.lead += opened ? 0 : 1;
+            ++plan.trail;
+            ++at;
+            continue;
+        }
+        opened = true;
+        characters = characters || length > 1;
+        plan.trail = 0;
+        at += length;
+    }
+    const auto keysAt = [&](std::size_t at, KeyAt& key) {
+        std::size_t count = 0;
+        if (characters) {
+            count = utf8Keys(needle, at, key.keys);
+        } else {
+            const auto byte = byteAt(needle, at);
+            count = alikeCount_[byte];
+            key.keys = {alike_[byte][0], alike_[byte][count > 1 ? 1 : 0]};
+        }
+        key.offset = at;
+        if (count == 1) key.keys[1] = key.keys[0];
+        return count <= key.keys.size();
+    };
+    plan.way = characters ? Plan::Way::utf8 : Plan::Way::bytes;
+    if (!needle.empty() && !keysAt(anchor.first, plan.a)) {
+        // An odd locale, or a letter of many forms.
+        plan.way = characters ? Plan::Way::linearUtf8 : Plan::Way::linearBytes;
+    }
+    if (!needle.empty() && !keysAt(anchor.second, plan.b)) plan.b = plan.a;
+    return plan;
+}
+
 std::size_t CaseRules::find(std::string_view haystack, std::string_view needle, std::size_t from,
-                            Anchor anchor) const {
+                            const Plan& plan) const {
     if (needle.empty() || from >= haystack.size() || needle.size() > haystack.size() - from) {
         return npos;
     }
-    if (utf8_ && !isAscii(needle)) return findUtf8(haystack, needle, from, anchor);
-    return findBytes(haystack, needle, from, anchor);
+    switch (plan.way) {
+        case Plan::Way::utf8:
+            return findUtf8(haystack, needle, from, plan);
+        case Plan::Way::linearUtf8:
+            return findUtf8Linear(haystack, needle, from, plan.lead, plan.trail);
+        case Plan::Way::linearBytes:
+            return findBytesLinear(haystack, needle, from);
+        default:
+            return findBytes(haystack, needle, from, plan);
+    }
 }
 
 std::size_t CaseRules::matchLength(std::string_view haystack, std::size_t at,
@@ -168,15 +207,7 @@ std::size_t CaseRules::matchLength(std::string_view haystack, std::size_t at,
 }
 
 std::size_t CaseRules::findBytes(std::string_view haystack, std::string_view needle,
-                                 std::size_t from, Anchor anchor) const {
-    const auto keysAt = [&](std::size_t at, KeyAt& key) {
-        const auto byte = byteAt(needle, at);
-        key = {at, {alike_[byte][0], alike_[byte][alikeCount_[byte] - 1]}};
-        return alikeCount_[byte] <= 2;
-    };
-    KeyAt a, b;
-    if (!keysAt(anchor.first, a)) return findBytesLinear(haystack, needle, from);  // an odd locale
-    if (!keysAt(anchor.second, b)) b = a;
+                                 std::size_t from, const Plan& plan) const {
     const std::size_t lastIndex = needle.size() - 1;
     const unsigned char firstFolded = fold_[byteAt(needle, 0)];
     const unsigned char lastFolded = fold_[byteAt(needle, lastIndex)];
@@ -189,7 +220,7 @@ std::size_t CaseRules::findBytes(std::string_view haystack, std::string_view nee
         return matchLength(haystack, at, needle);
     };
     const auto linear = [&](std::size_t at) { return findBytesLinear(haystack, needle, at); };
-    return scanForKeys(haystack, needle.size(), from, a, b, measure, linear);
+    return scanForKeys(haystack, needle.size(), from, plan.a, plan.b, measure, linear);
 }
 
 std::size_t CaseRules::findBytesLinear(std::string_view haystack, std::string_view needle,
@@ -296,41 +327,12 @@ char32_t CaseRules::symbolAt(std::string_view text, std::size_t at, std::size_t&
 }
 
 std::size_t CaseRules::findUtf8(std::string_view haystack, std::string_view needle,
-                                std::size_t from, Anchor anchor) const {
-    // Bytes that are no character open (`lead`) and close (`trail`) many a needle: they are
-    // compared as bytes, so they alone can meet part of a character in the haystack.
-    std::size_t lead = 0, trail = 0;
-    bool opened = false, characters = false;
-    for (std::size_t at = 0; at < needle.size();) {
-        char32_t cp = 0;
-        const std::size_t length = decodeUtf8(needle, at, cp);
-        if (length == 0) {
-            lead += opened ? 0 : 1;
-            ++trail;
-            ++at;
-            continue;
-        }
-        opened = true;
-        characters = characters || length > 1;
-        trail = 0;
-        at += length;
-    }
-    // Without a character past ASCII, every byte is compared as a byte.
-    if (!characters) return findBytes(haystack, needle, from, anchor);
+                                std::size_t from, const Plan& plan) const {
     const auto linear = [&](std::size_t at) {
-        return findUtf8Linear(haystack, needle, at, lead, trail);
+        return findUtf8Linear(haystack, needle, at, plan.lead, plan.trail);
     };
-    const auto keysAt = [&](std::size_t at, KeyAt& key) {
-        const std::size_t count = utf8Keys(needle, at, key.keys);
-        key.offset = at;
-        if (count == 1) key.keys[1] = key.keys[0];
-        return count <= key.keys.size();
-    };
-    KeyAt a, b;
-    if (!keysAt(anchor.first, a)) return linear(from);
-    if (!keysAt(anchor.second, b)) b = a;
     const auto measure = [&](std::size_t at) { return utf8MatchLength(haystack, at, needle); };
-    return scanForKeys(haystack, needle.size(), from, a, b, measure, linear);
+    return scanForKeys(haystack, needle.size(), from, plan.a, plan.b, measure, linear);
 }
 
 std::size_t CaseRules::findUtf8Linear(std::string_view haystack, std::string_view needle,

@@ -28,21 +28,35 @@ public:
         std::size_t second = 0;
     };
 
+    static Anchor anchorOf(std::string_view needle);
+
+    // The bytes a match holds at a needle's `offset`: one, or two.
+    struct KeyAt {
+        std::size_t offset = 0;
+        std::array<unsigned char, 2> keys{};
+    };
+    // How these rules search a needle: worked out once for a needle searched again and again.
+    struct Plan {
+        enum class Way { bytes, utf8, linearBytes, linearUtf8 } way = Way::bytes;
+        KeyAt a, b;  // the anchors' keys
+        // UTF-8: how many bytes that are no character open and close the needle.
+        std::size_t lead = 0, trail = 0;
+    };
+    Plan plan(std::string_view needle, Anchor anchor) const;
+
     // 0-based index of the first match of a non-empty `needle` that starts at or after `from`.
     std::size_t find(std::string_view haystack, std::string_view needle, std::size_t from) const {
-        return find(haystack, needle, from, anchorOf(needle));
+        return find(haystack, needle, from, plan(needle, anchorOf(needle)));
     }
-    // The same, with the needle's anchor from anchorOf(), for needles searched again and again.
+    // The same by the needle's plan.
     std::size_t find(std::string_view haystack, std::string_view needle, std::size_t from,
-                     Anchor anchor) const;
-
-    static Anchor anchorOf(std::string_view needle);
+                     const Plan& plan) const;
 
 private:
     std::size_t findBytes(std::string_view haystack, std::string_view needle, std::size_t from,
-                          Anchor anchor) const;
+                          const Plan& plan) const;
     std::size_t findUtf8(std::string_view haystack, std::string_view needle, std::size_t from,
-                         Anchor anchor) const;
+                         const Plan& plan) const;
     std::size_t findBytesLinear(std::string_view haystack, std::string_view needle,
                                 std::size_t from) const;
     // `lead` and `trail`: how many bytes that are no character open and close the needle.

@@ -140,7 +140,7 @@ bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
     if (line.converted && texts.active) {
         if (texts.start.text.empty()) return false;
         if constexpr (Wide) {
-            if (rules_->find(line.text, texts.start.text, 0, texts.start.anchor) !=
+            if (rules_->find(line.text, texts.start.text, 0, texts.start.plan(*rules_)) !=
                 CaseRules::npos) {
                 return false;
             }
@@ -149,7 +149,8 @@ bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
             const std::string_view unread = blocks_.unread();
             if (hit_ == nullptr || hit_ < raw.data() || hitGeneration_ != forms_.generation()) {
                 const std::string_view rest(raw.data(), unread.size() + raw.size());
-                const std::size_t at = rules_->find(rest, texts.start.text, 0, texts.start.anchor);
+                const std::size_t at =
+                    rules_->find(rest, texts.start.text, 0, texts.start.plan(*rules_));
                 hit_ = at == CaseRules::npos ? rest.data() + rest.size() : rest.data() + at;
                 hitGeneration_ = forms_.generation();
             }

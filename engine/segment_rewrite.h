@@ -17,7 +17,20 @@ struct Needle {
     void set(std::string_view value) {
         text = value;
         anchor = CaseRules::anchorOf(text);
+        planned_ = nullptr;
     }
+    // How `rules` search it, worked out on first use.
+    const CaseRules::Plan& plan(const CaseRules& rules) const {
+        if (planned_ != &rules) {
+            plan_ = rules.plan(text, anchor);
+            planned_ = &rules;
+        }
+        return plan_;
+    }
+
+private:
+    mutable const CaseRules* planned_ = nullptr;
+    mutable CaseRules::Plan plan_;
 };
 
 // The four texts in the form of the lines they are matched against.
@@ -57,7 +70,7 @@ public:
 
 private:
     std::size_t find(std::string_view haystack, const Needle& needle, std::size_t from) const {
-        return rules_->find(haystack, needle.text, from, needle.anchor);
+        return rules_->find(haystack, needle.text, from, needle.plan(*rules_));
     }
 
     const CaseRules* rules_;
