@@ -99,19 +99,23 @@ TEST(CliBatchTest, WalksFoldersInOrderLeavingOutWhatItShould) {
         const Outcome outcome = runCli(with(kTexts, arguments), folder.path);
         EXPECT_EQ(std::tuple(outcome.status, outcome.err), std::tuple(0, report));
     }
-    // A folder that cannot be read fails in its place (as a user it is closed to).
+    // A folder that cannot be read fails in its place, and one that cannot be written fails
+    // its outputs, in a dry run too (as a user they are closed to).
     if (geteuid() != 0) return;
     TempFolder folder;
     folder.write({{"site/a.htm", kLine}, {"site/sub/c.htm", kLine}, {"site/z.htm", kLine}});
     fs::permissions(folder / "site/sub", fs::perms::owner_all, fs::perm_options::replace);
-    const Outcome outcome = runCliAsUser(with(kTexts, {"-rn", "site"}), folder.path);
-    EXPECT_EQ(std::tuple(outcome.status, outcome.err),
-              std::tuple(1,
-                         "site/a_new.htm: failed: Permission denied\n"
-                         "site/sub: failed: Permission denied\n"
-                         "site/z_new.htm: failed: Permission denied\n"
-                         "3 files: 0 would be written, 0 would change, 3 failed; 0 lines, 0 "
-                         "segments, 0 replacements\n"));
+    for (const auto& [option, total] :
+         {std::pair{"-rn", "0 would be written, 0 would change"}, {"-r", "0 done, 0 changed"}}) {
+        const Outcome outcome = runCliAsUser(with(kTexts, {option, "site"}), folder.path);
+        EXPECT_EQ(std::tuple(outcome.status, outcome.err),
+                  std::tuple(1,
+                             "site/a_new.htm: failed: Permission denied\nsite/sub: failed: "
+                             "Permission denied\nsite/z_new.htm: failed: Permission denied\n"
+                             "3 files: " +
+                                 std::string(total) +
+                                 ", 3 failed; 0 lines, 0 segments, 0 replacements\n"));
+    }
 }
 
 TEST(CliBatchTest, GlobsMatchNamesAndPaths) {

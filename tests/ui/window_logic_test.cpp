@@ -2,8 +2,6 @@
 // files with clicks that arrive while a run yields, throttling, texts and the failure report.
 #include <gtest/gtest.h>
 
-#include <clocale>
-
 #include "tests/support/support.h"
 #include "tests/ui/fake_controls.h"
 #include "ui/elide.h"
@@ -204,27 +202,6 @@ TEST_F(Logic, ATextEditedWhileARunYieldsAppliesToTheLinesThatFollow) {
     const std::string edited = R"(<a href="https://www.example.com/" style="text-decoration: )"
                                "struck\">";
     EXPECT_EQ(output("b_new.htm"), repeatLine(edited, 2));
-}
-
-// Under an 8-bit locale the texts typed in the window match that code page's bytes: "é" is E9
-// or C9 in a Latin-1 file, and never the bytes of its UTF-8 form.
-TEST_F(Logic, TypedTextsMatchTheLocalesOwnBytes) {
-#ifdef _WIN32
-    const char* latin1 = ".1252";
-#else
-    const char* latin1 = "de_DE.ISO-8859-1";
-#endif
-    ASSERT_TRUE(std::setlocale(LC_ALL, latin1));
-    choose(window, {"x.htm"});
-    std::ofstream(folder / "x.htm", std::ios::binary) << "<a \xC9t\xE9>\r\n<a \xC3\xA9>\r\n";
-    const std::pair<ui::TextBox, std::string> typed[] = {{ui::TextBox::start, "<a"},
-                                                         {ui::TextBox::stop, ">"},
-                                                         {ui::TextBox::search, "\xc3\xa9"},
-                                                         {ui::TextBox::replace, "e"}};
-    for (const auto& [box, text] : typed) window.logic.textChanged(box, text);
-    window.logic.cmdReplace_Click();
-    std::setlocale(LC_ALL, "C");
-    EXPECT_EQ(output("x_new.htm"), "<a et\xE9>\r\n<a \xC3\xA9>\r\n");
 }
 
 TEST(FailureText, OneFileOrMoreAndAtMostTwentyListed) {
