@@ -155,15 +155,14 @@ struct ShownCase {
 };
 
 // A changed line with a CR LF end, on a terminal and elsewhere.
+// clang-format off
 const ShownCase kShown[] = {
-    {{true, true, false},
-     "a\x01<o\xff>\x1b[2J",
-     "\xc3\xa9",
-     "-a\\x01<o\\xff>\\x1b[2J\n+\xc3\xa9\n"},
+    {{true, true, false}, "a\x01<o\xff>\x1b[2J", "\xc3\xa9", "-a\\x01<o\\xff>\\x1b[2J\n+\xc3\xa9\n"},
     {{true, false, false}, "o", "\xc3\xa9", "-o\n+\\xc3\\xa9\n"},
     {{false, false, false}, "a\x01\xff\x1b", "\xc3\xa9", "-a\x01\xff\x1b\r\n+\xc3\xa9\r\n"},
     {{true, true, true}, "o\x1b", "0", "\x1b[31m-o\\x1b\x1b[m\n\x1b[32m+0\x1b[m\n"},
 };
+// clang-format on
 
 TEST(UnifiedDiffTest, ShowsLinesSafelyOnATerminalAndAsTheirBytesElsewhere) {
     for (const ShownCase& c : kShown) {
@@ -177,37 +176,32 @@ TEST(UnifiedDiffTest, ShowsLinesSafelyOnATerminalAndAsTheirBytesElsewhere) {
     }
 }
 
-struct EscapeCase {
-    std::string text;
-    std::string utf8Terminal, asciiTerminal, json;
-};
-
-const EscapeCase kEscapes[] = {
-    {"plain \t text", "plain \t text", "plain \t text", "plain \\t text"},
-    {"q\"b\\", "q\"b\\", "q\"b\\", "q\\\"b\\\\"},
-    {std::string("\0\r\n\x1f\x7f", 5), "\\x00\\x0d\\x0a\\x1f\\x7f", "\\x00\\x0d\\x0a\\x1f\\x7f",
-     "\\u0000\\r\\n\\u001f\x7f"},
+// A text, then as shown on a UTF-8 terminal, on an ASCII one ("": as on UTF-8) and in JSON.
+// clang-format off
+const std::string kEscapes[][4] = {
+    {"plain \t text", "plain \t text", "", "plain \\t text"}, {"q\"b\\", "q\"b\\", "", "q\\\"b\\\\"},
+    {{"\0\r\n\x1f\x7f", 5}, "\\x00\\x0d\\x0a\\x1f\\x7f", "", "\\u0000\\r\\n\\u001f\x7f"},
     {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80",
      "\\xc3\\xa9\\xe2\\x82\\xac\\xf0\\x9f\\x98\\x80", "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"},
-    {"\xc2\x9b", "\\xc2\\x9b", "\\xc2\\x9b", "\xc2\x9b"},                             // C1 control
-    {"\xc0\xaf", "\\xc0\\xaf", "\\xc0\\xaf", "\\\\xc0\\\\xaf"},                       // overlong
-    {"\xed\xa0\x80", "\\xed\\xa0\\x80", "\\xed\\xa0\\x80", "\\\\xed\\\\xa0\\\\x80"},  // surrogate
-    {"\xe2\x82", "\\xe2\\x82", "\\xe2\\x82", "\\\\xe2\\\\x82"},                       // cut short
-    {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80", "\\xf4\\x90\\x80\\x80",
-     "\\\\xf4\\\\x90\\\\x80\\\\x80"},  // past U+10FFFF
-    {"a\xff\x62", "a\\xffb", "a\\xffb", "a\\\\xffb"},
+    {"\xc2\x9b", "\\xc2\\x9b", "", "\xc2\x9b"},                         // C1 control
+    {"\xc0\xaf", "\\xc0\\xaf", "", "\\\\xc0\\\\xaf"},                   // overlong
+    {"\xed\xa0\x80", "\\xed\\xa0\\x80", "", "\\\\xed\\\\xa0\\\\x80"},   // surrogate
+    {"\xe2\x82", "\\xe2\\x82", "", "\\\\xe2\\\\x82"},                   // cut short
+    {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80", "", "\\\\xf4\\\\x90\\\\x80\\\\x80"},  // past U+10FFFF
+    {"a\xff\x62", "a\\xffb", "", "a\\\\xffb"},
 };
+// clang-format on
 
 TEST(EscapeTest, ShowsOnlyWhatPrintsAsItself) {
-    for (const EscapeCase& c : kEscapes) {
-        SCOPED_TRACE(PrintToString(c.text));
-        std::string utf8, ascii, json;
-        cli::appendForTerminal(utf8, c.text, true);
-        cli::appendForTerminal(ascii, c.text, false);
-        cli::appendJsonString(json, c.text);
-        EXPECT_EQ(utf8, c.utf8Terminal);
-        EXPECT_EQ(ascii, c.asciiTerminal);
-        EXPECT_EQ(json, c.json);
+    for (const auto& [text, utf8Terminal, asciiTerminal, json] : kEscapes) {
+        SCOPED_TRACE(PrintToString(text));
+        std::string utf8, ascii, escaped;
+        cli::appendForTerminal(utf8, text, true);
+        cli::appendForTerminal(ascii, text, false);
+        cli::appendJsonString(escaped, text);
+        EXPECT_EQ(
+            std::tuple(utf8, ascii, escaped),
+            std::tuple(utf8Terminal, asciiTerminal.empty() ? utf8Terminal : asciiTerminal, json));
     }
 }
 
