@@ -32,22 +32,14 @@ TEST(CliBatchTest, ReadsFileListsWithNulsOrLineEnds) {
         std::vector<std::string> arguments;
         std::string input, list, report;  // standard input, the file "l", the report
     } cases[] = {
-        {{"-0", "--files-from", "-"},
-         std::string("sub/z.htm\0one two.htm\0x\ny.htm\0", 31),
-         "",
-         all},
-        {{"sub/z.htm", "--null", "--files-from=l"},
-         "",
-         std::string("one two.htm\0\0x\ny.htm", 21),
-         all},
-        {{"--files-from", "-", "-0", "--files-from", "l"},
-         "",  // an empty list, then a NUL one
-         std::string("sub/z.htm\0one two.htm\0x\ny.htm", 30),
-         all},
-        {{"--files-from", "-"},
-         "\nsub/z.htm\r\none two.htm\r\n\n",
-         "",  // made on Windows
+        // clang-format off
+        {{"-0", "--files-from", "-"}, std::string("sub/z.htm\0one two.htm\0x\ny.htm\0", 31), "", all},
+        {{"sub/z.htm", "--null", "--files-from=l"}, "", std::string("one two.htm\0\0x\ny.htm", 21), all},
+        {{"--files-from", "-", "-0", "--files-from", "l"},  // an empty list, then a NUL one
+         "", std::string("sub/z.htm\0one two.htm\0x\ny.htm", 30), all},
+        {{"--files-from", "-"}, "\nsub/z.htm\r\none two.htm\r\n\n", "",  // made on Windows
          two + "2 files: 2 done, 2 changed, 0 failed; 2 lines, 2 segments, 2 replacements\n"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(PrintToString(c.arguments));

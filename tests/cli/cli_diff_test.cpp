@@ -31,17 +31,11 @@ std::string numberedLines(int count, std::initializer_list<int> changed) {
     return text;
 }
 
-struct DiffCase {
-    const char* name;
-    std::string source;
-    std::vector<std::string> arguments;
-    std::string out;
-};
-
 const std::string kHead = "--- f.txt\n+++ f.txt\n";
 
+// A case's name, the source, the options and the diff on standard output.
 // clang-format off
-const DiffCase kDiffs[] = {
+const std::tuple<const char*, std::string, std::vector<std::string>, std::string> kDiffs[] = {
     {"a changed line with its context", numberedLines(9, {5}), {"--diff"},
      kHead + "@@ -2,7 +2,7 @@\n l2\n l3\n l4\n-l5 <o>\n+l5 <0>\n l6\n l7\n l8\n"},
     {"-U1 and a one-line hunk", numberedLines(6, {1, 5}), {"-U1", "--diff"},
@@ -58,16 +52,15 @@ const DiffCase kDiffs[] = {
 // clang-format on
 
 TEST(CliDiffTest, PrintsTheExpectedHunks) {
-    for (const DiffCase& c : kDiffs) {
+    for (const auto& [name, source, arguments, out] : kDiffs) {
         for (const bool dryRun : {true, false}) {
-            SCOPED_TRACE(std::string(c.name) + (dryRun ? ", dry run" : ", written"));
+            SCOPED_TRACE(std::string(name) + (dryRun ? ", dry run" : ", written"));
             TempFolder folder;
-            folder.write({{"f.txt", c.source}});
+            folder.write({{"f.txt", source}});
             const Outcome outcome =
-                runCli(with(with(kTexts, c.arguments), {dryRun ? "--dry-run" : "-j1", "f.txt"}),
+                runCli(with(with(kTexts, arguments), {dryRun ? "--dry-run" : "-j1", "f.txt"}),
                        folder.path);
-            EXPECT_EQ(outcome.status, 0);
-            EXPECT_EQ(outcome.out, c.out);
+            EXPECT_EQ(std::tuple(outcome.status, outcome.out), std::tuple(0, out));
             EXPECT_EQ(folder.read().size(), dryRun ? 1u : 2u);
         }
     }
@@ -149,14 +142,10 @@ TEST(UnifiedDiffTest, AgreesWithGnuDiffOnRandomChanges) {
     }
 }
 
-struct ShownCase {
-    cli::UnifiedDiff::Style style;
-    std::string before, after, shown;
-};
-
-// A changed line with a CR LF end, on a terminal and elsewhere.
+// A changed line with a CR LF end, on a terminal and elsewhere: the style, the line before and
+// after, and the lines shown.
 // clang-format off
-const ShownCase kShown[] = {
+const std::tuple<cli::UnifiedDiff::Style, std::string, std::string, std::string> kShown[] = {
     {{true, true, false}, "a\x01<o\xff>\x1b[2J", "\xc3\xa9", "-a\\x01<o\\xff>\\x1b[2J\n+\xc3\xa9\n"},
     {{true, false, false}, "o", "\xc3\xa9", "-o\n+\\xc3\\xa9\n"},
     {{false, false, false}, "a\x01\xff\x1b", "\xc3\xa9", "-a\x01\xff\x1b\r\n+\xc3\xa9\r\n"},
@@ -165,14 +154,14 @@ const ShownCase kShown[] = {
 // clang-format on
 
 TEST(UnifiedDiffTest, ShowsLinesSafelyOnATerminalAndAsTheirBytesElsewhere) {
-    for (const ShownCase& c : kShown) {
-        SCOPED_TRACE(PrintToString(c.before));
+    for (const auto& [style, before, after, lines] : kShown) {
+        SCOPED_TRACE(PrintToString(before));
         std::string shown;
-        cli::UnifiedDiff diff(0, c.style, "f", [&](std::string_view h) { shown += h; });
-        diff.line({c.before, c.after, "\r\n", "\r\n"});
+        cli::UnifiedDiff diff(0, style, "f", [&](std::string_view h) { shown += h; });
+        diff.line({before, after, "\r\n", "\r\n"});
         diff.finish();
-        EXPECT_THAT(shown, EndsWith("@@ -1 +1 @@" + std::string(c.style.color ? "\x1b[m" : "") +
-                                    "\n" + c.shown));
+        EXPECT_THAT(shown, EndsWith("@@ -1 +1 @@" + std::string(style.color ? "\x1b[m" : "") +
+                                    "\n" + lines));
     }
 }
 

@@ -1,5 +1,4 @@
-// Runs the real segment-replace-cli in a folder of its own, and looks at folders before and
-// after.
+// Runs the real segment-replace-cli in a folder of its own, and looks at folders before and after.
 #pragma once
 
 #include <sys/types.h>

@@ -387,17 +387,12 @@ bool pending(pid_t pid) {
 // used so that one would be seen). A Ctrl-C between two of many small files stops the run too, and
 // starts no further file.
 TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
-    struct Case {
-        std::vector<int> signals;  // each sent once the one before was taken
-        int status;
-        int files;           // one big one, signalled at work; or small ones, once one is done
-        std::string report;  // "": the program ended at once
-    };
     const std::string stopped =
-        "f0_new.htm: stopped after .*\n1 file: 0 done, 0 changed, 0 failed, 1 stopped, 0 not "
-        "started; "
-        ".*";
-    const Case cases[] = {
+        "f0_new.htm: stopped after .*\n1 file: 0 done, 0 changed, 0 failed, "
+        "1 stopped, 0 not started; .*";
+    // The signals, each sent once the one before was taken; the status; the files: one big one,
+    // signalled at work, or small ones, once one is done; the report ("": ended at once).
+    const std::tuple<std::vector<int>, int, int, std::string> cases[] = {
         {{SIGINT}, 130, 1, stopped},
         {{SIGINT, SIGINT}, 130, 1, ""},
         {{SIGTERM}, 143, 1, stopped},
@@ -414,26 +409,26 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
             found.push_back(entry.path().filename().string());
         return found;
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(PrintToString(c.signals) + " in " + std::to_string(c.files) + " files");
+    for (const auto& [signals, status, count, report] : cases) {
+        SCOPED_TRACE(PrintToString(signals) + " in " + std::to_string(count) + " files");
         bool landed = false;
         for (int attempt = 0; attempt < 3 && !landed; ++attempt) {
             TempFolder folder;
             std::vector<std::string> files;
-            for (int i = 0; i < c.files; ++i) {
+            for (int i = 0; i < count; ++i) {
                 files.push_back("f" + std::to_string(i) + ".htm");
-                folder.write({{files.back(), c.files == 1 ? big : kShort}});
+                folder.write({{files.back(), count == 1 ? big : kShort}});
             }
             RunningCli running(with(with(kTexts, {"-j1"}), files), folder.path,
                                {"SEGMENT_REPLACE_NAMED_OUTPUTS=1"});
-            const std::string sign = c.files == 1 ? ".sr" : "f0_new.htm";
+            const std::string sign = count == 1 ? ".sr" : "f0_new.htm";
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
             while (
                 std::ranges::none_of(names(folder), [&](auto& n) { return n.starts_with(sign); }) &&
                 std::chrono::steady_clock::now() < deadline) {
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
             }
-            for (const int signal : c.signals) {
+            for (const int signal : signals) {
                 kill(running.pid(), signal);
                 // Two signals of one kind, both pending, would be taken as one.
                 while (pending(running.pid())) {
@@ -442,10 +437,10 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
             const Outcome outcome = running.wait();
             EXPECT_THAT(names(folder), Each(Not(StartsWith(".sr"))));
             // Too late: the run was done, or it had stopped before the second signal.
-            if (outcome.status == 0 || outcome.err.empty() != c.report.empty()) continue;
+            if (outcome.status == 0 || outcome.err.empty() != report.empty()) continue;
             landed = true;
-            EXPECT_EQ(outcome.status, c.status);
-            EXPECT_THAT(outcome.err, MatchesRegex(c.report));
+            EXPECT_EQ(outcome.status, status);
+            EXPECT_THAT(outcome.err, MatchesRegex(report));
         }
         EXPECT_TRUE(landed);
     }

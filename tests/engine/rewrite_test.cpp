@@ -7,12 +7,9 @@
 
 namespace {
 
-struct RewriteCase {
-    std::string line, start, stop, search, replacement, expected;
-};
-
+// A line, the start and stop markers, the search and replacement texts, and the line rewritten.
 // clang-format off
-const RewriteCase kRewrites[] = {
+const std::string kRewrites[][6] = {
     {"x <a b", "<a", ">", "b", "i", "x <a b"},                      // no stop after the start
     {"p <a b> q <A B> r", "<a", ">", "b", "i", "p <a i> q <A i> r"},
     {"<uu>", "<", ">", "u", "U", "<Uu>"},                           // the first hit only
@@ -32,10 +29,8 @@ const RewriteCase kRewrites[] = {
 // clang-format on
 
 TEST(RewriteTest, RewritesEverySegmentAndFindsOneBasedPositions) {
-    for (const RewriteCase& c : kRewrites) {
-        EXPECT_EQ(engine::rewrite(c.line, c.start, c.stop, c.search, c.replacement), c.expected)
-            << c.line;
-    }
+    for (const auto& [line, start, stop, search, replacement, expected] : kRewrites)
+        EXPECT_EQ(engine::rewrite(line, start, stop, search, replacement), expected) << line;
     EXPECT_EQ(engine::find("abcabc", "BC", 1), 2);
     EXPECT_EQ(engine::find("abcabc", "bc", 3), 5);
     EXPECT_EQ(engine::find("abcabc", "bc", 6), 0);
