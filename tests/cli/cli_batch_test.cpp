@@ -46,7 +46,7 @@ TEST(CliBatchTest, ReadsFileListsWithNulsOrLineEnds) {
         TempFolder folder;
         folder.write(sources);
         folder.write({{"l", c.list}});
-        const Outcome outcome = runCli(with(kTexts, c.arguments), folder.path, c.input);
+        const Outcome outcome = runCli(with(kTexts, c.arguments), folder.path, {c.input});
         EXPECT_EQ(std::tuple(outcome.status, outcome.err), std::tuple(0, c.report));
     }
 }
@@ -99,7 +99,8 @@ TEST(CliBatchTest, WalksFoldersInOrderLeavingOutWhatItShould) {
     fs::permissions(folder / "site/sub", fs::perms::owner_all, fs::perm_options::replace);
     for (const auto& [option, total] :
          {std::pair{"-rn", "0 would be written, 0 would change"}, {"-r", "0 done, 0 changed"}}) {
-        const Outcome outcome = runCliAsUser(with(kTexts, {option, "site"}), folder.path);
+        const Outcome outcome =
+            runCli(with(kTexts, {option, "site"}), folder.path, {.asUser = true});
         EXPECT_EQ(std::tuple(outcome.status, outcome.err),
                   std::tuple(1,
                              "site/a_new.htm: failed: Permission denied\nsite/sub: failed: "
@@ -138,8 +139,8 @@ TEST(CliBatchTest, ThreadsTheSystemRefusesLeaveTheRunWithThoseItHas) {
             names.push_back("f" + std::to_string(i) + ".htm");
             folder.write({{names.back(), kLine}});
         }
-        const Outcome outcome =
-            runCliAsUser(with(with(kTexts, {"-j8"}), names), folder.path, threads);
+        const Outcome outcome = runCli(with(with(kTexts, {"-j8"}), names), folder.path,
+                                       {.asUser = true, .threads = threads});
         EXPECT_EQ(outcome.status, 0);
         EXPECT_THAT(outcome.err,
                     EndsWith("40 files: 40 done, 40 changed, 0 failed; 40 lines, 40 segments, "
@@ -178,7 +179,7 @@ TEST(CliBatchTest, FourJobsWriteAndReportExactlyWhatOneJobDoes) {
         folder.write(sources);
         outcomes[jobs == 4] =
             runCli(with(kTexts, {"--diff", "--jobs", std::to_string(jobs), "--files-from", "-"}),
-                   folder.path, list);
+                   folder.path, {list});
         EXPECT_EQ(outcomes[jobs == 4].status, 1);  // the missing files
         results[jobs == 4] = folder.read();
     }

@@ -80,7 +80,7 @@ TEST(CliDiffTest, PatchAndGitApplyMakeTheOutputsOfTheSources) {
     std::vector<std::string> arguments = with(kTexts, {"-q", "--diff"});
     for (const auto& [name, text] : sources) arguments.push_back(name);
     const fs::path diff = folder.path.parent_path() / (folder.path.filename().string() + ".diff");
-    EXPECT_EQ(runCli(arguments, folder.path, "", "C", diff).status, 0);
+    EXPECT_EQ(runCli(arguments, folder.path, {.locale = "C", .out = diff}).status, 0);
     for (const std::string command : {"patch -s -p0 < ", "git apply -p0 "}) {
         SCOPED_TRACE(command);
         TempFolder copy;

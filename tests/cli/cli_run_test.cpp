@@ -172,7 +172,7 @@ TEST(CliRunTest, LeavesTheExpectedFilesReportAndStatus) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
         folder.write(c.before);
-        const Outcome outcome = runCli(c.arguments, folder.path, c.input, c.locale);
+        const Outcome outcome = runCli(c.arguments, folder.path, {c.input, c.locale});
         EXPECT_EQ(outcome.status, c.status);
         EXPECT_EQ(outcome.err, c.err);
         EXPECT_TRUE(outcome.out == c.out) << outcome.out.substr(0, 1000);
@@ -237,7 +237,7 @@ TEST(CliRunTest, HelpNamesEveryOptionAndVersionItsNumber) {
         SCOPED_TRACE(PrintToString(arguments));
         const fs::path full = "/dev/full";
         const Outcome outcome =
-            runCli(arguments, folder.path, "", "C.UTF-8", toErr ? "" : full, toErr ? full : "");
+            runCli(arguments, folder.path, {.out = toErr ? "" : full, .err = toErr ? full : ""});
         EXPECT_EQ(outcome.status, 1);
         EXPECT_THAT(outcome.err, EndsWith(toErr ? ""
                                                 : "segment-replace-cli: cannot write to "
@@ -260,8 +260,9 @@ TEST(CliRunTest, AReaderThatGoesAwayStopsTheRunQuietly) {
         ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
         const fs::path reader = "/dev/fd/" + std::to_string(ends[1]);
         RunningCli running(with(with(kTexts, {option, "-j1"}), files), folder.path,
-                           {"SEGMENT_REPLACE_NAMED_OUTPUTS=1"}, toErr ? "" : reader,
-                           toErr ? reader : "");
+                           {.out = toErr ? "" : reader,
+                            .err = toErr ? reader : "",
+                            .environment = {"SEGMENT_REPLACE_NAMED_OUTPUTS=1"}});
         ::close(ends[1]);
         for (int lines = 0; lines < 2;) {
             char byte = 0;
@@ -420,7 +421,7 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
                 folder.write({{files.back(), count == 1 ? big : kShort}});
             }
             RunningCli running(with(with(kTexts, {"-j1"}), files), folder.path,
-                               {"SEGMENT_REPLACE_NAMED_OUTPUTS=1"});
+                               {.environment = {"SEGMENT_REPLACE_NAMED_OUTPUTS=1"}});
             const std::string sign = count == 1 ? ".sr" : "f0_new.htm";
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
             while (
