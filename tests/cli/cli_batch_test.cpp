@@ -134,13 +134,9 @@ TEST(CliBatchTest, ThreadsTheSystemRefusesLeaveTheRunWithThoseItHas) {
     for (const int threads : {1, 3}) {
         TempFolder folder;
         fs::permissions(folder.path, fs::perms::all);
-        std::vector<std::string> names;
-        for (int i = 0; i < 40; ++i) {
-            names.push_back("f" + std::to_string(i) + ".htm");
-            folder.write({{names.back(), kLine}});
-        }
-        const Outcome outcome = runCli(with(with(kTexts, {"-j8"}), names), folder.path,
-                                       {.asUser = true, .threads = threads});
+        const Outcome outcome =
+            runCli(with(with(kTexts, {"-j8"}), numberedFiles(folder.path, 40, kLine)), folder.path,
+                   {.asUser = true, .threads = threads});
         EXPECT_EQ(outcome.status, 0);
         EXPECT_THAT(outcome.err,
                     EndsWith("40 files: 40 done, 40 changed, 0 failed; 40 lines, 40 segments, "

@@ -48,6 +48,15 @@ inline Outcome runCli(const std::vector<std::string>& arguments, const fs::path&
     return RunningCli(arguments, folder, std::move(how)).wait();
 }
 
+// The names f0.htm, f1.htm ... of `count` files written in `folder`, each holding `text`.
+inline std::vector<std::string> numberedFiles(const fs::path& folder, int count,
+                                              const std::string& text) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i)
+        writeFile(folder / names.emplace_back("f" + std::to_string(i) + ".htm"), text);
+    return names;
+}
+
 inline std::vector<std::string> with(std::vector<std::string> a,
                                      const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());

@@ -26,7 +26,6 @@ const std::string kLink =
 const std::string kStruck =
     "<a href=\"https://www.example.com/p\" style=\"text-decoration: underline line-through\">A</a>";
 const std::string kPage = "x\r\n" + kLink + "\r\ny\r\n";
-const std::string kStruckPage = "x\r\n" + kStruck + "\r\ny\r\n";
 const std::string kShort = "<b x> <B X>\r\n";  // rewritten by the texts of kTexts
 const std::string kPng("\x89PNG\r\n\x1a\n\0\0", 10);
 const std::string kUtf32("\xFF\xFE\0\0a\0\0\0\n\0\0\0b\0\0\0", 16);  // "a", "b"
@@ -63,7 +62,7 @@ const std::string kLongAscii = [] {
 
 // clang-format off
 const RunCase kRuns[] = {
-    {"defaults", {{"a.htm", kPage}}, {"a.htm"}, 0, {{"a_new.htm", kStruckPage}},
+    {"defaults", {{"a.htm", kPage}}, {"a.htm"}, 0, {{"a_new.htm", "x\r\n" + kStruck + "\r\ny\r\n"}},
      one("a_new.htm", "3 lines, 1 segment, 1 replacement")},
     {"every text given", {{"a.htm", kShort}}, with(kTexts, {"a.htm"}), 0, {{"a_new.htm", kYy}},
      one("a_new.htm", kTwice)},
@@ -249,13 +248,11 @@ TEST(CliRunTest, HelpNamesEveryOptionAndVersionItsNumber) {
 // stops the run as Stop does, quietly: no temporary file left, completed outputs kept, the
 // program ends with 141 and no message.
 TEST(CliRunTest, AReaderThatGoesAwayStopsTheRunQuietly) {
-    std::vector<std::string> files;
-    for (int i = 0; i < 3000; ++i) files.push_back("f" + std::to_string(i) + ".htm");
     for (const auto& [option, toErr] :
          {std::pair{"--diff", false}, {"--json", false}, {"-j1", true}}) {
         SCOPED_TRACE(option);
         TempFolder folder;
-        for (const std::string& name : files) writeFile(folder / name, kShort);
+        const auto files = numberedFiles(folder.path, 3000, kShort);
         int ends[2];
         ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
         const fs::path reader = "/dev/fd/" + std::to_string(ends[1]);
@@ -415,11 +412,7 @@ TEST(CliRunTest, SignalsStopTheRunAndLeaveNoTemporaryFile) {
         bool landed = false;
         for (int attempt = 0; attempt < 3 && !landed; ++attempt) {
             TempFolder folder;
-            std::vector<std::string> files;
-            for (int i = 0; i < count; ++i) {
-                files.push_back("f" + std::to_string(i) + ".htm");
-                folder.write({{files.back(), count == 1 ? big : kShort}});
-            }
+            const auto files = numberedFiles(folder.path, count, count == 1 ? big : kShort);
             RunningCli running(with(with(kTexts, {"-j1"}), files), folder.path,
                                {.environment = {"SEGMENT_REPLACE_NAMED_OUTPUTS=1"}});
             const std::string sign = count == 1 ? ".sr" : "f0_new.htm";
