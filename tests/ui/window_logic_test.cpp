@@ -225,17 +225,14 @@ TEST(ElideMiddle, KeepsWhatFitsAndCutsTheMiddleAtCharacterBoundaries) {
             return characters <= n;
         };
     };
+    // clang-format off
     const std::tuple<std::string, std::size_t, std::string> cases[] = {
-        {"C:\\site", 7, "C:\\site"},
-        {"C:\\web\\site\\pages", 9,
-         "C:\\w\xe2\x80\xa6"
-         "ages"},
-        {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", 4,
-         "\xc3\xa9\xe2\x80\xa6\xc3\xa9\xc3\xa9"},
+        {"C:\\site", 7, "C:\\site"}, {"C:\\web\\site\\pages", 9, "C:\\w\xe2\x80\xa6" "ages"},
+        {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", 4, "\xc3\xa9\xe2\x80\xa6\xc3\xa9\xc3\xa9"},
         {"abcdef", 0, "\xe2\x80\xa6"}};
-    for (const auto& [text, width, shown] : cases) {
+    // clang-format on
+    for (const auto& [text, width, shown] : cases)
         EXPECT_EQ(ui::elideMiddle(text, atMost(width)), shown) << text;
-    }
 }
 
 TEST(PathText, NonAsciiNamesSurviveTheRoundTrip) {

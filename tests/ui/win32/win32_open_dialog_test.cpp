@@ -31,9 +31,8 @@ struct DialogDriver {
     explicit DialogDriver(std::wstring typed)
         : thread([this, typed] {
               HWND dialog = nullptr;
-              for (int i = 0; i < 400 && dialog == nullptr; ++i, Sleep(50)) {
+              for (int i = 0; i < 400 && dialog == nullptr; ++i, Sleep(50))
                   dialog = FindWindowW(L"#32770", L"Open files...");
-              }
               if (dialog == nullptr) return;
               found = true;
               const HWND filter = GetDlgItem(dialog, cmb1);

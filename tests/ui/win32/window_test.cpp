@@ -141,10 +141,9 @@ TEST_F(Win32Window, OpensAsTheFormSaysWithTheFocusInTabOrderAndNoDefaultButton) 
         for (std::size_t i = 0; i < order.size(); ++i) {
             seen.push_back(nameOf(GetFocus()));
             pressTab(back);
-            for (ControlId button : {cmdAdd, cmdReplace, cmdStop}) {
+            for (ControlId button : {cmdAdd, cmdReplace, cmdStop})
                 EXPECT_EQ(GetWindowLongPtrW(at(button), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON)
                     << button << " made the default button by Tab";
-            }
         }
         EXPECT_EQ(seen, back ? std::vector(order.rbegin(), order.rend()) : order);
     }
