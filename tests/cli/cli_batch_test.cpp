@@ -32,29 +32,21 @@ TEST(CliBatchTest, ReadsFileListsWithNulsOrLineEnds) {
         std::vector<std::string> arguments;
         std::string input, list, report;  // standard input, the file "l", the report
     } cases[] = {
-        {{"-0", "--files-from", "-"},
-         std::string("sub/z.htm\0one two.htm\0x\ny.htm\0", 31),
-         "",
-         all},
-        {{"sub/z.htm", "--null", "--files-from=l"},
-         "",
-         std::string("one two.htm\0\0x\ny.htm", 21),
-         all},
-        {{"--files-from", "-", "-0", "--files-from", "l"},
-         "",  // an empty list, then a NUL one
-         std::string("sub/z.htm\0one two.htm\0x\ny.htm", 30),
-         all},
-        {{"--files-from", "-"},
-         "\nsub/z.htm\r\none two.htm\r\n\n",
-         "",  // made on Windows
+        // clang-format off
+        {{"-0", "--files-from", "-"}, std::string("sub/z.htm\0one two.htm\0x\ny.htm\0", 31), "", all},
+        {{"sub/z.htm", "--null", "--files-from=l"}, "", std::string("one two.htm\0\0x\ny.htm", 21), all},
+        {{"--files-from", "-", "-0", "--files-from", "l"},  // an empty list, then a NUL one
+         "", std::string("sub/z.htm\0one two.htm\0x\ny.htm", 30), all},
+        {{"--files-from", "-"}, "\nsub/z.htm\r\none two.htm\r\n\n", "",  // made on Windows
          two + "2 files: 2 done, 2 changed, 0 failed; 2 lines, 2 segments, 2 replacements\n"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(PrintToString(c.arguments));
         TempFolder folder;
         folder.write(sources);
         folder.write({{"l", c.list}});
-        const Outcome outcome = runCli(with(kTexts, c.arguments), folder.path, c.input);
+        const Outcome outcome = runCli(with(kTexts, c.arguments), folder.path, {c.input});
         EXPECT_EQ(std::tuple(outcome.status, outcome.err), std::tuple(0, c.report));
     }
 }
@@ -99,19 +91,24 @@ TEST(CliBatchTest, WalksFoldersInOrderLeavingOutWhatItShould) {
         const Outcome outcome = runCli(with(kTexts, arguments), folder.path);
         EXPECT_EQ(std::tuple(outcome.status, outcome.err), std::tuple(0, report));
     }
-    // A folder that cannot be read fails in its place (as a user it is closed to).
+    // A folder that cannot be read fails in its place, and one that cannot be written fails
+    // its outputs, in a dry run too (as a user they are closed to).
     if (geteuid() != 0) return;
     TempFolder folder;
     folder.write({{"site/a.htm", kLine}, {"site/sub/c.htm", kLine}, {"site/z.htm", kLine}});
     fs::permissions(folder / "site/sub", fs::perms::owner_all, fs::perm_options::replace);
-    const Outcome outcome = runCliAsUser(with(kTexts, {"-rn", "site"}), folder.path);
-    EXPECT_EQ(std::tuple(outcome.status, outcome.err),
-              std::tuple(1,
-                         "site/a_new.htm: failed: Permission denied\n"
-                         "site/sub: failed: Permission denied\n"
-                         "site/z_new.htm: failed: Permission denied\n"
-                         "3 files: 0 would be written, 0 would change, 3 failed; 0 lines, 0 "
-                         "segments, 0 replacements\n"));
+    for (const auto& [option, total] :
+         {std::pair{"-rn", "0 would be written, 0 would change"}, {"-r", "0 done, 0 changed"}}) {
+        const Outcome outcome =
+            runCli(with(kTexts, {option, "site"}), folder.path, {.asUser = true});
+        EXPECT_EQ(std::tuple(outcome.status, outcome.err),
+                  std::tuple(1,
+                             "site/a_new.htm: failed: Permission denied\nsite/sub: failed: "
+                             "Permission denied\nsite/z_new.htm: failed: Permission denied\n"
+                             "3 files: " +
+                                 std::string(total) +
+                                 ", 3 failed; 0 lines, 0 segments, 0 replacements\n"));
+    }
 }
 
 TEST(CliBatchTest, GlobsMatchNamesAndPaths) {
@@ -137,13 +134,9 @@ TEST(CliBatchTest, ThreadsTheSystemRefusesLeaveTheRunWithThoseItHas) {
     for (const int threads : {1, 3}) {
         TempFolder folder;
         fs::permissions(folder.path, fs::perms::all);
-        std::vector<std::string> names;
-        for (int i = 0; i < 40; ++i) {
-            names.push_back("f" + std::to_string(i) + ".htm");
-            folder.write({{names.back(), kLine}});
-        }
         const Outcome outcome =
-            runCliAsUser(with(with(kTexts, {"-j8"}), names), folder.path, threads);
+            runCli(with(with(kTexts, {"-j8"}), numberedFiles(folder.path, 40, kLine)), folder.path,
+                   {.asUser = true, .threads = threads});
         EXPECT_EQ(outcome.status, 0);
         EXPECT_THAT(outcome.err,
                     EndsWith("40 files: 40 done, 40 changed, 0 failed; 40 lines, 40 segments, "
@@ -182,7 +175,7 @@ TEST(CliBatchTest, FourJobsWriteAndReportExactlyWhatOneJobDoes) {
         folder.write(sources);
         outcomes[jobs == 4] =
             runCli(with(kTexts, {"--diff", "--jobs", std::to_string(jobs), "--files-from", "-"}),
-                   folder.path, list);
+                   folder.path, {list});
         EXPECT_EQ(outcomes[jobs == 4].status, 1);  // the missing files
         results[jobs == 4] = folder.read();
     }

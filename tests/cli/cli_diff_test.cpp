@@ -31,17 +31,11 @@ std::string numberedLines(int count, std::initializer_list<int> changed) {
     return text;
 }
 
-struct DiffCase {
-    const char* name;
-    std::string source;
-    std::vector<std::string> arguments;
-    std::string out;
-};
-
 const std::string kHead = "--- f.txt\n+++ f.txt\n";
 
+// A case's name, the source, the options and the diff on standard output.
 // clang-format off
-const DiffCase kDiffs[] = {
+const std::tuple<const char*, std::string, std::vector<std::string>, std::string> kDiffs[] = {
     {"a changed line with its context", numberedLines(9, {5}), {"--diff"},
      kHead + "@@ -2,7 +2,7 @@\n l2\n l3\n l4\n-l5 <o>\n+l5 <0>\n l6\n l7\n l8\n"},
     {"-U1 and a one-line hunk", numberedLines(6, {1, 5}), {"-U1", "--diff"},
@@ -58,16 +52,15 @@ const DiffCase kDiffs[] = {
 // clang-format on
 
 TEST(CliDiffTest, PrintsTheExpectedHunks) {
-    for (const DiffCase& c : kDiffs) {
+    for (const auto& [name, source, arguments, out] : kDiffs) {
         for (const bool dryRun : {true, false}) {
-            SCOPED_TRACE(std::string(c.name) + (dryRun ? ", dry run" : ", written"));
+            SCOPED_TRACE(std::string(name) + (dryRun ? ", dry run" : ", written"));
             TempFolder folder;
-            folder.write({{"f.txt", c.source}});
+            folder.write({{"f.txt", source}});
             const Outcome outcome =
-                runCli(with(with(kTexts, c.arguments), {dryRun ? "--dry-run" : "-j1", "f.txt"}),
+                runCli(with(with(kTexts, arguments), {dryRun ? "--dry-run" : "-j1", "f.txt"}),
                        folder.path);
-            EXPECT_EQ(outcome.status, 0);
-            EXPECT_EQ(outcome.out, c.out);
+            EXPECT_EQ(std::tuple(outcome.status, outcome.out), std::tuple(0, out));
             EXPECT_EQ(folder.read().size(), dryRun ? 1u : 2u);
         }
     }
@@ -87,7 +80,7 @@ TEST(CliDiffTest, PatchAndGitApplyMakeTheOutputsOfTheSources) {
     std::vector<std::string> arguments = with(kTexts, {"-q", "--diff"});
     for (const auto& [name, text] : sources) arguments.push_back(name);
     const fs::path diff = folder.path.parent_path() / (folder.path.filename().string() + ".diff");
-    EXPECT_EQ(runCli(arguments, folder.path, "", "C", diff).status, 0);
+    EXPECT_EQ(runCli(arguments, folder.path, {.locale = "C", .out = diff}).status, 0);
     for (const std::string command : {"patch -s -p0 < ", "git apply -p0 "}) {
         SCOPED_TRACE(command);
         TempFolder copy;
@@ -149,65 +142,55 @@ TEST(UnifiedDiffTest, AgreesWithGnuDiffOnRandomChanges) {
     }
 }
 
-struct ShownCase {
-    cli::UnifiedDiff::Style style;
-    std::string before, after, shown;
-};
-
-// A changed line with a CR LF end, on a terminal and elsewhere.
-const ShownCase kShown[] = {
-    {{true, true, false},
-     "a\x01<o\xff>\x1b[2J",
-     "\xc3\xa9",
-     "-a\\x01<o\\xff>\\x1b[2J\n+\xc3\xa9\n"},
+// A changed line with a CR LF end, on a terminal and elsewhere: the style, the line before and
+// after, and the lines shown.
+// clang-format off
+const std::tuple<cli::UnifiedDiff::Style, std::string, std::string, std::string> kShown[] = {
+    {{true, true, false}, "a\x01<o\xff>\x1b[2J", "\xc3\xa9", "-a\\x01<o\\xff>\\x1b[2J\n+\xc3\xa9\n"},
     {{true, false, false}, "o", "\xc3\xa9", "-o\n+\\xc3\\xa9\n"},
     {{false, false, false}, "a\x01\xff\x1b", "\xc3\xa9", "-a\x01\xff\x1b\r\n+\xc3\xa9\r\n"},
     {{true, true, true}, "o\x1b", "0", "\x1b[31m-o\\x1b\x1b[m\n\x1b[32m+0\x1b[m\n"},
 };
+// clang-format on
 
 TEST(UnifiedDiffTest, ShowsLinesSafelyOnATerminalAndAsTheirBytesElsewhere) {
-    for (const ShownCase& c : kShown) {
-        SCOPED_TRACE(PrintToString(c.before));
+    for (const auto& [style, before, after, lines] : kShown) {
+        SCOPED_TRACE(PrintToString(before));
         std::string shown;
-        cli::UnifiedDiff diff(0, c.style, "f", [&](std::string_view h) { shown += h; });
-        diff.line({c.before, c.after, "\r\n", "\r\n"});
+        cli::UnifiedDiff diff(0, style, "f", [&](std::string_view h) { shown += h; });
+        diff.line({before, after, "\r\n", "\r\n"});
         diff.finish();
-        EXPECT_THAT(shown, EndsWith("@@ -1 +1 @@" + std::string(c.style.color ? "\x1b[m" : "") +
-                                    "\n" + c.shown));
+        EXPECT_THAT(shown, EndsWith("@@ -1 +1 @@" + std::string(style.color ? "\x1b[m" : "") +
+                                    "\n" + lines));
     }
 }
 
-struct EscapeCase {
-    std::string text;
-    std::string utf8Terminal, asciiTerminal, json;
-};
-
-const EscapeCase kEscapes[] = {
-    {"plain \t text", "plain \t text", "plain \t text", "plain \\t text"},
-    {"q\"b\\", "q\"b\\", "q\"b\\", "q\\\"b\\\\"},
-    {std::string("\0\r\n\x1f\x7f", 5), "\\x00\\x0d\\x0a\\x1f\\x7f", "\\x00\\x0d\\x0a\\x1f\\x7f",
-     "\\u0000\\r\\n\\u001f\x7f"},
+// A text, then as shown on a UTF-8 terminal, on an ASCII one ("": as on UTF-8) and in JSON.
+// clang-format off
+const std::string kEscapes[][4] = {
+    {"plain \t text", "plain \t text", "", "plain \\t text"}, {"q\"b\\", "q\"b\\", "", "q\\\"b\\\\"},
+    {{"\0\r\n\x1f\x7f", 5}, "\\x00\\x0d\\x0a\\x1f\\x7f", "", "\\u0000\\r\\n\\u001f\x7f"},
     {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80",
      "\\xc3\\xa9\\xe2\\x82\\xac\\xf0\\x9f\\x98\\x80", "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"},
-    {"\xc2\x9b", "\\xc2\\x9b", "\\xc2\\x9b", "\xc2\x9b"},                             // C1 control
-    {"\xc0\xaf", "\\xc0\\xaf", "\\xc0\\xaf", "\\\\xc0\\\\xaf"},                       // overlong
-    {"\xed\xa0\x80", "\\xed\\xa0\\x80", "\\xed\\xa0\\x80", "\\\\xed\\\\xa0\\\\x80"},  // surrogate
-    {"\xe2\x82", "\\xe2\\x82", "\\xe2\\x82", "\\\\xe2\\\\x82"},                       // cut short
-    {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80", "\\xf4\\x90\\x80\\x80",
-     "\\\\xf4\\\\x90\\\\x80\\\\x80"},  // past U+10FFFF
-    {"a\xff\x62", "a\\xffb", "a\\xffb", "a\\\\xffb"},
+    {"\xc2\x9b", "\\xc2\\x9b", "", "\xc2\x9b"},                         // C1 control
+    {"\xc0\xaf", "\\xc0\\xaf", "", "\\\\xc0\\\\xaf"},                   // overlong
+    {"\xed\xa0\x80", "\\xed\\xa0\\x80", "", "\\\\xed\\\\xa0\\\\x80"},   // surrogate
+    {"\xe2\x82", "\\xe2\\x82", "", "\\\\xe2\\\\x82"},                   // cut short
+    {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80", "", "\\\\xf4\\\\x90\\\\x80\\\\x80"},  // past U+10FFFF
+    {"a\xff\x62", "a\\xffb", "", "a\\\\xffb"},
 };
+// clang-format on
 
 TEST(EscapeTest, ShowsOnlyWhatPrintsAsItself) {
-    for (const EscapeCase& c : kEscapes) {
-        SCOPED_TRACE(PrintToString(c.text));
-        std::string utf8, ascii, json;
-        cli::appendForTerminal(utf8, c.text, true);
-        cli::appendForTerminal(ascii, c.text, false);
-        cli::appendJsonString(json, c.text);
-        EXPECT_EQ(utf8, c.utf8Terminal);
-        EXPECT_EQ(ascii, c.asciiTerminal);
-        EXPECT_EQ(json, c.json);
+    for (const auto& [text, utf8Terminal, asciiTerminal, json] : kEscapes) {
+        SCOPED_TRACE(PrintToString(text));
+        std::string utf8, ascii, escaped;
+        cli::appendForTerminal(utf8, text, true);
+        cli::appendForTerminal(ascii, text, false);
+        cli::appendJsonString(escaped, text);
+        EXPECT_EQ(
+            std::tuple(utf8, ascii, escaped),
+            std::tuple(utf8Terminal, asciiTerminal.empty() ? utf8Terminal : asciiTerminal, json));
     }
 }
 

@@ -1,5 +1,4 @@
-// Runs the real segment-replace-cli in a folder of its own, and looks at folders before and
-// after.
+// Runs the real segment-replace-cli in a folder of its own, and looks at folders before and after.
 #pragma once
 
 #include <sys/types.h>
@@ -19,30 +18,44 @@ struct Outcome {
     std::string out, err;
 };
 
-// The program with `arguments`, run in `folder`, with `input` on standard input, LC_ALL=`locale`
-// and standard output and error into `out` and `err` when given (and then not read).
-Outcome runCli(const std::vector<std::string>& arguments, const fs::path& folder,
-               const std::string& input = {}, const std::string& locale = "C.UTF-8",
-               const fs::path& out = {}, const fs::path& err = {});
+// How the program runs: with `input` on standard input, LC_ALL=`locale` and `environment`
+// ("NAME=value") added; standard output and error into `out` and `err` when given (and then not
+// read); as a user of its own without privileges, allowed `threads` threads (its own among them;
+// 0: any number), when `asUser`, which needs root, which a test must check first.
+struct Run {
+    std::string input = {};
+    std::string locale = "C.UTF-8";
+    fs::path out = {}, err = {};
+    std::vector<std::string> environment = {};
+    bool asUser = false;
+    int threads = 0;
+};
 
-// The program as a user of its own without privileges, allowed `threads` threads (its own among
-// them; 0: any number). Needs root, which a test must check first.
-Outcome runCliAsUser(const std::vector<std::string>& arguments, const fs::path& folder,
-                     int threads = 0);
-
-// The program started without waiting for it, with `environment` ("NAME=value") added.
+// The program with `arguments`, started in `folder` without waiting for it.
 class RunningCli {
 public:
-    RunningCli(const std::vector<std::string>& arguments, const fs::path& folder,
-               const std::vector<std::string>& environment = {}, const fs::path& out = {},
-               const fs::path& err = {});
+    RunningCli(const std::vector<std::string>& arguments, const fs::path& folder, Run how = {});
     pid_t pid() const { return pid_; }
     Outcome wait();
 
 private:
     pid_t pid_ = -1;
-    fs::path out_, err_;  // the program's own, read and removed at the end
+    fs::path in_, out_, err_;  // the program's own, read and removed at the end
 };
+
+inline Outcome runCli(const std::vector<std::string>& arguments, const fs::path& folder,
+                      Run how = {}) {
+    return RunningCli(arguments, folder, std::move(how)).wait();
+}
+
+// The names f0.htm, f1.htm ... of `count` files written in `folder`, each holding `text`.
+inline std::vector<std::string> numberedFiles(const fs::path& folder, int count,
+                                              const std::string& text) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i)
+        writeFile(folder / names.emplace_back("f" + std::to_string(i) + ".htm"), text);
+    return names;
+}
 
 inline std::vector<std::string> with(std::vector<std::string> a,
                                      const std::vector<std::string>& b) {

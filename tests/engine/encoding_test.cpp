@@ -9,29 +9,22 @@
 namespace {
 
 using namespace test;
-using engine::TextEncoding;
+using enum engine::TextEncoding;
 
 // Code units after their byte-order mark, one per element of a literal: le(u"...") is UTF-16 LE,
 // be(U"...") UTF-32 BE; bare() is UTF-16 without a mark.
-template <class Unit, std::size_t N>
-std::string le(const Unit (&text)[N]) {
-    return units({text, text + N - 1}, sizeof(Unit), false);
-}
-template <class Unit, std::size_t N>
-std::string be(const Unit (&text)[N]) {
-    return units({text, text + N - 1}, sizeof(Unit), true);
-}
-template <std::size_t N>
-std::string bare(const char16_t (&text)[N], bool bigEndian) {
-    return units({text, text + N - 1}, 2, bigEndian, false);
-}
+const auto be = [](const auto& text, bool bigEndian = true, bool mark = true) {
+    return units({std::begin(text), std::end(text) - 1}, sizeof text[0], bigEndian, mark);
+};
+const auto le = [](const auto& text) { return be(text, false); };
+const auto bare = [](const auto& text, bool bigEndian) { return be(text, bigEndian, false); };
 
 struct EncodingCase {
     const char* locale;
     std::string source;
     std::vector<std::string> texts;  // start, stop, search, replacement in UTF-8
     std::string output;
-    TextEncoding encoding;
+    engine::TextEncoding encoding;
     bool binary = false;  // skipped when binary files are
 };
 
@@ -65,98 +58,75 @@ std::string lines(std::string_view x) {
 // clang-format off
 const EncodingCase kCases[] = {
     // UTF-16 in either byte order: segments rewritten, ends kept, the open last line ended.
-    {"C", le(u"x <a b>\r\n<A B>\ny"), kAnchor, le(u"x <a i>\r\n<A i>\ny\n"), TextEncoding::utf16le},
-    {"C", be(u"x <a b>\r<A B>\r\n"), kAnchor, be(u"x <a i>\r<A i>\r\n"), TextEncoding::utf16be},
-    {"C", le(u"\u00e9\r\u00fc\r\nplain\r\n"), kAnchor, le(u"\u00e9\r\u00fc\r\nplain\r\n"),
-     TextEncoding::utf16le},
-    {"C", be(u"<a \u00c9T\u00c9> \u0416\U0001F600"), kSummer, be(u"<a hiver> \u0416\U0001F600\r\n"),
-     TextEncoding::utf16be},
+    {"C", le(u"x <a b>\r\n<A B>\ny"), kAnchor, le(u"x <a i>\r\n<A i>\ny\n"), utf16le},
+    {"C", be(u"x <a b>\r<A B>\r\n"), kAnchor, be(u"x <a i>\r<A i>\r\n"), utf16be},
+    {"C", le(u"\u00e9\r\u00fc\r\nplain\r\n"), kAnchor, le(u"\u00e9\r\u00fc\r\nplain\r\n"), utf16le},
+    {"C", be(u"<a \u00c9T\u00c9> \u0416\U0001F600"), kSummer, be(u"<a hiver> \u0416\U0001F600\r\n"), utf16be},
     {"C", le(u"<a \xD800 b \U0001F600>\xDC00"), {"<a", ">", "\xF0\x9F\x98\x80", "x"},
-     le(u"<a \xD800 b x>\xDC00\r\n"), TextEncoding::utf16le},         // lone surrogates kept
-    {"C", le(u"<a \xD800\u0141\u00F3d\u017A>"), kCity, le(u"<a \xD800x>\r\n"),
-     TextEncoding::utf16le},                                          // right after a surrogate
+     le(u"<a \xD800 b x>\xDC00\r\n"), utf16le},  // lone surrogates kept
+    {"C", le(u"<a \xD800\u0141\u00F3d\u017A>"), kCity, le(u"<a \xD800x>\r\n"), utf16le},  // after one
     // A start marker found in the units of any form of its letters: Ł, Greek sigma's three, and
     // Deseret's pairs of surrogates.
-    {"C", le(u"<\u0142 b>\nx"), {"<\xC5\x81", ">", "b", "i"}, le(u"<\u0142 i>\nx\n"),
-     TextEncoding::utf16le},
+    {"C", le(u"<\u0142 b>\nx"), {"<\xC5\x81", ">", "b", "i"}, le(u"<\u0142 i>\nx\n"), utf16le},
     {"C", be(U"\u03C2< b>\n\u03A3< b>\n"), {"\xCF\x83<", ">", "b", "i"},
-     be(U"\u03C2< i>\n\u03A3< i>\n"), TextEncoding::utf32be},
-    {"C", le(u"\U00010428 b>\n"), {"\xF0\x90\x90\x80", ">", "b", "i"}, le(u"\U00010428 i>\n"),
-     TextEncoding::utf16le},
-    {"C", le(u"<a b>\n") + "\x01", kAnchor, le(u"<a i>\n") + "\x01", TextEncoding::utf16le},
-    {"C", le(u"<a b>") + "\x01", kAnchor, le(u"<a i>\r\n") + "\x01", TextEncoding::utf16le},
+     be(U"\u03C2< i>\n\u03A3< i>\n"), utf32be},
+    {"C", le(u"\U00010428 b>\n"), {"\xF0\x90\x90\x80", ">", "b", "i"}, le(u"\U00010428 i>\n"), utf16le},
+    {"C", le(u"<a b>\n") + "\x01", kAnchor, le(u"<a i>\n") + "\x01", utf16le},
+    {"C", le(u"<a b>") + "\x01", kAnchor, le(u"<a i>\r\n") + "\x01", utf16le},
     // UTF-32 by its mark: units that are no character kept, an incomplete last unit carried.
-    {"C", le(U"x <a b>\r\n<A B>\ny"), kAnchor, le(U"x <a i>\r\n<A i>\ny\n"),
-     TextEncoding::utf32le},
-    {"C", be(U"<a \xD800\xDC00\x110000\xFFFFFFFF \u00c9T\u00c9>\U0001F600") + "\x01\x02\x03",
-     kSummer,
-     be(U"<a \xD800\xDC00\x110000\xFFFFFFFF hiver>\U0001F600\r\n") + "\x01\x02\x03",
-     TextEncoding::utf32be},
+    {"C", le(U"x <a b>\r\n<A B>\ny"), kAnchor, le(U"x <a i>\r\n<A i>\ny\n"), utf32le},
+    {"C", be(U"<a \xD800\xDC00\x110000\xFFFFFFFF \u00c9T\u00c9>\U0001F600") + "\x01\x02\x03", kSummer,
+     be(U"<a \xD800\xDC00\x110000\xFFFFFFFF hiver>\U0001F600\r\n") + "\x01\x02\x03", utf32be},
     // UTF-16 without a mark where the sample shows it; where it does not, a last line that is
     // the second byte of a unit is given no end.
-    {"C", bare(u"A\r\nB\r\n", false), kAnchor, bare(u"A\r\nB\r\n", false), TextEncoding::utf16le},
-    {"C", bare(u"<a b>\ny\u00e9", true) + "\x01", kAnchor, bare(u"<a i>\ny\u00e9\n", true) + "\x01",
-     TextEncoding::utf16be},
-    {"C", bare(u"\u0416\r\n", false), kAnchor, bare(u"\u0416\r\n", false), TextEncoding::codePage,
-     true},
+    {"C", bare(u"A\r\nB\r\n", false), kAnchor, bare(u"A\r\nB\r\n", false), utf16le},
+    {"C", bare(u"<a b>\ny\u00e9", true) + "\x01", kAnchor, bare(u"<a i>\ny\u00e9\n", true) + "\x01", utf16be},
+    {"C", bare(u"\u0416\r\n", false), kAnchor, bare(u"\u0416\r\n", false), codePage, true},
     // Binary: a NUL in the first 8 KiB, with no UTF-16 or UTF-32 mark (a UTF-8 one does not count).
-    {"C", std::string("\x89PNG\0<a b>", 10), kAnchor, std::string("\x89PNG\0<a i>\r\n", 12),
-     TextEncoding::codePage, true},
-    {"C", std::string("\xEF\xBB\xBF\0", 4), kAnchor, std::string("\xEF\xBB\xBF\0", 4),
-     TextEncoding::utf8, true},
-    {"C", std::string(8191, 'x') + '\0', kAnchor, std::string(8191, 'x') + '\0' + "\r\n",
-     TextEncoding::codePage, true},
-    {"C", std::string(8192, 'x') + '\0', kAnchor, std::string(8192, 'x') + '\0' + "\r\n",
-     TextEncoding::codePage},
-    {"C", {"\0<\0\0", 4}, kAnchor, {"\0<\0\0\r\n", 6}, TextEncoding::codePage,  // a NUL low byte
-     true},
+    {"C", std::string("\x89PNG\0<a b>", 10), kAnchor, std::string("\x89PNG\0<a i>\r\n", 12), codePage, true},
+    {"C", std::string("\xEF\xBB\xBF\0", 4), kAnchor, std::string("\xEF\xBB\xBF\0", 4), utf8, true},
+    {"C", std::string(8191, 'x') + '\0', kAnchor, std::string(8191, 'x') + '\0' + "\r\n", codePage, true},
+    {"C", std::string(8192, 'x') + '\0', kAnchor, std::string(8192, 'x') + '\0' + "\r\n", codePage},
+    {"C", {"\0<\0\0", 4}, kAnchor, {"\0<\0\0\r\n", 6}, codePage, true},  // a NUL low byte
     // A line longer than the output's block is converted in pieces that end between characters.
-    {"C", units(U"x" + kAcutes, 2, false), kAnchor, units(U"x" + kAcutes + U"\r\n", 2, false),
-     TextEncoding::utf16le},
+    {"C", units(U"x" + kAcutes, 2, false), kAnchor, units(U"x" + kAcutes + U"\r\n", 2, false), utf16le},
     // A file that is only a mark comes out as it went in.
-    {"C", "\xFF\xFE", kAnchor, "\xFF\xFE", TextEncoding::utf16le},
-    {"C", "\xFE\xFF", kAnchor, "\xFE\xFF", TextEncoding::utf16be},
-    {"C", le(U""), kAnchor, le(U""), TextEncoding::utf32le},
-    {"C", be(U""), kAnchor, be(U""), TextEncoding::utf32be},
-    {"C", "\xEF\xBB\xBF", kAnchor, "\xEF\xBB\xBF", TextEncoding::utf8},
+    {"C", "\xFF\xFE", kAnchor, "\xFF\xFE", utf16le}, {"C", "\xFE\xFF", kAnchor, "\xFE\xFF", utf16be},
+    {"C", le(U""), kAnchor, le(U""), utf32le}, {"C", be(U""), kAnchor, be(U""), utf32be},
+    {"C", "\xEF\xBB\xBF", kAnchor, "\xEF\xBB\xBF", utf8},
     // UTF-8 by its mark or its bytes, whatever the locale.
-    {kLatin1, "<a \xC3\x89T\xC3\x89>\n", kSummer, "<a hiver>\n", TextEncoding::utf8},
-    {kLatin1, "\xEF\xBB\xBF<a \xC3\x89t\xC3\xA9>", kSummer, "\xEF\xBB\xBF<a hiver>\r\n",
-     TextEncoding::utf8},
-    {"C", "<a \xC3\x89t\xC3\xA9>", kSummer, "<a hiver>\r\n", TextEncoding::utf8},
-    {kUtf8, "<a \xC3\x89t\xC3\xA9>", kSummer, "<a hiver>\r\n", TextEncoding::utf8},
+    {kLatin1, "<a \xC3\x89T\xC3\x89>\n", kSummer, "<a hiver>\n", utf8},
+    {kLatin1, "\xEF\xBB\xBF<a \xC3\x89t\xC3\xA9>", kSummer, "\xEF\xBB\xBF<a hiver>\r\n", utf8},
+    {"C", "<a \xC3\x89t\xC3\xA9>", kSummer, "<a hiver>\r\n", utf8},
+    {kUtf8, "<a \xC3\x89t\xC3\xA9>", kSummer, "<a hiver>\r\n", utf8},
     {"C", "<a \xC5\x81\xC3\xB3" "d\xC5\xBB \xC5\x81\xC3\xB3" "d\xC5\xBA>", kCity,  // Łódż Łódź
-     "<a \xC5\x81\xC3\xB3" "d\xC5\xBB x>\r\n", TextEncoding::utf8},
-    {"C", "<a b \xED\xA0\x80>", kAnchor, "<a i \xED\xA0\x80>\r\n", TextEncoding::codePage},  // a surrogate
+     "<a \xC5\x81\xC3\xB3" "d\xC5\xBB x>\r\n", utf8},
+    {"C", "<a b \xED\xA0\x80>", kAnchor, "<a i \xED\xA0\x80>\r\n", codePage},  // a surrogate
     // 8-bit text in the locale's code page: "é" is E9 or C9 there, and never the bytes E3 A9.
-    {kLatin1, "<a \xC9t\xE9>\r\n<a \xE3\xA9>", kAccent, "<a et\xE9>\r\n<a \xE3\xA9>\r\n",
-     TextEncoding::codePage},
-    {kLatin1, "<a b>", {"<\xD0\x96", ">", "b", "i"}, "<a b>\r\n", TextEncoding::codePage},  // no Ж
-    {kLatin1, "<a b \xE9>", {"<a", ">", "b", "\xE2\x86\x92"}, "<a b \xE9>\r\n",  // no arrow here
-     TextEncoding::codePage},
+    {kLatin1, "<a \xC9t\xE9>\r\n<a \xE3\xA9>", kAccent, "<a et\xE9>\r\n<a \xE3\xA9>\r\n", codePage},
+    {kLatin1, "<a b>", {"<\xD0\x96", ">", "b", "i"}, "<a b>\r\n", codePage},  // no Ж
+    {kLatin1, "<a b \xE9>", {"<a", ">", "b", "\xE2\x86\x92"}, "<a b \xE9>\r\n", codePage},  // no arrow
     // Under a UTF-8 locale, in the Windows code page of its language (1252 for "C", 1251 for
     // Russian): "\xC3\xBC\xE2\x80\x93" is FC 96 in 1252, and "\xD0\x96" has no form there.
-    {kUtf8, "<a \xC9t\xE9>", kAccent, "<a et\xE9>\r\n", TextEncoding::codePage},
+    {kUtf8, "<a \xC9t\xE9>", kAccent, "<a et\xE9>\r\n", codePage},
     {kUtf8, "<p style=\"x\">Caf\xE9</p>", {"<p", ">", "x", "\xC3\xBC\xE2\x80\x93"},
-     "<p style=\"\xFC\x96\">Caf\xE9</p>\r\n", TextEncoding::codePage},
-    {kUtf8, "<a b \xE9>", {"<a", ">", "b", "\xD0\x96"}, "<a b \xE9>\r\n", TextEncoding::codePage},
-    {kRussian, "<a \xC6>", {"<a", ">", "\xD0\xB6", "\xD1\x8F"}, "<a \xFF>\r\n",  // Ж ~ ж, я
-     TextEncoding::codePage},
+     "<p style=\"\xFC\x96\">Caf\xE9</p>\r\n", codePage},
+    {kUtf8, "<a b \xE9>", {"<a", ">", "b", "\xD0\x96"}, "<a b \xE9>\r\n", codePage},
+    {kRussian, "<a \xC6>", {"<a", ">", "\xD0\xB6", "\xD1\x8F"}, "<a \xFF>\r\n", codePage},  // Ж ~ ж, я
     // In Turkish, A-Z and a-z still match only each other: "i" is not "İ" (DD), nor "I" "ı" (FD).
-    {kTurkish, "<a \xDD \xFD i>", {"<a", ">", "I", "x"}, "<a \xDD \xFD x>\r\n", TextEncoding::codePage},
+    {kTurkish, "<a \xDD \xFD i>", {"<a", ">", "I", "x"}, "<a \xDD \xFD x>\r\n", codePage},
     // The sample runs 64 KiB from the first byte past ASCII, past the end of the read block.
-    {"C", kLong + kLate, kAnchor, kLong + kLate + "\r\n", TextEncoding::codePage},
+    {"C", kLong + kLate, kAnchor, kLong + kLate + "\r\n", codePage},
     // Before its first byte past ASCII a file could be either; a replacement past ASCII is
     // written in the form that byte decides, also in the lines before it.
-    {kLatin1, lines("b") + "\xE9", kAcute, lines("\xE9") + "\xE9\r\n", TextEncoding::codePage},
-    {kLatin1, lines("b") + "\xC3\xA9", kAcute, lines("\xC3\xA9") + "\xC3\xA9\r\n",
-     TextEncoding::utf8},
+    {kLatin1, lines("b") + "\xE9", kAcute, lines("\xE9") + "\xE9\r\n", codePage},
+    {kLatin1, lines("b") + "\xC3\xA9", kAcute, lines("\xC3\xA9") + "\xC3\xA9\r\n", utf8},
     // An ASCII file takes a replacement past ASCII in the code page, or in UTF-8 under a UTF-8
     // locale or where the locale has no such letters.
-    {kLatin1, "<a b>", {"<a", ">", "b", "\xC3\xBC"}, "<a \xFC>\r\n", TextEncoding::codePage},
-    {kUtf8, "<a b>", {"<a", ">", "b", "\xC3\xBC"}, "<a \xC3\xBC>\r\n", TextEncoding::utf8},
+    {kLatin1, "<a b>", {"<a", ">", "b", "\xC3\xBC"}, "<a \xFC>\r\n", codePage},
+    {kUtf8, "<a b>", {"<a", ">", "b", "\xC3\xBC"}, "<a \xC3\xBC>\r\n", utf8},
 #ifndef _WIN32
-    {"C", "<a b>", {"<a", ">", "b", "\xC3\xBC"}, "<a \xC3\xBC>\r\n", TextEncoding::utf8},
+    {"C", "<a b>", {"<a", ">", "b", "\xC3\xBC"}, "<a \xC3\xBC>\r\n", utf8},
 #endif
 };
 // clang-format on

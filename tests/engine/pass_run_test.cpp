@@ -245,36 +245,31 @@ std::string passAndLook(const fs::path& folder, uid_t user) {
     return seen;
 }
 
-// An output is private (0600) while it is written, unnamed where the file
-// system allows it, and takes its source's permission bits, owner (as root) and group when done;
-// a group that its owner may not give gets no more than others. Created with O_TMPFILE and by
-// name.
+// An output is private (0600) while it is written, unnamed where the file system allows it, and
+// takes its source's permission bits, owner (as root) and group when done; a group that its owner
+// may not give gets no more than others. Created with O_TMPFILE and by name.
 TEST(PassTest, OutputsArePrivateWhileWrittenThenTakeTheirSourcesPermissions) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root, to give files away and to become nobody";
-    struct Case {
-        mode_t mode;
-        uid_t owner;
-        gid_t group;
-        bool nobody;  // nobody, not root, makes the output
-        std::string after;
-    };
-    const Case cases[] = {{0600, 0, 0, false, "600 0:0"},
-                          {0640, 0, 65534, false, "640 0:65534"},
-                          {0640, 65534, 0, false, "640 65534:0"},
-                          {0640, 65534, 65534, true, "640 65534:65534"},
-                          {0640, 65534, 0, true, "600 65534:65534"},
-                          {0754, 65534, 0, true, "744 65534:65534"}};
+    // The source's mode, owner and group, whether nobody (not root) makes the output, and then
+    // the output's mode, owner and group.
+    const std::tuple<mode_t, uid_t, gid_t, bool, std::string> cases[] = {
+        {0600, 0, 0, false, "600 0:0"},
+        {0640, 0, 65534, false, "640 0:65534"},
+        {0640, 65534, 0, false, "640 65534:0"},
+        {0640, 65534, 65534, true, "640 65534:65534"},
+        {0640, 65534, 0, true, "600 65534:65534"},
+        {0754, 65534, 0, true, "744 65534:65534"}};
     for (const bool unnamed : {true, false}) {
         if (!unnamed) ::setenv("SEGMENT_REPLACE_NAMED_OUTPUTS", "1", 1);
-        for (const Case& c : cases) {
-            SCOPED_TRACE(std::to_string(c.mode) + (c.nobody ? " nobody" : ""));
+        for (const auto& [mode, owner, group, nobody, after] : cases) {
+            SCOPED_TRACE(std::to_string(mode) + (nobody ? " nobody" : ""));
             const TempFolder folder;
             writeFile(folder / "a.htm", "<a b>");
             ASSERT_EQ(::chown(folder.path.c_str(), 65534, 65534), 0);
-            ASSERT_EQ(::chown((folder / "a.htm").c_str(), c.owner, c.group), 0);
-            ASSERT_EQ(::chmod((folder / "a.htm").c_str(), c.mode), 0);
+            ASSERT_EQ(::chown((folder / "a.htm").c_str(), owner, group), 0);
+            ASSERT_EQ(::chmod((folder / "a.htm").c_str(), mode), 0);
             const std::string during = unnamed ? "[]" : "[.sr11 600]";
-            EXPECT_EQ(passAndLook(folder.path, c.nobody ? 65534 : 0), during + " " + c.after);
+            EXPECT_EQ(passAndLook(folder.path, nobody ? 65534 : 0), during + " " + after);
         }
     }
     ::unsetenv("SEGMENT_REPLACE_NAMED_OUTPUTS");

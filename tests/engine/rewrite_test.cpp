@@ -7,12 +7,9 @@
 
 namespace {
 
-struct RewriteCase {
-    std::string line, start, stop, search, replacement, expected;
-};
-
+// A line, the start and stop markers, the search and replacement texts, and the line rewritten.
 // clang-format off
-const RewriteCase kRewrites[] = {
+const std::string kRewrites[][6] = {
     {"x <a b", "<a", ">", "b", "i", "x <a b"},                      // no stop after the start
     {"p <a b> q <A B> r", "<a", ">", "b", "i", "p <a i> q <A i> r"},
     {"<uu>", "<", ">", "u", "U", "<Uu>"},                           // the first hit only
@@ -32,10 +29,8 @@ const RewriteCase kRewrites[] = {
 // clang-format on
 
 TEST(RewriteTest, RewritesEverySegmentAndFindsOneBasedPositions) {
-    for (const RewriteCase& c : kRewrites) {
-        EXPECT_EQ(engine::rewrite(c.line, c.start, c.stop, c.search, c.replacement), c.expected)
-            << c.line;
-    }
+    for (const auto& [line, start, stop, search, replacement, expected] : kRewrites)
+        EXPECT_EQ(engine::rewrite(line, start, stop, search, replacement), expected) << line;
     EXPECT_EQ(engine::find("abcabc", "BC", 1), 2);
     EXPECT_EQ(engine::find("abcabc", "bc", 3), 5);
     EXPECT_EQ(engine::find("abcabc", "bc", 6), 0);
@@ -48,10 +43,6 @@ TEST(RewriteTest, RewritesEverySegmentAndFindsOneBasedPositions) {
 // for a needle that starts with the end of b, nothing again when the letter before it changes.
 // The same in UTF-8, where that needle starts and ends with bytes that are no character.
 TEST(RewriteTest, RepetitiveTextAgreesWithAPlainSearch) {
-    struct Letters {
-        const char* locale;
-        std::string a, b, otherA;
-    };
     // Byte by byte, "\xC3\x89" (É) folds like "\xC3\xA9" (é) as A does like a.
     const auto folded = [](char c) {
         const auto byte = static_cast<unsigned char>(c);
@@ -62,27 +53,29 @@ TEST(RewriteTest, RepetitiveTextAgreesWithAPlainSearch) {
     std::string longPairs;
     while (longPairs.size() < 5000) longPairs += "ab";
     EXPECT_EQ(engine::find("ab" + longPairs + "cb", longPairs + "cb", 1), 3);
-    for (const Letters& l :
-         {Letters{"C", "a", "b", "A"}, Letters{"C.UTF-8", "\xC3\xA9", "\xC3\xA8", "\xC3\x89"}}) {
-        if (!std::setlocale(LC_CTYPE, l.locale)) continue;
-        const std::size_t width = l.a.size();
+    // A locale, a letter a, a letter b and a's other case.
+    const std::string letters[][4] = {{"C", "a", "b", "A"},
+                                      {"C.UTF-8", "\xC3\xA9", "\xC3\xA8", "\xC3\x89"}};
+    for (const auto& [locale, a, b, otherA] : letters) {
+        if (!std::setlocale(LC_CTYPE, locale.c_str())) continue;
+        const std::size_t width = a.size();
         std::string text, pairs;
-        while (text.size() < 12000) text += l.otherA + l.b;
-        while (pairs.size() < 300) pairs += l.a + l.b;
-        const std::string endOfB = l.b.substr(width - 1), startOfA = l.a.substr(0, 1);
+        while (text.size() < 12000) text += otherA + b;
+        while (pairs.size() < 300) pairs += a + b;
+        const std::string endOfB = b.substr(width - 1), startOfA = a.substr(0, 1);
         for (int change = 0; change < 3; ++change) {
-            if (change == 1) text.replace(10000, 2 * width, l.b + l.b);
-            if (change == 2) text.replace(10000 - 300 - width, width, l.otherA);
+            if (change == 1) text.replace(10000, 2 * width, b + b);
+            if (change == 2) text.replace(10000 - 300 - width, width, otherA);
             for (const std::string& needle :
-                 {pairs + l.b, pairs + l.a, l.b + pairs, pairs, endOfB + pairs + l.b + startOfA,
-                  endOfB + pairs + l.b + endOfB}) {
+                 {pairs + b, pairs + a, b + pairs, pairs, endOfB + pairs + b + startOfA,
+                  endOfB + pairs + b + endOfB}) {
                 for (const std::ptrdiff_t from : {0, 777, 9000}) {
                     const auto hit = std::search(text.begin() + from, text.end(), needle.begin(),
                                                  needle.end(), same);
                     EXPECT_EQ(engine::find(text, needle, from + 1),
                               hit == text.end() ? 0 : hit - text.begin() + 1)
-                        << l.locale << " " << needle.size() << " from " << from << " after "
-                        << change << " changes";
+                        << locale << " " << needle.size() << " from " << from << " after " << change
+                        << " changes";
                 }
             }
         }

@@ -71,9 +71,8 @@ TEST(DialogAdapter, ChecksMaxFileSizeAndRulesOnACancelAChoiceTooLongAndTheChosen
                                                   {1, "ok"},
                                                   {32767, "ok"},
                                                   {32768, "380 Invalid property value"}};
-    for (const auto& [size, result] : sizes) {
+    for (const auto& [size, result] : sizes)
         EXPECT_EQ(outcome([&] { dialog.setMaxFileSize(size); }), result) << size;
-    }
     EXPECT_EQ(dialog.settings().maxFileSize, 32767);
 
     // A choice moves the current folder to the chosen one; the names need not exist.

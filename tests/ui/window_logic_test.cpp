@@ -2,8 +2,6 @@
 // files with clicks that arrive while a run yields, throttling, texts and the failure report.
 #include <gtest/gtest.h>
 
-#include <clocale>
-
 #include "tests/support/support.h"
 #include "tests/ui/fake_controls.h"
 #include "ui/elide.h"
@@ -206,27 +204,6 @@ TEST_F(Logic, ATextEditedWhileARunYieldsAppliesToTheLinesThatFollow) {
     EXPECT_EQ(output("b_new.htm"), repeatLine(edited, 2));
 }
 
-// Under an 8-bit locale the texts typed in the window match that code page's bytes: "é" is E9
-// or C9 in a Latin-1 file, and never the bytes of its UTF-8 form.
-TEST_F(Logic, TypedTextsMatchTheLocalesOwnBytes) {
-#ifdef _WIN32
-    const char* latin1 = ".1252";
-#else
-    const char* latin1 = "de_DE.ISO-8859-1";
-#endif
-    ASSERT_TRUE(std::setlocale(LC_ALL, latin1));
-    choose(window, {"x.htm"});
-    std::ofstream(folder / "x.htm", std::ios::binary) << "<a \xC9t\xE9>\r\n<a \xC3\xA9>\r\n";
-    const std::pair<ui::TextBox, std::string> typed[] = {{ui::TextBox::start, "<a"},
-                                                         {ui::TextBox::stop, ">"},
-                                                         {ui::TextBox::search, "\xc3\xa9"},
-                                                         {ui::TextBox::replace, "e"}};
-    for (const auto& [box, text] : typed) window.logic.textChanged(box, text);
-    window.logic.cmdReplace_Click();
-    std::setlocale(LC_ALL, "C");
-    EXPECT_EQ(output("x_new.htm"), "<a et\xE9>\r\n<a \xC3\xA9>\r\n");
-}
-
 TEST(FailureText, OneFileOrMoreAndAtMostTwentyListed) {
     const std::tuple<int, std::string> cases[] = {
         {1, "This file could not be processed:\n\nf1: Permission denied"},
@@ -248,17 +225,14 @@ TEST(ElideMiddle, KeepsWhatFitsAndCutsTheMiddleAtCharacterBoundaries) {
             return characters <= n;
         };
     };
+    // clang-format off
     const std::tuple<std::string, std::size_t, std::string> cases[] = {
-        {"C:\\site", 7, "C:\\site"},
-        {"C:\\web\\site\\pages", 9,
-         "C:\\w\xe2\x80\xa6"
-         "ages"},
-        {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", 4,
-         "\xc3\xa9\xe2\x80\xa6\xc3\xa9\xc3\xa9"},
+        {"C:\\site", 7, "C:\\site"}, {"C:\\web\\site\\pages", 9, "C:\\w\xe2\x80\xa6" "ages"},
+        {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", 4, "\xc3\xa9\xe2\x80\xa6\xc3\xa9\xc3\xa9"},
         {"abcdef", 0, "\xe2\x80\xa6"}};
-    for (const auto& [text, width, shown] : cases) {
+    // clang-format on
+    for (const auto& [text, width, shown] : cases)
         EXPECT_EQ(ui::elideMiddle(text, atMost(width)), shown) << text;
-    }
 }
 
 TEST(PathText, NonAsciiNamesSurviveTheRoundTrip) {

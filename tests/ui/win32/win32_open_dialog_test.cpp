@@ -31,9 +31,8 @@ struct DialogDriver {
     explicit DialogDriver(std::wstring typed)
         : thread([this, typed] {
               HWND dialog = nullptr;
-              for (int i = 0; i < 400 && dialog == nullptr; ++i, Sleep(50)) {
+              for (int i = 0; i < 400 && dialog == nullptr; ++i, Sleep(50))
                   dialog = FindWindowW(L"#32770", L"Open files...");
-              }
               if (dialog == nullptr) return;
               found = true;
               const HWND filter = GetDlgItem(dialog, cmb1);
@@ -76,7 +75,6 @@ struct SystemDialog : testing::Test {
         fs::current_path(fs::temp_directory_path());
         fs::remove_all(folder);
     }
-    void click(ControlId id) { SendMessageW(window.control(id), BM_CLICK, 0, 0); }
     std::wstring typed(const char* name) { return (folder / name).wstring(); }
 
     fs::path folder;
@@ -93,7 +91,7 @@ TEST_F(SystemDialog, OneFileIsItsFullPathAndSeveralAreTheFolderAndTheirNamesWith
         {L"\"a.htm\" \"b b.htm\"", ui::toText(folder), "a.htm|b b.htm"}};
     for (const auto& [name, label, entries] : cases) {
         DialogDriver driver(name);
-        click(cmdAdd);
+        SendMessageW(window.control(cmdAdd), BM_CLICK, 0, 0);
         driver.wait();
         ASSERT_TRUE(driver.found);
         EXPECT_EQ(driver.filters,

@@ -11,12 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
 
 #include "tests/selection/scripted_dialog.h"
+#include "tests/support/support.h"
 #include "tests/ui/win32/win32_test_support.h"
 #include "ui/path_text.h"
 #include "ui/win32/frmMain.h"
@@ -32,13 +29,12 @@ const std::string kLine = "[x] caf\xc3\xa9\r\n";
 
 // By form::Kind: the system class, and style bits under a mask: no push button is the default
 // one, the list neither sorts nor takes more than one entry, the bar lies, the text is one line.
+// clang-format off
 const std::tuple<std::string, DWORD, DWORD> kSystem[] = {
-    {"Button", BS_TYPEMASK, BS_PUSHBUTTON},
-    {"Static", SS_TYPEMASK, SS_LEFT},
-    {"ListBox", LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL, 0},
-    {"msctls_progress32", PBS_VERTICAL, 0},
-    {"Button", BS_TYPEMASK, BS_GROUPBOX},
-    {"Edit", ES_MULTILINE, 0}};
+    {"Button", BS_TYPEMASK, BS_PUSHBUTTON}, {"Static", SS_TYPEMASK, SS_LEFT},
+    {"ListBox", LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL, 0}, {"msctls_progress32", PBS_VERTICAL, 0},
+    {"Button", BS_TYPEMASK, BS_GROUPBOX}, {"Edit", ES_MULTILINE, 0}};
+// clang-format on
 
 struct Win32Window : testing::Test {
     Win32Window() {
@@ -74,11 +70,6 @@ struct Win32Window : testing::Test {
         }
         click(cmdAdd);
     }
-    // Clicks Replace; `during` runs at the run's first yield, as a click queued before it would.
-    void replace(std::function<void()> during = {}) {
-        if (during) postTask(std::move(during));
-        click(cmdReplace);
-    }
     // Replace's caption and state, Stop's, the bar's top and position, the entries, the selected.
     auto state() {
         return std::tuple(text(at(cmdReplace)), IsWindowEnabled(at(cmdReplace)) != 0,
@@ -87,8 +78,7 @@ struct Win32Window : testing::Test {
                           static_cast<int>(SendMessageW(at(lstFile), LB_GETCURSEL, 0, 0)));
     }
     std::string output(const std::string& name) {
-        std::ifstream in(folder / ui::toPath(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
+        return test::readFile(folder / ui::toPath(name));
     }
 
     Script script;
@@ -151,10 +141,9 @@ TEST_F(Win32Window, OpensAsTheFormSaysWithTheFocusInTabOrderAndNoDefaultButton) 
         for (std::size_t i = 0; i < order.size(); ++i) {
             seen.push_back(nameOf(GetFocus()));
             pressTab(back);
-            for (ControlId button : {cmdAdd, cmdReplace, cmdStop}) {
+            for (ControlId button : {cmdAdd, cmdReplace, cmdStop})
                 EXPECT_EQ(GetWindowLongPtrW(at(button), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON)
                     << button << " made the default button by Tab";
-            }
         }
         EXPECT_EQ(seen, back ? std::vector(order.rbegin(), order.rend()) : order);
     }
@@ -185,7 +174,8 @@ TEST_F(Win32Window, AddFileTypedTextsAndARunReachTheLogicAndWhatItSetsTheControl
     for (int box = 0; box < ui::kTextBoxCount; ++box)
         SetWindowTextW(at(form::kTextBoxControls[box]), typed[box]);
     auto busy = state();
-    replace([&] { busy = state(); });
+    postTask([&] { busy = state(); });  // at the run's first yield, as a click queued before it
+    click(cmdReplace);
     const int size = static_cast<int>(2 * kLine.size());
     EXPECT_EQ(busy, std::tuple("Waiting ...", false, true, size + 2, 0, 3, 0));
     EXPECT_EQ(state(), std::tuple("Replace", true, false, size + 2, 0, 3, -1));
