@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -84,8 +85,16 @@ public:
     std::uint64_t size() const override { return size_; }
     Permissions permissions() const override { return permissions_; }
 
+    // No further than the size the file had: a source that grew is not read past it, and one
+    // read to its end needs no read that finds nothing.
     std::size_t read(char* buffer, std::size_t capacity) override {
-        return readFully(fd_, buffer, capacity, path_);
+        const std::size_t wanted =
+            offset_ < size_
+                ? static_cast<std::size_t>(std::min<std::uint64_t>(capacity, size_ - offset_))
+                : 0;
+        const std::size_t got = readFully(fd_, buffer, wanted, path_);
+        offset_ += got;
+        return got;
     }
 
     std::size_t readAt(std::uint64_t offset, char* buffer, std::size_t capacity) override {
@@ -118,6 +127,7 @@ private:
     fs::path path_;
     int fd_ = -1;
     std::uint64_t size_ = 0;
+    std::uint64_t offset_ = 0;  // where read() goes on
     struct stat opened_ {};
     std::optional<detail::SourceMapping> mapping_;
     Permissions permissions_;
