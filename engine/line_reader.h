@@ -103,6 +103,11 @@ public:
         const char* const end = data + unread.size();
         if (fills_ != blocks_.fills() || unread.empty()) return nextAcross(line);
         const char* const at = cursor_.next(data, end, !decided_);
+        if (at == end && blocks_.mapped()) {  // the last line, whole in the block, without an end
+            line = {unread, LineEnd::none, unread.size(), {}};
+            blocks_.consume(unread.size());
+            return true;
+        }
         if (end - at < 2 || (*at != '\n' && *at != '\r')) return nextAcross(line);
         const bool crLf = *at == '\r' && at[1] == '\n';
         line.end = *at == '\n' ? LineEnd::lf : crLf ? LineEnd::crLf : LineEnd::cr;
