@@ -97,6 +97,15 @@ std::size_t findUnitKeyPair(const unsigned char* p, std::size_t from, std::size_
                             std::size_t offsetA, const std::array<std::uint32_t, 2>& keysA,
                             std::size_t offsetB, const std::array<std::uint32_t, 2>& keysB);
 
+// The fastest form of findUnitLineEnd and findUnitKeyPair for this processor (AVX2 where it
+// has it).
+using UnitLineEndFinder = std::size_t (*)(const unsigned char*, std::size_t);
+using UnitKeyPairFinder = std::size_t (*)(const unsigned char*, std::size_t, std::size_t,
+                                          std::size_t, const std::array<std::uint32_t, 2>&,
+                                          std::size_t, const std::array<std::uint32_t, 2>&);
+UnitLineEndFinder unitLineEndFinder(std::size_t width, bool bigEndian);
+UnitKeyPairFinder unitKeyPairFinder(std::size_t width, bool bigEndian);
+
 // The same with AVX2 where the processor has it.
 std::size_t findKeyPairFast(const char* p, std::size_t from, std::size_t last, std::size_t offsetA,
                             const std::array<unsigned char, 2>& keysA, std::size_t offsetB,
@@ -209,17 +218,21 @@ std::size_t findKeyPair(const char* p, std::size_t from, std::size_t last, std::
     return last + 1;
 }
 
+// A code unit's value as its bytes read in the processor's (little-endian) order.
+template <int Width, bool BigEndian>
+constexpr std::uint32_t unitAsLoaded(std::uint32_t v) {
+    if (!BigEndian) return v;
+    if constexpr (Width == 2) return (v & 0xFFu) << 8 | (v >> 8 & 0xFFu);
+    return v << 24 | (v & 0xFF00u) << 8 | (v >> 8 & 0xFF00u) | v >> 24;
+}
+
 #ifdef ENGINE_HAVE_SSE2
 // A code unit of `Width` bytes in every lane, as it lies in a file of that byte order.
 template <int Width, bool BigEndian>
 __m128i unitVector(std::uint32_t v) {
-    if constexpr (Width == 2) {
-        if (BigEndian) v = (v & 0xFFu) << 8 | (v >> 8 & 0xFFu);
-        return _mm_set1_epi16(static_cast<short>(v));
-    } else {
-        if (BigEndian) v = v << 24 | (v & 0xFF00u) << 8 | (v >> 8 & 0xFF00u) | v >> 24;
-        return _mm_set1_epi32(static_cast<int>(v));
-    }
+    v = unitAsLoaded<Width, BigEndian>(v);
+    if constexpr (Width == 2) return _mm_set1_epi16(static_cast<short>(v));
+    return _mm_set1_epi32(static_cast<int>(v));
 }
 #endif
 

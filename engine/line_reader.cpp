@@ -177,9 +177,7 @@ UnitLineReader::UnitLineReader(Blocks& blocks, std::size_t unitSize, bool bigEnd
       copyPlain_(unitSize == 4
                      ? (bigEndian ? &narrowPlainUnits<4, true> : &narrowPlainUnits<4, false>)
                      : (bigEndian ? &narrowPlainUnits<2, true> : &narrowPlainUnits<2, false>)),
-      findEnd_(unitSize == 4
-                   ? (bigEndian ? &findUnitLineEnd<4, true> : &findUnitLineEnd<4, false>)
-                   : (bigEndian ? &findUnitLineEnd<2, true> : &findUnitLineEnd<2, false>)) {}
+      findEnd_(unitLineEndFinder(unitSize, bigEndian)) {}
 
 bool UnitLineReader::nextUnconverted(Line& line) {
     const std::string_view unread = blocks_.unread();

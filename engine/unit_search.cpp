@@ -61,9 +61,7 @@ std::size_t UnitNeedle::find(const unsigned char* units, std::size_t count,
             unit = unit << 8 | units[unitSize_ * i + (bigEndian_ ? b : unitSize_ - 1 - b)];
         return unit;
     };
-    const auto finder = unitSize_ == 4
-                            ? (bigEndian_ ? &findUnitKeyPair<4, true> : &findUnitKeyPair<4, false>)
-                            : (bigEndian_ ? &findUnitKeyPair<2, true> : &findUnitKeyPair<2, false>);
+    const UnitKeyPairFinder finder = unitKeyPairFinder(unitSize_, bigEndian_);
     for (std::size_t at = from; at <= last; ++at) {
         at = finder(units, at, last, keyA_, units_[keyA_].forms, keyB_, units_[keyB_].forms);
         if (at > last) break;

@@ -79,17 +79,22 @@ void checkUnits(std::uint32_t stopUnit) {
         EXPECT_EQ((widenAscii<Width, BigEndian, true>(text.data(), count, vector.data() + count)),
                   (widenAscii<Width, BigEndian, false>(text.data(), count, plain.data() + count)));
         EXPECT_EQ(vector, plain) << Width << BigEndian << " " << stopUnit;
-        // The line end; and a unit followed by another, as a needle's two anchors are found.
-        EXPECT_EQ((findUnitLineEnd<Width, BigEndian, true>(p, count)),
-                  (findUnitLineEnd<Width, BigEndian, false>(p, count)));
+        // The line end; and a unit followed by another, as a needle's two anchors are found;
+        // SSE2 and the processor's fastest form against the plain loop.
+        const std::size_t end = findUnitLineEnd<Width, BigEndian, false>(p, count);
+        EXPECT_EQ((findUnitLineEnd<Width, BigEndian, true>(p, count)), end);
+        EXPECT_EQ(unitLineEndFinder(Width, BigEndian)(p, count), end);
         if (count < 2) return;
         const std::array<std::uint32_t, 2> stopped = {stopUnit, 'x'};
         const std::array<std::uint32_t, 2> next = {U'a' + (stop + 1) % 26, 'z'};
-        for (const std::size_t offset : {0, 1}) {
-            EXPECT_EQ((findUnitKeyPair<Width, BigEndian, true>(p, 0, count - 2, offset, stopped,
-                                                               1 - offset, next)),
-                      (findUnitKeyPair<Width, BigEndian, false>(p, 0, count - 2, offset, stopped,
-                                                                1 - offset, next)));
+        for (const std::size_t a : {0, 1}) {
+            const std::size_t pair =
+                findUnitKeyPair<Width, BigEndian, false>(p, 0, count - 2, a, stopped, 1 - a, next);
+            EXPECT_EQ(
+                (findUnitKeyPair<Width, BigEndian, true>(p, 0, count - 2, a, stopped, 1 - a, next)),
+                pair);
+            EXPECT_EQ(unitKeyPairFinder(Width, BigEndian)(p, 0, count - 2, a, stopped, 1 - a, next),
+                      pair);
         }
     });
 }
