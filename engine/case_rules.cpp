@@ -107,32 +107,29 @@ CaseRules::Anchor CaseRules::anchorOf(std::string_view needle) {
         return repeats[asciiLower(byteAt(needle, a.at))] <
                repeats[asciiLower(byteAt(needle, b.at))];
     };
-    // The best place, and then the best in another character than `other`'s.
-    const auto best = [&](const Place* other) {
-        Place found;
-        const auto consider = [&](const Place& place) {
-            if ((other == nullptr || place.character != other->character) &&
-                (found.cost == INT_MIN || better(place, found))) {
-                found = place;
-            }
-        };
-        for (std::size_t at = 0; at < needle.size();) {
-            char32_t cp = 0;
-            const std::size_t length = decodeUtf8(needle, at, cp);
-            if (length < 2) {
-                consider({at, at, cost(byteAt(needle, at))});
-                ++at;
-                continue;
-            }
-            for (std::size_t i = 0; i < length; ++i)
-                consider({at + i, at, i == 0 ? 100 : i + 1 == length ? 255 : 200});
-            at += length;
+    // The best place, and the best in another character than the best's, in one pass.
+    Place first, second;
+    const auto consider = [&](const Place& place) {
+        if (first.cost == INT_MIN || better(place, first)) {
+            if (place.character != first.character) second = first;
+            first = place;
+        } else if (place.character != first.character &&
+                   (second.cost == INT_MIN || better(place, second))) {
+            second = place;
         }
-        return found;
     };
-    if (needle.empty()) return {};
-    const Place first = best(nullptr);
-    const Place second = best(&first);
+    for (std::size_t at = 0; at < needle.size();) {
+        char32_t cp = 0;
+        const std::size_t length = byteAt(needle, at) < 0x80 ? 1 : decodeUtf8(needle, at, cp);
+        if (length < 2) {
+            consider({at, at, cost(byteAt(needle, at))});
+            ++at;
+            continue;
+        }
+        for (std::size_t i = 0; i < length; ++i)
+            consider({at + i, at, i == 0 ? 100 : i + 1 == length ? 255 : 200});
+        at += length;
+    }
     return {first.at, second.cost == INT_MIN ? first.at : second.at};
 }
 

@@ -21,8 +21,14 @@ struct IdentityHash {
 // exist (yet) is still caught by name.
 fs::path::string_type spelling(const fs::path& path) {
     std::error_code error;
-    fs::path absolute = fs::absolute(path, error);
+    fs::path absolute = path.is_absolute() ? path : fs::absolute(path, error);
     if (error) absolute = path;
+#ifndef _WIN32
+    // Most paths are normal already, and taking one apart costs more than the rest of a small
+    // file's check.
+    const std::string& text = absolute.native();
+    if (text.find("/.") == std::string::npos && text.find("//") == std::string::npos) return text;
+#endif
     return absolute.lexically_normal().native();
 }
 
