@@ -115,6 +115,8 @@ void frmMain::createControls() {
     cmdAdd = qobject_cast<QPushButton*>(made[form::cmdAdd]);
     lblDirectory = qobject_cast<QLabel*>(made[form::lblDirectory]);
     lstFile = qobject_cast<QListWidget*>(made[form::lstFile]);
+    // Every entry is one line: the list need not measure each to show the file at work.
+    lstFile->setUniformItemSizes(true);
     ProgresBar = qobject_cast<QProgressBar*>(made[form::ProgresBar]);
     cmdReplace = qobject_cast<QPushButton*>(made[form::cmdReplace]);
     cmdStop = qobject_cast<QPushButton*>(made[form::cmdStop]);
