@@ -78,6 +78,19 @@ bool FilePass::binary() const {
 }
 
 FileReport::Outcome FilePass::run(OutputFile& output, PassStats& stats) {
+    FileReport::Outcome result;
+    try {
+        result = copy(output, stats);
+    } catch (const FileError&) {
+        // Where the source changed meanwhile, that is why its output could not be written.
+        input_.checkUnchanged();
+        throw;
+    }
+    input_.checkUnchanged();
+    return result;
+}
+
+FileReport::Outcome FilePass::copy(OutputFile& output, PassStats& stats) {
     // A stream is read until it ends.
     const bool sized = input_.size() != InputFile::kUnknownSize;
     const std::int64_t remaining = sized ? static_cast<std::int64_t>(input_.size()) : INT64_MAX;
@@ -114,7 +127,6 @@ FileReport::Outcome FilePass::run(OutputFile& output, PassStats& stats) {
     stats.segments = rewriter_.segments;
     stats.replacements = rewriter_.replacements;
     sink_->flush();
-    input_.checkUnchanged();
     return result;
 }
 

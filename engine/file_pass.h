@@ -31,10 +31,12 @@ public:
     // UTF-16 or UTF-32 mark and not UTF-16 without one.
     bool binary() const;
 
-    // Copies the source into `output`: completed or stopped.
+    // Copies the source into `output`: completed or stopped. Throws FileError for the source
+    // when another program changed it meanwhile.
     FileReport::Outcome run(OutputFile& output, PassStats& stats);
 
 private:
+    FileReport::Outcome copy(OutputFile& output, PassStats& stats);
     // 8-bit text is matched in UTF-8 once it reads as UTF-8, otherwise in the 8-bit code page.
     void chooseForm(bool utf8);
     // The rules of the form chosen, or exact ones for texts that keep their letter case.
