@@ -1,6 +1,7 @@
 // segment-replace-cli over many small files already in the page cache, with `--jobs 1` and with
 // `--jobs 2`, in interleaved rounds (BENCH_ROUNDS, 5 by default): the speedup of the second.
 // BENCH_SMALL_FILES sets the count (20000 files of 1 kB by default); TMPDIR picks the folder.
+// One benchmark, jobs; see ratio_benchmark.h.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -9,11 +10,11 @@
 #include <vector>
 
 #include "corpus.h"
-#include "rounds.h"
+#include "ratio_benchmark.h"
 
 namespace fs = std::filesystem;
 
-int main() {
+bench::Measure jobs() {
     const int count = bench::smallFileCountFromEnvironment();
     const fs::path folder = fs::temp_directory_path() / "segment-replace-cli-bench";
     std::vector<fs::path> files = bench::writeSmallFiles(folder, count);
@@ -22,6 +23,8 @@ int main() {
         std::ofstream names(list, std::ios::binary);
         for (fs::path& file : files) names << (file = folder / file).string() << '\0';
     }
+    std::printf("%d cached files of 1 kB; medians of %d interleaved rounds\n", count,
+                bench::roundsFromEnvironment());
     std::vector<bench::Contender> contenders;
     for (const int jobs : {1, 2}) {
         const std::string command = std::string("'") + CLI_PROGRAM + "' --quiet -0 --jobs " +
@@ -31,15 +34,18 @@ int main() {
                                   std::fprintf(stderr, "cli_bench: failed: %s\n", command.c_str());
                                   std::exit(1);
                               },
-                              [&files] { bench::dropOutputs(files); }});
+                              [files] { bench::dropOutputs(files); }});
     }
-    const int rounds = bench::roundsFromEnvironment();
-    const std::vector<bench::Timing> t = bench::medianRounds(contenders, rounds);
-    fs::remove_all(folder);
-    fs::remove(list);
+    return {"command line, --jobs 1 / --jobs 2 (speedup)", contenders,
+            [folder, list](const std::vector<bench::Timing>& t) {
+                fs::remove_all(folder);
+                fs::remove(list);
+                return bench::Outcome{t[0].wall / t[1].wall, t[1].wall, t[0].wall,
+                                      bench::against(t[0].wall, t[1].wall)};
+            }};
+}
 
-    std::printf("%d cached files of 1 kB; medians of %d interleaved rounds\n", count, rounds);
-    bench::printRatio("command line, --jobs 1 / --jobs 2 (speedup)", t[0].wall / t[1].wall,
-                      ">=", 1.6, bench::against(t[0].wall, t[1].wall));
-    return 0;
+int main(int argc, char** argv) {
+    bench::registerRatio("jobs", ">=", 1.6, jobs);
+    return bench::runBenchmarks(argc, argv, "");
 }

@@ -6,11 +6,16 @@
 //   engine_bench past-ascii  texts past ASCII against the same shapes in ASCII, in CP1251,
 //                            UTF-8, UTF-16 and UTF-32
 //
-// Without an argument, both.
+// Without an argument, both. Each target is a benchmark of its own (passes/8-bit, passes/UTF-8,
+// passes/UTF-16, passes/UTF-32, past-ascii/CP1251 ... past-ascii/UTF-32), which
+// --benchmark_filter picks as well; see ratio_benchmark.h.
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -19,7 +24,7 @@
 #include "copy.h"
 #include "corpus.h"
 #include "engine/engine.h"
-#include "rounds.h"
+#include "ratio_benchmark.h"
 
 namespace fs = std::filesystem;
 using engine::TextEncoding;
@@ -84,14 +89,15 @@ struct Place {
     std::uint64_t bytes = bench::corpusBytesFromEnvironment();
     // A file for this corpus size, so that a quick run does not pick up a larger corpus.
     fs::path file(const std::string& name) const {
+        fs::create_directories(folder);
         return folder / (name + "-" + std::to_string(bytes / 1000000) + "MB.htm");
     }
 };
 
 // A pass of `file` with `texts`, its report kept in `report`, its output removed before.
 bench::Contender passOf(const fs::path& file, const engine::Texts& texts,
-                        engine::FileReport& report) {
-    return {[&report, file, texts] { report = bench::passWith(file, texts); },
+                        const std::shared_ptr<engine::FileReport>& report) {
+    return {[report, file, texts] { *report = bench::passWith(file, texts); },
             [file] { bench::removeFile(engine::outputPath(file)); }};
 }
 
@@ -108,47 +114,61 @@ double megabytes(const fs::path& file) {
     return static_cast<double>(fs::file_size(file)) / 1e6;
 }
 
-void passes(const Place& place) {
-    const fs::path eightBit = place.file("corpus"), utf8 = place.file("corpus-utf8");
-    bench::writeCorpus(eightBit, place.bytes);
-    bench::writeCorpus(utf8, place.bytes, true);
-    const fs::path utf16 = convert(eightBit, TextEncoding::utf16le, ".utf16");
-    const fs::path utf32 = convert(eightBit, TextEncoding::utf32le, ".utf32");
-    const fs::path files[] = {eightBit, utf8, utf16, utf32};
-    const char* const names[] = {"8-bit", "UTF-8", "UTF-16", "UTF-32"};
-    const TextEncoding read[] = {TextEncoding::codePage, TextEncoding::utf8, TextEncoding::utf16le,
-                                 TextEncoding::utf32le};
+const char* const kPassNames[] = {"8-bit", "UTF-8", "UTF-16", "UTF-32"};
+const TextEncoding kPassForms[] = {TextEncoding::codePage, TextEncoding::utf8,
+                                   TextEncoding::utf16le, TextEncoding::utf32le};
+
+// The files of the passes, made on first use: an 8-bit and a UTF-8 corpus, and the 8-bit text
+// in UTF-16 and in UTF-32.
+const std::array<fs::path, 4>& passFiles() {
+    static const std::array<fs::path, 4> files = [] {
+        const Place place;
+        const fs::path eightBit = place.file("corpus"), utf8 = place.file("corpus-utf8");
+        bench::writeCorpus(eightBit, place.bytes);
+        bench::writeCorpus(utf8, place.bytes, true);
+        const std::array<fs::path, 4> made{eightBit, utf8,
+                                           convert(eightBit, TextEncoding::utf16le, ".utf16"),
+                                           convert(eightBit, TextEncoding::utf32le, ".utf32")};
+        std::printf(
+            "default texts; %.0f MB 8-bit, %.0f MB UTF-8, %.0f MB UTF-16, %.0f MB UTF-32 "
+            "(the 8-bit text); medians of %d interleaved rounds\n",
+            megabytes(made[0]), megabytes(made[1]), megabytes(made[2]), megabytes(made[3]),
+            bench::roundsFromEnvironment());
+        return made;
+    }();
+    return files;
+}
+
+// The pass of form `i`'s file against a plain copy of it for 8-bit and UTF-8; for UTF-16 and
+// UTF-32 against the 8-bit pass of the same text, and against a copy of its file without a
+// target.
+bench::Measure passMeasure(int i) {
+    const std::array<fs::path, 4>& files = passFiles();
     const engine::Texts texts{bench::kDefaultStart, bench::kDefaultStop, bench::kDefaultSearch,
                               bench::kDefaultReplacement, 1};
-    engine::FileReport reports[4];
-    std::vector<bench::Contender> contenders;  // per file: its copy, its pass
-    for (int i = 0; i < 4; ++i) {
-        contenders.push_back(copyOf(files[i]));
-        contenders.push_back(passOf(files[i], texts, reports[i]));
-    }
-    const int rounds = bench::roundsFromEnvironment();
-    std::printf(
-        "default texts; %.0f MB 8-bit, %.0f MB UTF-8, %.0f MB UTF-16, %.0f MB UTF-32 "
-        "(the 8-bit text); medians of %d interleaved rounds\n",
-        megabytes(eightBit), megabytes(utf8), megabytes(utf16), megabytes(utf32), rounds);
-    const std::vector<bench::Timing> t = bench::medianRounds(contenders, rounds);
-    for (int i = 0; i < 4; ++i) checkEncoding(reports[i], read[i], names[i]);
-    for (int i = 0; i < 2; ++i) {
-        bench::printRatio(std::string(names[i]) + " pass / plain copy",
-                          t[2 * i + 1].wall / t[2 * i].wall, "<=", 1.3,
-                          bench::against(t[2 * i + 1].wall, t[2 * i].wall));
-    }
-    for (int i = 2; i < 4; ++i) {
-        const double pass = t[2 * i + 1].wall;
-        bench::printRatio(std::string(names[i]) + " pass / 8-bit pass of the same text",
-                          pass / t[1].wall, "<=", 1.3, bench::against(pass, t[1].wall));
-        bench::printInformative(std::string(names[i]) + " pass / plain copy of its file",
-                                pass / t[2 * i].wall, bench::against(pass, t[2 * i].wall));
-    }
-    for (const fs::path& file : files) {
-        bench::removeFile(engine::outputPath(file));
-        bench::removeFile(file.string() + ".copy");
-    }
+    const auto report = std::make_shared<engine::FileReport>();
+    const auto eightBit = std::make_shared<engine::FileReport>();
+    std::vector<bench::Contender> contenders{copyOf(files[i]), passOf(files[i], texts, report)};
+    if (i >= 2) contenders.push_back(passOf(files[0], texts, eightBit));
+    const std::string name = std::string(kPassNames[i]) +
+                             (i < 2 ? " pass / plain copy" : " pass / 8-bit pass of the same text");
+    return {name, contenders, [i, files, report, eightBit](const std::vector<bench::Timing>& t) {
+                checkEncoding(*report, kPassForms[i], kPassNames[i]);
+                if (i >= 2) checkEncoding(*eightBit, kPassForms[0], kPassNames[0]);
+                for (const fs::path& file : {files[0], files[i]}) {
+                    bench::removeFile(engine::outputPath(file));
+                    bench::removeFile(file.string() + ".copy");
+                }
+                const double pass = t[1].wall, reference = t[i < 2 ? 0 : 2].wall;
+                bench::Outcome outcome{pass / reference, pass, reference,
+                                       bench::against(pass, reference)};
+                if (i >= 2) {
+                    outcome.also.push_back(
+                        {std::string(kPassNames[i]) + " pass / plain copy of its file",
+                         pass / t[0].wall, bench::against(pass, t[0].wall)});
+                }
+                return outcome;
+            }};
 }
 
 // Lines of markup, each written twice: in Russian words and in their ASCII transliteration, in
@@ -208,68 +228,78 @@ void writePastAscii(const fs::path& path, std::uint64_t bytes) {
     out << block;
 }
 
-void pastAscii(const Place& place) {
-    const fs::path utf8 = place.file("past-ascii");
-    writePastAscii(utf8, place.bytes);
-    const TextEncoding forms[] = {TextEncoding::codePage, TextEncoding::utf8, TextEncoding::utf16le,
-                                  TextEncoding::utf32le};
-    const char* const names[] = {"CP1251", "UTF-8", "UTF-16", "UTF-32"};
-    const char* const suffixes[] = {".cp1251", "", ".utf16", ".utf32"};
+const TextEncoding kPastForms[] = {TextEncoding::codePage, TextEncoding::utf8,
+                                   TextEncoding::utf16le, TextEncoding::utf32le};
+const char* const kPastNames[] = {"CP1251", "UTF-8", "UTF-16", "UTF-32"};
+
+// The file of both alphabets in each form, made on first use.
+const std::array<fs::path, 4>& pastAsciiFiles() {
+    static const std::array<fs::path, 4> files = [] {
+        const fs::path utf8 = Place().file("past-ascii");
+        writePastAscii(utf8, Place().bytes);
+        const char* const suffixes[] = {".cp1251", "", ".utf16", ".utf32"};
+        std::array<fs::path, 4> made;
+        for (int i = 0; i < 4; ++i) made[i] = convert(utf8, kPastForms[i], suffixes[i]);
+        std::printf(
+            "texts past ASCII (Cyrillic) against their transliteration, on the same file of "
+            "both, so no per-byte normalisation: %.0f MB UTF-8; medians of %d interleaved "
+            "rounds\n",
+            megabytes(utf8), bench::roundsFromEnvironment());
+        return made;
+    }();
+    return files;
+}
+
+// A pass over form `i`'s file with the Cyrillic texts against one with their transliteration.
+bench::Measure pastAsciiMeasure(int i) {
+    const fs::path file = pastAsciiFiles()[i];
     // The 8-bit file's letters are read in CP1251, whatever the locale.
     if (!engine::setCodePage("1251")) fail("no code page 1251");
-    engine::Texts texts[2];
+    std::vector<bench::Contender> contenders;
+    std::array<std::shared_ptr<engine::FileReport>, 2> reports;
     for (const Alphabet alphabet : {cyrillic, latin}) {
-        texts[alphabet] = {in(kStart, alphabet), "\">", in(kSearch, alphabet),
-                           in(kReplacement, alphabet), 1};
+        reports[alphabet] = std::make_shared<engine::FileReport>();
+        const engine::Texts texts{in(kStart, alphabet), "\">", in(kSearch, alphabet),
+                                  in(kReplacement, alphabet), 1};
+        contenders.push_back(passOf(file, texts, reports[alphabet]));
     }
-    fs::path files[4];
-    engine::FileReport reports[4][2];
-    std::vector<bench::Contender> contenders;  // per file: its pass with Cyrillic texts, ASCII
-    for (int i = 0; i < 4; ++i) {
-        files[i] = convert(utf8, forms[i], suffixes[i]);
-        for (const Alphabet alphabet : {cyrillic, latin}) {
-            contenders.push_back(passOf(files[i], texts[alphabet], reports[i][alphabet]));
-        }
-    }
-    const int rounds = bench::roundsFromEnvironment();
-    std::printf(
-        "texts past ASCII (Cyrillic) against their transliteration, on the same file of "
-        "both, so no per-byte normalisation: %.0f MB UTF-8; medians of %d interleaved "
-        "rounds\n",
-        megabytes(utf8), rounds);
-    const std::vector<bench::Timing> t = bench::medianRounds(contenders, rounds);
-    for (int i = 0; i < 4; ++i) {
-        const engine::PassStats &past = reports[i][cyrillic].stats,
-                                &ascii = reports[i][latin].stats;
-        checkEncoding(reports[i][cyrillic], forms[i], names[i]);
-        if (past.segments != ascii.segments || past.replacements != ascii.replacements ||
-            past.replacements == 0) {
-            fail(std::string(names[i]) + ": the two texts found different counts");
-        }
-        const double pastTime = t[2 * i].wall, asciiTime = t[2 * i + 1].wall;
-        char counts[96];
-        std::snprintf(counts, sizeof counts, ", %.0f MB, %lld segments and %lld replacements each",
-                      megabytes(files[i]), static_cast<long long>(past.segments),
-                      static_cast<long long>(past.replacements));
-        bench::printRatio(std::string("past ASCII / ASCII texts, ") + names[i],
-                          pastTime / asciiTime, "<=", 1.3,
-                          bench::against(pastTime, asciiTime) + counts);
-        bench::removeFile(engine::outputPath(files[i]));
-    }
-    engine::setCodePage("");
+    return {std::string("past ASCII / ASCII texts, ") + kPastNames[i], contenders,
+            [i, file, reports](const std::vector<bench::Timing>& t) {
+                engine::setCodePage("");
+                bench::removeFile(engine::outputPath(file));
+                const engine::PassStats &past = reports[cyrillic]->stats,
+                                        &ascii = reports[latin]->stats;
+                checkEncoding(*reports[cyrillic], kPastForms[i], kPastNames[i]);
+                if (past.segments != ascii.segments || past.replacements != ascii.replacements ||
+                    past.replacements == 0) {
+                    fail(std::string(kPastNames[i]) + ": the two texts found different counts");
+                }
+                const double pastTime = t[0].wall, asciiTime = t[1].wall;
+                char counts[96];
+                std::snprintf(counts, sizeof counts,
+                              ", %.0f MB, %lld segments and %lld replacements each",
+                              megabytes(file), static_cast<long long>(past.segments),
+                              static_cast<long long>(past.replacements));
+                return bench::Outcome{pastTime / asciiTime, pastTime, asciiTime,
+                                      bench::against(pastTime, asciiTime) + counts};
+            }};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string which = argc > 1 ? argv[1] : "";
-    if (argc > 2 || (!which.empty() && which != "passes" && which != "past-ascii")) {
-        std::fprintf(stderr, "usage: engine_bench [passes|past-ascii]\n");
-        return 2;
+    for (int i = 0; i < 4; ++i) {
+        bench::registerRatio(std::string("passes/") + kPassNames[i], "<=", 1.3,
+                             [i] { return passMeasure(i); });
     }
-    const Place place;
-    fs::create_directories(place.folder);
-    if (which != "past-ascii") passes(place);
-    if (which != "passes") pastAscii(place);
-    return 0;
+    for (int i = 0; i < 4; ++i) {
+        bench::registerRatio(std::string("past-ascii/") + kPastNames[i], "<=", 1.3,
+                             [i] { return pastAsciiMeasure(i); });
+    }
+    return bench::runBenchmarks(argc, argv, "passes|past-ascii",
+                                [](const std::string& which) -> std::optional<std::string> {
+                                    if (which == "passes" || which == "past-ascii")
+                                        return "^" + which + "/";
+                                    return std::nullopt;
+                                });
 }

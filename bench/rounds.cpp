@@ -81,4 +81,11 @@ void printInformative(const std::string& name, double ratio, const std::string& 
     std::fflush(stdout);
 }
 
+Outcome measureRatio(const Measure& measure, const char* relation, double target, int rounds) {
+    const Outcome outcome = measure.finish(medianRounds(measure.contenders, rounds));
+    printRatio(measure.name, outcome.ratio, relation, target, outcome.note);
+    for (const Informative& also : outcome.also) printInformative(also.name, also.ratio, also.note);
+    return outcome;
+}
+
 }  // namespace bench

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -34,5 +35,35 @@ void printRatio(const std::string& name, double ratio, const char* relation, dou
                 const std::string& note = "");
 // The same line for a ratio that has no target.
 void printInformative(const std::string& name, double ratio, const std::string& note = "");
+
+// A ratio without a target that the medians of a measure give as well.
+struct Informative {
+    std::string name;
+    double ratio = 0;
+    std::string note = {};
+};
+
+// What the medians of a measure come to.
+struct Outcome {
+    double ratio = 0;
+    double seconds = 0;    // the median of the measured contender, in what the ratio compares
+    double reference = 0;  // the reference's median in the same, or 0 for a ratio of no times
+    std::string note = {};
+    std::vector<Informative> also = {};
+    std::vector<std::pair<std::string, double>> figures = {};  // further named numbers
+};
+
+// One target's measurement: its line's name, its contenders, and what their medians (in the
+// order of the contenders) come to, with the checks of the work done.
+struct Measure {
+    std::string name;
+    std::vector<Contender> contenders;
+    std::function<Outcome(const std::vector<Timing>&)> finish;
+};
+
+// Times the contenders of `measure` in interleaved rounds, hands their medians to its finish and
+// prints the target's line, then those of the ratios without a target.
+Outcome measureRatio(const Measure& measure, const char* relation, double target,
+                     int rounds = roundsFromEnvironment());
 
 }  // namespace bench

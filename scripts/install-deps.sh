@@ -8,7 +8,7 @@
 set -euo pipefail
 
 run_packages=(cmake g++ make qt6-base-dev libgl-dev)
-test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev googletest
+test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev googletest libbenchmark-dev
                locales clang libclang-rt-14-dev g++-mingw-w64-x86-64 wine64 xvfb perl
                dpkg-dev unzip patch git)
 
