@@ -29,8 +29,8 @@ struct WindowChoice {
     bool temporary = false;
 };
 
-// Chooses `choice` in the window of `logic`; the contenders: engine::run over the same plan,
-// then `clickReplace`, judged by user time.
+// Chooses `choice` in the window of `logic`; the contenders: engine::run over the same choice,
+// planned as the window plans it, then `clickReplace`, judged by user time.
 inline Measure windowAgainstEngine(const std::string& window, ui::WindowLogic& logic,
                                    const std::function<void()>& clickReplace,
                                    const WindowChoice& choice) {
@@ -48,7 +48,8 @@ inline Measure windowAgainstEngine(const std::string& window, ui::WindowLogic& l
                 roundsFromEnvironment());
     const std::string label = window + " window / engine, " + choice.name;
     return {label + ", user time",
-            {{[plan] { runDefaults(*plan); }, reset}, {clickReplace, reset}},
+            {{[choice] { runDefaults(engine::planRun(choice.chosen, choice.folder)); }, reset},
+             {clickReplace, reset}},
             [window, label, sources, choice](const std::vector<Timing>& t) {
                 for (const std::filesystem::path& source : sources) {
                     if (std::filesystem::exists(engine::outputPath(source))) continue;
