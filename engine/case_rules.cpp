@@ -243,6 +243,11 @@ std::size_t CaseRules::findBytesLinear(std::string_view haystack, std::string_vi
 std::size_t CaseRules::utf8MatchLength(std::string_view haystack, std::size_t at,
                                        std::string_view needle) const {
     // Letters match only letters of the same encoded length, so a match spans needle.size().
+    // Text usually matches in the needle's own letter case, which one memcmp settles.
+    if (at + needle.size() <= haystack.size() &&
+        std::memcmp(haystack.data() + at, needle.data(), needle.size()) == 0) {
+        return needle.size();
+    }
     std::size_t n = 0;
     while (n < needle.size()) {
         const std::size_t h = at + n;
@@ -254,7 +259,12 @@ std::size_t CaseRules::utf8MatchLength(std::string_view haystack, std::size_t at
             ++n;
             continue;
         }
-        if (haystack.substr(h, needleLength) != needle.substr(n, needleLength)) {
+        std::size_t same = 0;
+        while (same < needleLength && h + same < haystack.size() &&
+               haystack[h + same] == needle[n + same]) {
+            ++same;
+        }
+        if (same < needleLength) {
             char32_t haystackCp = 0;
             if (decodeUtf8(haystack, h, haystackCp) != needleLength ||
                 foldCodePoint(haystackCp) != foldCodePoint(needleCp)) {
