@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -45,9 +46,13 @@ inline std::string units(const std::u32string& text, int size, bool bigEndian, b
 
 // A fresh folder, removed with everything in it.
 struct TempFolder {
-    static inline int made = 0;  // random_device may repeat itself (MinGW)
-    fs::path path = fs::temp_directory_path() / ("test-" + std::to_string(std::random_device{}()) +
-                                                 "-" + std::to_string(++made));
+    // random_device may repeat itself (MinGW) and Wine reuses process ids: the clock and a count
+    // keep the folders of runs and tests apart.
+    static inline int made = 0;
+    fs::path path = fs::temp_directory_path() /
+                    ("test-" + std::to_string(std::random_device{}()) + "-" +
+                     std::to_string(std::chrono::system_clock::now().time_since_epoch().count()) +
+                     "-" + std::to_string(++made));
     TempFolder() { fs::create_directories(path); }
     ~TempFolder() {
         std::error_code ignored;

@@ -66,20 +66,15 @@ struct DialogDriver {
 
 struct SystemDialog : testing::Test {
     SystemDialog() {
-        folder = fs::temp_directory_path() / "open-dialog-test";
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        for (const char* name : {"a.htm", "b b.htm"}) std::ofstream(folder / name) << "x\r\n";
+        for (const char* name : {"a.htm", "b b.htm"}) test::writeFile(folder / name, "x\r\n");
     }
-    ~SystemDialog() override {
-        fs::current_path(fs::temp_directory_path());
-        fs::remove_all(folder);
-    }
+    ~SystemDialog() override { fs::current_path(fs::temp_directory_path()); }  // then removed
     std::wstring typed(const char* name) { return (folder / name).wstring(); }
 
-    fs::path folder;
+    const test::TempFolder temp;
+    const fs::path& folder = temp.path;
     Script script;  // only its message box: the dialog is the system's
-    frmMain window{selection::DialogServices{
+    scenario::Win32View view{selection::DialogServices{
         nullptr, [this](const std::string& t, const std::string& m) { script.show(t, m); }}};
 };
 
@@ -91,20 +86,17 @@ TEST_F(SystemDialog, OneFileIsItsFullPathAndSeveralAreTheFolderAndTheirNamesWith
         {L"\"a.htm\" \"b b.htm\"", ui::toText(folder), "a.htm|b b.htm"}};
     for (const auto& [name, label, entries] : cases) {
         DialogDriver driver(name);
-        SendMessageW(window.control(cmdAdd), BM_CLICK, 0, 0);
+        view.click(cmdAdd);
         driver.wait();
         ASSERT_TRUE(driver.found);
         EXPECT_EQ(driver.filters,
                   (std::vector<std::string>{"All Files (*.*)", "Text Files (*.txt)",
                                             "INI Files (*.ini)", "Images (*.bmp;*.jpg;*.gif)"}));
         EXPECT_EQ(std::tuple(driver.selectedFilter, driver.readOnlyShown), std::tuple(0, false));
-        const HWND list = window.control(lstFile);
-        std::string shown = listEntry(list, 0);
-        for (int i = 1; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i)
-            shown += '|' + listEntry(list, i);
-        EXPECT_EQ(std::tuple(text(window.control(lblDirectory)), shown),
-                  std::tuple(label, entries));
-        EXPECT_TRUE(IsWindowEnabled(window.control(cmdReplace)));
+        std::string shown = view.entry(0);
+        for (int i = 1; i < std::get<5>(view.state()); ++i) shown += '|' + view.entry(i);
+        EXPECT_EQ(std::tuple(view.text(lblDirectory), shown, std::get<1>(view.state())),
+                  std::tuple(label, entries, true));
     }
     EXPECT_TRUE(fs::equivalent(fs::current_path(), folder));
     EXPECT_TRUE(script.messages.empty());
@@ -123,7 +115,7 @@ TEST_F(SystemDialog, ACancelIsNoFailureAndABufferTooSmallIsTheOpenErrorOfATooLon
                                                         {typed("a.htm"), 20476, 8},
                                                         {many, 20476, selection::kMaxFileSize}};
     for (const auto& [typed, number, size] : cases) {
-        Win32OpenDialog dialog(window.handle());
+        Win32OpenDialog dialog(view.frm->handle());
         dialog.setCancelError(true);
         dialog.setFilter(std::string(selection::kOpenFilter));
         dialog.setDialogTitle("Open files...");
