@@ -18,10 +18,11 @@ void BackgroundWriter::idle(std::unique_lock<std::mutex>& lock) {
     if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
 }
 
-void BackgroundWriter::write(std::string_view bytes) {
+void BackgroundWriter::write(const OutputFile::Piece* pieces, std::size_t count) {
     std::unique_lock<std::mutex> lock(mutex_);
     idle(lock);
-    piece_ = bytes;
+    pieces_ = pieces;
+    count_ = count;
     busy_ = true;
     lock.unlock();
     changed_.notify_all();
@@ -40,7 +41,7 @@ void BackgroundWriter::work() {
         lock.unlock();
         std::exception_ptr error;
         try {
-            file_.write(piece_.data(), piece_.size());
+            file_.writePieces(pieces_, count_);
         } catch (...) {
             error = std::current_exception();
         }

@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
-#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -23,8 +22,9 @@ public:
     BackgroundWriter(const BackgroundWriter&) = delete;
     BackgroundWriter& operator=(const BackgroundWriter&) = delete;
 
-    // Writes `bytes`, which must stay as they are until the next write() or finish() returns.
-    void write(std::string_view bytes);
+    // Writes the pieces, which (and whose bytes) must stay as they are until the next write()
+    // or finish() returns.
+    void write(const OutputFile::Piece* pieces, std::size_t count);
     // Waits for the last write.
     void finish();
 
@@ -36,7 +36,8 @@ private:
     OutputFile& file_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::string_view piece_;
+    const OutputFile::Piece* pieces_ = nullptr;
+    std::size_t count_ = 0;
     bool busy_ = false;
     bool closing_ = false;
     std::exception_ptr error_;

@@ -70,6 +70,15 @@ public:
     virtual ~OutputFile() = default;
     // Throws FileError.
     virtual void write(const char* data, std::size_t size) = 0;
+    // Writes `count` pieces in order, as write() would one after the other, where the system
+    // can in one call.
+    struct Piece {
+        const char* data;
+        std::size_t size;
+    };
+    virtual void writePieces(const Piece* pieces, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) write(pieces[i].data, pieces[i].size);
+    }
     // Flushes, closes and moves the file to its final path. Throws FileError.
     virtual void commit() = 0;
 };

@@ -1,6 +1,7 @@
 // The file layer on POSIX systems.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -171,6 +172,31 @@ public:
             if (put < 0) fail(finalPath_, errno);
             data += put;
             size -= static_cast<std::size_t>(put);
+        }
+    }
+
+    void writePieces(const Piece* pieces, std::size_t count) override {
+        constexpr std::size_t kMost = 256;  // iovec entries a call
+        iovec vectors[kMost];
+        while (count > 0) {
+            const std::size_t n = std::min(count, kMost);
+            for (std::size_t i = 0; i < n; ++i)
+                vectors[i] = {const_cast<char*>(pieces[i].data), pieces[i].size};
+            for (std::size_t first = 0; first < n;) {
+                const ssize_t put = ::writev(fd_, vectors + first, static_cast<int>(n - first));
+                if (put < 0 && errno == EINTR) continue;
+                if (put < 0) fail(finalPath_, errno);
+                // A short write goes on where it stopped.
+                auto left = static_cast<std::size_t>(put);
+                while (first < n && left >= vectors[first].iov_len)
+                    left -= vectors[first++].iov_len;
+                if (first < n) {
+                    vectors[first].iov_base = static_cast<char*>(vectors[first].iov_base) + left;
+                    vectors[first].iov_len -= left;
+                }
+            }
+            pieces += n;
+            count -= n;
         }
     }
 

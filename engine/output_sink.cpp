@@ -8,35 +8,60 @@ OutputSink::OutputSink(OutputFile& file, OutputForm form, bool background)
     : file_(file), form_(form), background_(background) {
     // Blocks taken by the writer never move: swapping two of them only swaps where they lie.
     if (background) pending_.reserve(kBlock), spare_.reserve(kBlock);
+    pieces_.reserve(kMostPieces), sparePieces_.reserve(kMostPieces);
 }
 
 void OutputSink::appendRaw(std::string_view bytes, bool stable) {
+    if (background_ && stable && bytes.size() >= kGatherAtLeast) {
+        closeSegment();
+        pieces_.push_back({bytes.data(), bytes.size()});
+        gathered_ += bytes.size();
+        if (gathered_ >= kBlock || pieces_.size() >= kMostPieces) handOver();
+        return;
+    }
     if (pending_.size() + bytes.size() <= kBlock) {
         pending_.append(bytes);
         return;
     }
     handOver();
     if (bytes.size() >= kBlock) {
-        write(bytes, stable);
+        writeNow(bytes);
     } else {
         pending_.append(bytes);
     }
 }
 
-void OutputSink::write(std::string_view bytes, bool stable) {
-    // The thread starts with the first block, which most small outputs never fill.
-    if (background_ && !writer_) writer_.emplace(file_);
-    if (!writer_) return file_.write(bytes.data(), bytes.size());
-    writer_->write(bytes);
-    if (!stable) writer_->finish();
+void OutputSink::closeSegment() {
+    // `pending_` never grows past its reserved block, so its pieces stay where they are.
+    if (pending_.size() == segment_) return;
+    pieces_.push_back({pending_.data() + segment_, pending_.size() - segment_});
+    segment_ = pending_.size();
 }
 
 void OutputSink::handOver() {
-    if (pending_.empty()) return;
-    write(pending_, true);
-    // The block written before this one is done with: it takes the next bytes.
-    if (writer_) std::swap(pending_, spare_);
+    closeSegment();
+    if (pieces_.empty()) return;
+    // The thread starts with the first block, which most small outputs never fill.
+    if (background_ && !writer_) writer_.emplace(file_);
+    if (writer_) {
+        writer_->write(pieces_.data(), pieces_.size());
+        // The block written before this one is done with: it takes the next bytes.
+        std::swap(pieces_, sparePieces_);
+        std::swap(pending_, spare_);
+    } else {
+        file_.writePieces(pieces_.data(), pieces_.size());
+    }
+    pieces_.clear();
     pending_.clear();
+    segment_ = 0;
+    gathered_ = 0;
+}
+
+void OutputSink::writeNow(std::string_view bytes) {
+    if (!writer_) return file_.write(bytes.data(), bytes.size());
+    const OutputFile::Piece piece{bytes.data(), bytes.size()};
+    writer_->write(&piece, 1);
+    writer_->finish();
 }
 
 void OutputSink::flush() {

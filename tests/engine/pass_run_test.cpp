@@ -108,6 +108,29 @@ TEST(PassTest, CountsTheSegmentsAndReplacementsOfAHandCountedFile) {
     EXPECT_EQ(std::tuple(stats.lines, stats.segments, stats.replacements), std::tuple(3, 4, 3));
 }
 
+// A large source on disk is read in place and written on a second thread, gathering the lines
+// it keeps where they lie: its output is byte for byte the one the same source gives when read
+// in blocks (kept runs short and long, changed lines, a line past the output's block, every
+// end), in 8-bit text and in UTF-16.
+TEST(PassTest, ALargeSourceOnDiskComesOutAsOneReadInBlocks) {
+    std::string text;
+    for (int i = 0; text.size() < (6u << 20); ++i) {
+        text += i % 7 == 0 ? "<a b> " + std::string(i % 1500, 'k') : std::string(i % 900, 'x');
+        text += i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r";
+        if (i == 3000) text += "<a " + std::string(3u << 20, 'b') + ">\n";
+    }
+    for (const std::string& source : {text, units({text.begin(), text.end()}, 2, false)}) {
+        const TempFolder folder;
+        writeFile(folder / "big.htm", source);
+        TestFiles inMemory;
+        inMemory.files["big.htm"] = source;
+        Recorder pass;
+        EXPECT_EQ(pass.pass(folder / "big.htm").outcome, Outcome::completed);
+        EXPECT_EQ(pass.pass("big.htm", inMemory).outcome, Outcome::completed);
+        EXPECT_TRUE(readFile(folder / "big_new.htm") == inMemory.files.at("big_new.htm"));
+    }
+}
+
 struct RunCase {
     Files files;                       // "@x" makes a symbolic link to x, "=x" a hard link
     std::vector<std::string> entries;  // one entry is single mode, a full path
