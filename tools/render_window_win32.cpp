@@ -9,7 +9,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "tests/ui/win32/win32_test_support.h"
+#include "ui/win32/frmMain.h"
 
 namespace {
 
@@ -59,7 +59,11 @@ int wmain(int argc, wchar_t* argv[]) {
     win32view::frmMain window;
     window.show();
     // Let the window and its controls paint.
-    for (int i = 0; i < 20; ++i, Sleep(50)) pump();
+    for (int i = 0; i < 20; ++i, Sleep(50)) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            win32view::frmMain::dispatch(message);
+    }
     RECT client;
     GetClientRect(window.handle(), &client);
     const HDC screen = GetDC(window.handle());
