@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::size_t kBlock = std::size_t{1} << 20;
 constexpr std::int64_t kBackgroundWrite = std::int64_t{4} << 20;
+constexpr std::size_t kSearchAhead = std::size_t{4} << 20;
 
 struct Mark {
     std::string_view bytes;
@@ -161,9 +162,10 @@ bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
             const std::string_view unread = blocks_.unread();
             if (hit_ == nullptr || hit_ < raw.data() || hitGeneration_ != forms_.generation()) {
                 const std::string_view rest(raw.data(), unread.size() + raw.size());
-                const std::size_t at =
-                    rules_->find(rest, texts.start.text, 0, texts.start.plan(*rules_));
-                hit_ = at == CaseRules::npos ? rest.data() + rest.size() : rest.data() + at;
+                hit_ =
+                    rest.data() + searchAhead(rest, [&](auto ahead) {
+                        return rules_->find(ahead, texts.start.text, 0, texts.start.plan(*rules_));
+                    });
                 hitGeneration_ = forms_.generation();
             }
             if (hit_ < raw.data() + line.text.size()) return false;
@@ -178,6 +180,16 @@ bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
     // Written straight from the block once it is large, and not held on to.
     if (run_.size() >= kBlock) flushRun();
     return true;
+}
+
+template <class Find>
+std::size_t FilePass::searchAhead(std::string_view rest, Find find) {
+    // A whole file read in place is not searched to its end at once, which would bring every
+    // page of it into memory. No match lies wholly before the place returned, and one that
+    // reaches past it begins in the line that holds it, which is therefore not kept as it is.
+    const std::string_view ahead = rest.substr(0, kSearchAhead);
+    const std::size_t at = find(ahead);
+    return at != CaseRules::npos ? at : ahead.size();
 }
 
 void FilePass::flushRun() {
@@ -292,8 +304,13 @@ void FilePass::convertWhereNeeded(UnitLineReader& reader, const PreparedTexts& t
     if (!texts.active) return reader.convertFrom(unread.data() + unitSize_ * count);
     // The block is searched once for all the lines before the next place the marker may lie.
     if (unitHit_ == nullptr || unitHit_ < unread.data() || unitHitFills_ != blocks_.fills()) {
-        const auto* units = reinterpret_cast<const unsigned char*>(unread.data());
-        unitHit_ = unread.data() + unitSize_ * unitNeedle_.find(units, count, 0);
+        const std::string_view whole = unread.substr(0, unitSize_ * count);
+        const std::size_t at = searchAhead(whole, [&](auto ahead) {
+            const std::size_t found = unitNeedle_.find(
+                reinterpret_cast<const unsigned char*>(ahead.data()), ahead.size() / unitSize_, 0);
+            return found * unitSize_ >= ahead.size() ? CaseRules::npos : found * unitSize_;
+        });
+        unitHit_ = unread.data() + at;
         unitHitFills_ = blocks_.fills();
     }
     reader.convertFrom(unitHit_);

@@ -49,6 +49,10 @@ private:
     inline bool keptAsItIs(const Line& line, const PreparedTexts& texts);
 
     void flushRun();
+    // Where `find` (npos: nothing) finds the start marker in the first stretch of `rest`, or
+    // where that stretch ends.
+    template <class Find>
+    static std::size_t searchAhead(std::string_view rest, Find find);
 
     // Lines of code units are converted only where the start marker may lie.
     void convertWhereNeeded(UnitLineReader& reader, const PreparedTexts& texts);

@@ -110,16 +110,20 @@ TEST(PassTest, CountsTheSegmentsAndReplacementsOfAHandCountedFile) {
 
 // A large source on disk is read in place and written on a second thread, gathering the lines
 // it keeps where they lie: its output is byte for byte the one the same source gives when read
-// in blocks (kept runs short and long, changed lines, a line past the output's block, every
-// end), in 8-bit text and in UTF-16.
+// in blocks (a start marker across the end of the first 4 MiB searched, kept runs short and long,
+// changed lines, a line past the output's block, every end), in 8-bit text and in UTF-16.
 TEST(PassTest, ALargeSourceOnDiskComesOutAsOneReadInBlocks) {
-    std::string text;
-    for (int i = 0; text.size() < (6u << 20); ++i) {
-        text += i % 7 == 0 ? "<a b> " + std::string(i % 1500, 'k') : std::string(i % 900, 'x');
-        text += i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r";
-        if (i == 3000) text += "<a " + std::string(3u << 20, 'b') + ">\n";
-    }
-    for (const std::string& source : {text, units({text.begin(), text.end()}, 2, false)}) {
+    for (const std::size_t width : {1, 2}) {
+        std::string text;
+        while (text.size() < (4u << 20) / width - 1 - 1000) text += std::string(999, 'x') + "\n";
+        text.resize((4u << 20) / width - 2, 'x');
+        text += "\n<a b>\r\n";
+        for (int i = 0; text.size() < (8u << 20) / width; ++i) {
+            text += i % 7 == 0 ? "<a b> " + std::string(i % 1500, 'k') : std::string(i % 900, 'x');
+            text += i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r";
+            if (i == 3000) text += "<a " + std::string(3u << 20, 'b') + ">\n";
+        }
+        const std::string source = width == 1 ? text : units({text.begin(), text.end()}, 2, false);
         const TempFolder folder;
         writeFile(folder / "big.htm", source);
         TestFiles inMemory;
