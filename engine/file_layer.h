@@ -51,9 +51,9 @@ public:
     // The whole file mapped into memory, to be read in place of read(); empty where it is not
     // (a stream, a small file, a system without mappings).
     virtual std::string_view mapped() const { return {}; }
-    // Lets the system take back the memory of the mapped bytes before `upTo`, which stay
+    // Lets the system take back the memory of the mapped bytes in [from, to), which stay
     // readable.
-    virtual void release(std::uint64_t /*upTo*/) {}
+    virtual void release(std::uint64_t /*from*/, std::uint64_t /*to*/) {}
     // Throws FileError when the file was changed while it was read (its size, its time of last
     // change, or a mapped page that could no longer be read), rather than let bytes it never
     // held pass for its contents.

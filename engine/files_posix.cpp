@@ -112,7 +112,7 @@ public:
     }
 
     std::string_view mapped() const override { return mapping_->bytes(); }
-    void release(std::uint64_t upTo) override { mapping_->release(upTo); }
+    void release(std::uint64_t from, std::uint64_t to) override { mapping_->release(from, to); }
 
     void checkUnchanged() const override {
         struct stat now;

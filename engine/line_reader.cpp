@@ -36,7 +36,8 @@ Blocks::Blocks(InputFile& input, std::size_t blockSize)
 
 void Blocks::release() {
     // What the pass still holds of the last few lines stays where it is.
-    input_.release(begin_ - kRelease / 4);
+    input_.release(released_, begin_ - kRelease / 4);
+    released_ = begin_ - kRelease / 4;
     releaseAt_ = begin_ + kRelease;
 }
 
@@ -103,6 +104,7 @@ std::optional<bool> judgeAhead(Blocks& blocks) {
         const std::string_view piece = blocks.peek(at, kLookAheadPiece, scratch);
         const std::size_t hit = firstPastAscii(piece);
         if (hit != std::string_view::npos) return judgeUtf8(blocks, at + hit);
+        blocks.forget(at, piece.size());
         if (piece.size() < kLookAheadPiece) return std::nullopt;
         at += piece.size();
     }

@@ -53,6 +53,11 @@ public:
     }
     // Whether the whole source lies in the block, so that nothing in it ever moves.
     bool mapped() const { return block_ == nullptr; }
+    // Lets the system take back the memory of `count` unread bytes from `at` on, read ahead and
+    // not needed until the pass gets there.
+    void forget(std::uint64_t at, std::size_t count) {
+        if (mapped()) input_.release(begin_ + at, begin_ + at + count);
+    }
     // Counts the times the block's contents moved or were replaced.
     std::uint64_t fills() const { return fills_; }
     // Whether the source has no more bytes beyond the block.
@@ -76,6 +81,7 @@ private:
     std::unique_ptr<char[]> block_;  // not cleared: only what was read is ever looked at
     const char* data_;               // the block, or the mapped source
     std::size_t releaseAt_ = SIZE_MAX;
+    std::size_t released_ = 0;  // of the mapped bytes handed out, those given back
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     std::uint64_t read_ = 0;  // where the file's next read begins

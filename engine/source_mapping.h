@@ -21,13 +21,13 @@ public:
     std::string_view bytes() const { return {data_, size_}; }
     // Whether a page could not be read: the file shrank under the mapping.
     bool faulted() const;
-    // Gives back the memory of the pages before `upTo`; reading them again reads the file again.
-    void release(std::uint64_t upTo);
+    // Gives back the memory of the pages within [from, to); reading them again reads the file
+    // again.
+    void release(std::uint64_t from, std::uint64_t to);
 
 private:
     const char* data_ = nullptr;
     std::size_t size_ = 0;
-    std::size_t released_ = 0;
     int slot_ = -1;  // in the table the SIGBUS handler looks in
 };
 

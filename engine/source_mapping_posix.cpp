@@ -2,6 +2,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 
@@ -98,11 +99,11 @@ bool SourceMapping::faulted() const {
     return data_ != nullptr && slots[slot_].faulted.load();
 }
 
-void SourceMapping::release(std::uint64_t upTo) {
-    const std::size_t end = static_cast<std::size_t>(upTo) & ~(pageSize - 1);
-    if (data_ == nullptr || end <= released_) return;
-    ::madvise(const_cast<char*>(data_) + released_, end - released_, MADV_DONTNEED);
-    released_ = end;
+void SourceMapping::release(std::uint64_t from, std::uint64_t to) {
+    const std::size_t begin = (static_cast<std::size_t>(from) + pageSize - 1) & ~(pageSize - 1);
+    const std::size_t end = std::min(static_cast<std::size_t>(to), size_) & ~(pageSize - 1);
+    if (data_ == nullptr || end <= begin) return;
+    ::madvise(const_cast<char*>(data_) + begin, end - begin, MADV_DONTNEED);
 }
 
 }  // namespace engine::detail
