@@ -4,6 +4,11 @@
 
 namespace engine::detail {
 
+const PreparedTexts& TextForms::compareAndUpdate(const Texts& texts) {
+    if (stale_ || texts.version != 0 || !sameAsLast(texts)) prepare(texts);
+    return prepared_;
+}
+
 void TextForms::prepare(const Texts& texts) {
     stale_ = false;
     ++generation_;

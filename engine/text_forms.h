@@ -20,11 +20,9 @@ public:
     }
 
     const PreparedTexts& update(const Texts& texts) {
-        if (!stale_ && (texts.version != 0 ? texts.version == version_ : sameAsLast(texts))) {
-            return prepared_;
-        }
-        prepare(texts);
-        return prepared_;
+        // Asked for every line: the texts of a version already prepared cost one comparison.
+        if (!stale_ && texts.version != 0 && texts.version == version_) return prepared_;
+        return compareAndUpdate(texts);
     }
 
     // Counts the preparations: the texts differ from what they were when it changes.
@@ -39,6 +37,7 @@ private:
                texts.searchText == raw_[2] && texts.replacementText == raw_[3];
     }
     void prepare(const Texts& texts);
+    const PreparedTexts& compareAndUpdate(const Texts& texts);
 
     const CodePage* page_ = nullptr;
     bool stale_ = true;
