@@ -17,11 +17,17 @@ struct IdentityHash {
     }
 };
 
-// The path as written, made absolute and free of "." and "..": a chosen file that does not
-// exist (yet) is still caught by name.
-fs::path::string_type spelling(const fs::path& path) {
+// The path as written, made absolute (from `current`, the working folder) and free of "." and
+// "..": a chosen file that does not exist (yet) is still caught by name.
+fs::path::string_type spelling(const fs::path& path, [[maybe_unused]] const fs::path& current) {
     std::error_code error;
-    fs::path absolute = path.is_absolute() ? path : fs::absolute(path, error);
+    fs::path absolute = path;
+#ifdef _WIN32
+    absolute = fs::absolute(path, error);  // a drive's own working folder is the system's
+#else
+    if (!path.is_absolute())
+        absolute = current.empty() ? fs::absolute(path, error) : current / path;
+#endif
     if (error) absolute = path;
 #ifndef _WIN32
     // Most paths are normal already, and taking one apart costs more than the rest of a small
@@ -37,6 +43,12 @@ fs::path::string_type spelling(const fs::path& path) {
 struct ChosenFiles::Index {
     std::unordered_set<FileIdentity, IdentityHash> identities;
     std::unordered_set<fs::path::string_type> spellings;
+    // Asked of the system once: the working folder does not change during a run.
+    fs::path current = [] {
+        std::error_code error;
+        fs::path folder = fs::current_path(error);
+        return error ? fs::path() : folder;
+    }();
 };
 
 ChosenFiles::ChosenFiles() : index_(std::make_unique<Index>()) {}
@@ -52,14 +64,14 @@ ChosenFiles& ChosenFiles::operator=(ChosenFiles&&) noexcept = default;
 ChosenFiles::~ChosenFiles() = default;
 
 bool ChosenFiles::add(const fs::path& source) {
-    bool added = index_->spellings.insert(spelling(source)).second;
+    bool added = index_->spellings.insert(spelling(source, index_->current)).second;
     FileIdentity id;
     if (detail::identify(source, id)) added = index_->identities.insert(id).second && added;
     return added;
 }
 
 bool ChosenFiles::contains(const fs::path& path) const {
-    if (index_->spellings.contains(spelling(path))) return true;
+    if (index_->spellings.contains(spelling(path, index_->current))) return true;
     FileIdentity id;
     return !index_->identities.empty() && detail::identify(path, id) &&
            index_->identities.contains(id);
