@@ -236,6 +236,13 @@ __m128i unitVector(std::uint32_t v) {
 }
 #endif
 
+// The code unit of `width` bytes at `p`, in the given byte order.
+inline std::uint32_t unitValue(const unsigned char* p, std::size_t width, bool bigEndian) {
+    std::uint32_t unit = 0;
+    for (std::size_t b = 0; b < width; ++b) unit = unit << 8 | p[bigEndian ? b : width - 1 - b];
+    return unit;
+}
+
 template <int Width, bool BigEndian>
 std::uint32_t unitAt(const unsigned char* p) {
     std::uint32_t unit = 0;

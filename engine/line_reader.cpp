@@ -188,10 +188,7 @@ bool UnitLineReader::nextUnconverted(Line& line) {
     const std::size_t at = findEnd_(units, count);
     if (at == count || unread.data() + unitSize_ * at > limit_) return false;
     const auto unit = [&](std::size_t i) {
-        std::uint32_t value = 0;
-        for (std::size_t b = 0; b < unitSize_; ++b)
-            value = value << 8 | units[unitSize_ * i + (bigEndian_ ? b : unitSize_ - 1 - b)];
-        return value;
+        return unitValue(units + unitSize_ * i, unitSize_, bigEndian_);
     };
     std::size_t endUnits = 1;
     line.end = LineEnd::lf;
@@ -219,11 +216,8 @@ void UnitLineReader::put(char32_t cp) {
 
 std::uint64_t UnitLineReader::peekUnit() {
     if (!blocks_.ensure(unitSize_)) return kNoUnit;
-    const auto* p = reinterpret_cast<const unsigned char*>(blocks_.unread().data());
-    std::uint64_t unit = 0;
-    for (std::size_t i = 0; i < unitSize_; ++i)
-        unit = unit << 8 | p[bigEndian_ ? i : unitSize_ - 1 - i];
-    return unit;
+    return unitValue(reinterpret_cast<const unsigned char*>(blocks_.unread().data()), unitSize_,
+                     bigEndian_);
 }
 
 bool UnitLineReader::next(Line& line) {

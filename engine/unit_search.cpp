@@ -56,10 +56,7 @@ std::size_t UnitNeedle::find(const unsigned char* units, std::size_t count,
     if (units_.size() > count) return count;
     const std::size_t last = count - units_.size();
     const auto value = [&](std::size_t i) {
-        std::uint32_t unit = 0;
-        for (std::size_t b = 0; b < unitSize_; ++b)
-            unit = unit << 8 | units[unitSize_ * i + (bigEndian_ ? b : unitSize_ - 1 - b)];
-        return unit;
+        return unitValue(units + unitSize_ * i, unitSize_, bigEndian_);
     };
     const UnitKeyPairFinder finder = unitKeyPairFinder(unitSize_, bigEndian_);
     for (std::size_t at = from; at <= last; ++at) {
