@@ -7,7 +7,8 @@ namespace engine::detail {
 OutputSink::OutputSink(OutputFile& file, OutputForm form, bool background)
     : file_(file), form_(form), background_(background) {
     // Blocks taken by the writer never move: swapping two of them only swaps where they lie.
-    if (background) pending_.reserve(kBlock), spare_.reserve(kBlock);
+    if (!background) return;
+    pending_.reserve(kBlock), spare_.reserve(kBlock);
     pieces_.reserve(kMostPieces), sparePieces_.reserve(kMostPieces);
 }
 
