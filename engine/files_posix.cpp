@@ -38,6 +38,22 @@ bool unnamedOutputs() {
 #endif
 }
 
+// The process's file mode creation mask, as /proc tells it, read once; none where it does not.
+std::optional<mode_t> creationMask() {
+    static const std::optional<mode_t> mask = []() -> std::optional<mode_t> {
+        std::FILE* status = std::fopen("/proc/self/status", "re");
+        if (status == nullptr) return std::nullopt;
+        char line[256];
+        unsigned value = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status) != nullptr)
+            found = std::sscanf(line, "Umask: %o", &value) == 1;
+        std::fclose(status);
+        return found ? std::optional<mode_t>(static_cast<mode_t>(value)) : std::nullopt;
+    }();
+    return mask;
+}
+
 // Whole reads and writes, carried on past interruptions and short transfers.
 std::size_t readFully(int fd, char* buffer, std::size_t capacity, const fs::path& path) {
     std::size_t done = 0;
@@ -144,7 +160,12 @@ public:
 #ifdef O_TMPFILE
         if (unnamedOutputs()) {
             const fs::path folder = finalPath.has_parent_path() ? finalPath.parent_path() : ".";
-            fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+            // No other user can reach a file without a name, so it is made with its final
+            // mode at once; the mask may only take bits away, which a change of mode mends.
+            const auto mode = static_cast<mode_t>(permissions_.mode & 0777);
+            fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+            if (const std::optional<mode_t> mask = creationMask(); fd_ >= 0 && mask)
+                createdMode_ = mode & ~*mask;
             if (fd_ >= 0) return;
             // Not on this file system, or not in this kernel: a named file then.
             if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) fail(finalPath_, errno);
@@ -245,7 +266,7 @@ private:
                 mode = (mode & ~std::uint32_t{070}) | ((mode & 07) << 3);
         }
         // A file system without modes keeps the file as private as it was created.
-        ::fchmod(fd_, static_cast<mode_t>(mode));
+        if (createdMode_ != mode) ::fchmod(fd_, static_cast<mode_t>(mode));
     }
 
     // Where nothing is at the final path, the unnamed file takes that name at once, complete:
@@ -292,6 +313,7 @@ private:
     fs::path tempPath_;
     std::optional<detail::TemporaryName> name_;  // while the file has a name of its own
     int fd_ = -1;
+    std::optional<std::uint32_t> createdMode_;  // where known
     bool committed_ = false;
 };
 
