@@ -70,13 +70,12 @@ public:
             CloseHandle(file_);
             throw FileError(path, "Not a regular file");
         }
-        LARGE_INTEGER size;
-        if (!GetFileSizeEx(file_, &size)) {
+        if (!GetFileInformationByHandle(file_, &opened_)) {
             const DWORD code = GetLastError();
             CloseHandle(file_);
             fail(path, code);
         }
-        size_ = static_cast<std::uint64_t>(size.QuadPart);
+        size_ = std::uint64_t{opened_.nFileSizeHigh} << 32 | opened_.nFileSizeLow;
     }
     ~SystemInput() override { CloseHandle(file_); }
     SystemInput(const SystemInput&) = delete;
@@ -84,9 +83,15 @@ public:
 
     std::uint64_t size() const override { return size_; }
 
+    // No further than the size the file had. readAt() moves a synchronous handle's own
+    // position: read() keeps its own instead.
     std::size_t read(char* buffer, std::size_t capacity) override {
-        // readAt() moves a synchronous handle's own position: read() keeps its own instead.
-        const std::size_t got = readFully(file_, position_, buffer, capacity, path_);
+        const std::size_t wanted =
+            position_ < size_
+                ? static_cast<std::size_t>(std::min<std::uint64_t>(capacity, size_ - position_))
+                : 0;
+        const std::size_t got = readFully(file_, position_, buffer, wanted, path_);
+        readWhole_ = position_ == 0 && got == size_;
         position_ += got;
         return got;
     }
@@ -95,11 +100,26 @@ public:
         return readFully(file_, offset, buffer, capacity, path_);
     }
 
+    // Another program may write the file while it is read: its size or its time of last write
+    // tells, as on other systems. Read whole by one call, it gave one state of itself.
+    void checkUnchanged() const override {
+        if (readWhole_) return;
+        BY_HANDLE_FILE_INFORMATION now;
+        if (!GetFileInformationByHandle(file_, &now)) fail(path_);
+        if (now.nFileSizeHigh != opened_.nFileSizeHigh ||
+            now.nFileSizeLow != opened_.nFileSizeLow ||
+            CompareFileTime(&now.ftLastWriteTime, &opened_.ftLastWriteTime) != 0) {
+            throw FileError(path_, "The file was changed while it was being read");
+        }
+    }
+
 private:
     fs::path path_;
     HANDLE file_ = INVALID_HANDLE_VALUE;
+    BY_HANDLE_FILE_INFORMATION opened_{};
     std::uint64_t size_ = 0;
     std::uint64_t position_ = 0;
+    bool readWhole_ = false;  // by its first read
 };
 
 class SystemOutput final : public OutputFile {
