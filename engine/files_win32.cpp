@@ -130,17 +130,20 @@ public:
         for (int attempt = 0; attempt < 100 && file_ == INVALID_HANDLE_VALUE; ++attempt) {
             tempPath_ = finalPath;
             tempPath_.replace_filename(detail::temporaryName());
-            file_ = CreateFileW(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            file_ = CreateFileW(tempPath_.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
             if (file_ == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
                 fail(finalPath_);
             }
         }
         if (file_ == INVALID_HANDLE_VALUE) fail(finalPath_, ERROR_FILE_EXISTS);
+        // Marked for deletion while it is written, the file goes with its handle however the
+        // process ends, even killed outright; where the file system refuses, by name below.
+        deletePending_ = markDeleted(true);
     }
     ~SystemOutput() override {
         if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-        if (!committed_) DeleteFileW(tempPath_.c_str());
+        if (!committed_ && !deletePending_) DeleteFileW(tempPath_.c_str());
     }
     SystemOutput(const SystemOutput&) = delete;
     SystemOutput& operator=(const SystemOutput&) = delete;
@@ -156,6 +159,8 @@ public:
     }
 
     void commit() override {
+        if (deletePending_ && !markDeleted(false)) fail(finalPath_);
+        deletePending_ = false;
         const HANDLE file = file_;
         file_ = INVALID_HANDLE_VALUE;
         if (!CloseHandle(file)) fail(finalPath_);
@@ -166,9 +171,16 @@ public:
     }
 
 private:
+    bool markDeleted(bool deleted) {
+        FILE_DISPOSITION_INFO disposition{deleted ? TRUE : FALSE};
+        return SetFileInformationByHandle(file_, FileDispositionInfo, &disposition,
+                                          sizeof disposition) != 0;
+    }
+
     fs::path finalPath_;
     fs::path tempPath_;
     HANDLE file_ = INVALID_HANDLE_VALUE;
+    bool deletePending_ = false;
     bool committed_ = false;
 };
 
