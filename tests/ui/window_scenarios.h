@@ -58,7 +58,8 @@ struct Window : testing::Test {
                                             view.px(kClientHeight), std::pair(77, 65)));
         for (const Control& c : kControls) {
             // The caption, or what the logic set as the window loaded.
-            std::string_view shown = c.id == lblDirectory ? ui::kInitialDirectory : c.caption;
+            std::string_view shown =
+                c.id == lblDirectory ? "Click Open... and select multiple files" : c.caption;
             if (const auto box = std::ranges::find(kTextBoxControls, c.id);
                 box != kTextBoxControls.end())
                 shown = ui::kInitialTexts[box - kTextBoxControls.begin()];
