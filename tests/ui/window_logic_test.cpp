@@ -192,17 +192,11 @@ TEST_F(Logic, ATextEditedWhileARunYieldsAppliesToTheLinesThatFollow) {
     EXPECT_EQ(output("a_new.htm"), repeatLine(kRewritten, 64) + repeatLine(edited, 36));
 }
 
-TEST(FailureText, OneFileOrMoreAndAtMostTwentyListed) {
-    const std::tuple<int, std::string> cases[] = {
-        {1, "This file could not be processed:\n\nf1: Permission denied"},
-        {2, "These files could not be processed:\n\nf1: Permission denied\nf2: Permission denied"},
-        {21, "\nf20: Permission denied\n\n1 more file failed."}};
-    for (const auto& [count, tail] : cases) {
-        std::vector<ui::Failure> failures;
-        for (int i = 1; i <= count; ++i)
-            failures.push_back({"f" + std::to_string(i), "Permission denied"});
-        EXPECT_TRUE(ui::failureText(failures).ends_with(tail)) << ui::failureText(failures);
-    }
+// The runs check the message for one file and for twenty-two; here, one file past the twenty
+// listed.
+TEST(FailureText, OneFilePastTwentyIsCountedAlone) {
+    const std::vector<ui::Failure> failures(21, {"f", "Permission denied"});
+    EXPECT_TRUE(ui::failureText(failures).ends_with("denied\n\n1 more file failed."));
 }
 
 TEST(ElideMiddle, KeepsWhatFitsAndCutsTheMiddleAtCharacterBoundaries) {
