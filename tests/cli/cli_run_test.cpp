@@ -64,8 +64,6 @@ const std::string kLongAscii = [] {
 const RunCase kRuns[] = {
     {"defaults", {{"a.htm", kPage}}, {"a.htm"}, 0, {{"a_new.htm", "x\r\n" + kStruck + "\r\ny\r\n"}},
      one("a_new.htm", "3 lines, 1 segment, 1 replacement")},
-    {"every text given", {{"a.htm", kShort}}, with(kTexts, {"a.htm"}), 0, {{"a_new.htm", kYy}},
-     one("a_new.htm", kTwice)},
     {"texts with =, values that look like options", {{"a.htm", "<b -x> <b --q>\r\n"}},
      {"--start=<b", "--stop=>", "--search", "-x", "--replace=--q", "a.htm"}, 0,
      {{"a_new.htm", "<b --q> <b --q>\r\n"}}, one("a_new.htm", "1 line, 2 segments, 1 replacement")},
@@ -77,12 +75,6 @@ const RunCase kRuns[] = {
      "5 files: 2 done, 2 changed, 3 failed; 2 lines, 4 segments, 4 replacements\n"},
     {"short options combine and take a value attached", {{"a.htm", kShort}},
      with(kTexts, {"-qnj4", "a.htm"}), 0, {}, ""},
-    {"a binary file is skipped, and a file listed again", {{"a.htm", kShort}, {"p.png", kPng}},
-     with(kTexts, {"p.png", "a.htm", "./a.htm"}), 0, {{"a_new.htm", kYy}},
-     "p.png: skipped: binary\na_new.htm: " + kTwice + "\n./a.htm: skipped: listed twice\n"
-     "3 files: 1 done, 1 changed, 0 failed, 2 skipped; " + kTwice + "\n"},
-    {"--binary processes it", {{"p.png", kPng}}, {"--binary", "p.png"}, 0,
-     {{"p_new.png", kPng + "\n"}}, one("p_new.png", "3 lines, 0 segments, 0 replacements", 0)},
     {"--jobs past the most is capped, and said so", {{"a.htm", kShort}},
      with(kTexts, {"-j500", "a.htm"}), 0, {{"a_new.htm", kYy}},
      "segment-replace-cli: --jobs 500 is capped at 64\n" + one("a_new.htm", kTwice)},
