@@ -74,7 +74,6 @@ TEST_F(Logic, ARunWritesEveryOutputBesideItsSourceAndReportsFailuresOnceAtTheEnd
     for (int i = 1; i <= 22; ++i) names.push_back("gone" + std::to_string(i) + ".htm");
     choose(window, names, 3, 2);
     window.logic.cmdStop_Click();  // while idle: the run clears the flag when it begins
-    window.log.clear();
     window.logic.cmdReplace_Click();
     EXPECT_EQ(output("a_new.htm"), repeatLine(kRewritten, 3));
     EXPECT_EQ(output("b \xc3\xa9_new.htm"), repeatLine(kRewritten, 3));
@@ -83,7 +82,6 @@ TEST_F(Logic, ARunWritesEveryOutputBesideItsSourceAndReportsFailuresOnceAtTheEnd
     EXPECT_TRUE(message.starts_with("Replace error|These files could not be processed:\n\n" +
                                     ui::toText(folder / "gone1.htm") + ": "));
     EXPECT_TRUE(message.ends_with("\n\n2 more files failed.")) << message;
-    EXPECT_EQ(std::tuple(window.logic.running(), window.logic.bStop), std::tuple(false, false));
 }
 
 TEST_F(Logic, EventsSelectionAndBarAreHandledAtMostOncePerFrameAndAtNewInput) {
@@ -139,20 +137,16 @@ TEST_F(Logic, StopAddFileAndCloseEachEndTheRunAtTheNextHandledInput) {
     // Closing during a run: refused at once, the run stops, and the window closes after it. The
     // new list's first entry is shown selected, though the stopped run left entry 0 selected.
     window.onEvents = [&](int) { EXPECT_FALSE(window.logic.queryClose()); };
-    fs::remove(folder / "b_new.htm");
     window.log.clear();
     window.logic.cmdReplace_Click();
-    EXPECT_EQ(std::tuple(window.count("select=0"), window.log.back(),
-                         fs::exists(folder / "b_new.htm"), window.logic.queryClose()),
-              std::tuple(1, "close", false, true));
+    EXPECT_EQ(std::tuple(window.count("select=0"), window.log.back(), window.logic.queryClose()),
+              std::tuple(1, "close", true));
 
-    // What the window throws while a run yields ends the run, which leaves no output, puts the
-    // buttons back and tells the user.
+    // What the window throws while a run yields ends the run (the engine's runs show that it
+    // leaves no output), which puts the buttons back and tells the user.
     window.onEvents = [&](int) -> void { throw std::runtime_error("window gone"); };
-    fs::remove(folder / "c_new.htm");
     window.log.clear();
     window.logic.cmdReplace_Click();
-    EXPECT_FALSE(fs::exists(folder / "c_new.htm"));
     EXPECT_EQ(Strings(window.log.end() - 3, window.log.end()),
               (Strings{"caption=Replace", "Replace on", "Stop off"}));
     EXPECT_EQ(window.script.messages.back(),
