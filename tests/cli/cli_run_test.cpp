@@ -27,7 +27,6 @@ const std::string kStruck =
     "<a href=\"https://www.example.com/p\" style=\"text-decoration: underline line-through\">A</a>";
 const std::string kPage = "x\r\n" + kLink + "\r\ny\r\n";
 const std::string kShort = "<b x> <B X>\r\n";  // rewritten by the texts of kTexts
-const std::string kPng("\x89PNG\r\n\x1a\n\0\0", 10);
 const std::string kUtf32("\xFF\xFE\0\0a\0\0\0\n\0\0\0b\0\0\0", 16);  // "a", "b"
 const std::vector<std::string> kTexts = {"--start",  "<b", "--stop",    ">",
                                          "--search", "x",  "--replace", "y"};
