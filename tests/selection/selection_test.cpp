@@ -39,8 +39,6 @@ TEST(AddFile, SetsTheDialogUpInOrderAndFillsListAndLabelForEachOutcome) {
         {"", three, shows, {"label=/d", "c.htm", "a.htm", "b\xc3\xa9.htm", "Replace on"}},
         {"", "", shows, none},  // Cancel
         {"create", "/d/a.htm", {"create", error}, none},
-        {"Filter", "/d/a.htm", Strings(kSteps.begin(), kSteps.begin() + 3) + Strings{"~", error},
-         none},
         {"ShowOpen", "/d/a.htm", kSteps + Strings{"ShowOpen", "~", error}, none}};
     for (const auto& [failAt, selection, calls, log] : cases) {
         Script script{failAt, selection};
