@@ -205,7 +205,6 @@ TEST(CliRunTest, HelpNamesEveryOptionAndVersionItsNumber) {
     folder.write({{"a.htm", kShort}});
     for (const auto& [arguments, toErr] : {std::pair{std::vector<std::string>{"--help"}, false},
                                            {{"--json", "a.htm"}, false},
-                                           {with(kTexts, {"--diff", "a.htm"}), false},
                                            {{"a.htm"}, true}}) {
         SCOPED_TRACE(PrintToString(arguments));
         const fs::path full = "/dev/full";
