@@ -157,8 +157,6 @@ const RunCase kRuns[] = {
     {{{"a.htm", "<a b>"}}, {"a.htm", "a.htm"}, {{"a_new.htm", "<a i>\r\n"}}},
     {{{"a.htm", "<a b>"}, {"a_new.htm", "<a b>!"}}, {"a_new.htm", "a.htm"},
      {{"a_new_new.htm", "<a i>!\r\n"}}, "a.htm"},
-    {{{"README", "<a b>"}, {"README_new", "<a b>!"}}, {"README", "README_new"},
-     {{"README_new_new", "<a i>!\r\n"}}, "README"},
     {{{"a.htm", "<a b>"}, {"b.htm", "b"}, {"b_new.htm", "@a.htm"}}, {"a.htm", "b.htm"},
      {{"a_new.htm", "<a i>\r\n"}, {"b_new.htm", "<a b>"}}, "b.htm"},  // the link reads a.htm
     {{{"a.htm", "<a b>"}, {"b.htm", "x"}}, {"a.htm", "b.htm"}, {{"a_new.htm", "<a i>\r\n"}}, "", 0,
