@@ -44,7 +44,6 @@ const PassCase kPasses[] = {
     {"ab\r\ncd", "ab\r\ncd\r\n", 8, 8, 2},
     {"a\nb", "a\nb\n", 5, 5, 2},
     {"\n\n\n", "\n\n\n", 5, 3, 3},
-    {"ab\rcd\ref", "ab\rcd\ref\r", 10, 10, 3},
     {"a\r\rb\rc", "a\r\rb\rc\r", 8, 8, 4},
     {"ab\r", "ab\r", 5, 3, 1},
     {"\r\r\r", "\r\r\r", 5, 3, 3},
