@@ -45,7 +45,6 @@ const PassCase kPasses[] = {
     {"a\nb", "a\nb\n", 5, 5, 2},
     {"\n\n\n", "\n\n\n", 5, 3, 3},
     {"a\r\rb\rc", "a\r\rb\rc\r", 8, 8, 4},
-    {"ab\r", "ab\r", 5, 3, 1},
     {"\r\r\r", "\r\r\r", 5, 3, 3},
     {"a\r\nb\nc\rd\r\n\ne", "a\r\nb\nc\rd\r\n\ne\n", 14, 14, 6},  // mixed ends
     {"<a b\n> <a b>\r>", "<a b\n> <a u>\r>\r", 16, 16, 3},       // no segment spans lines
