@@ -1,5 +1,5 @@
-// The window's behaviour over fake controls: initial state, Add File, real runs over temporary
-// files with clicks that arrive while a run yields, throttling, texts and the failure report.
+// The window's behaviour over fake controls: Add File, real runs over temporary files with
+// clicks that arrive while a run yields, throttling, texts and the failure report.
 #include <gtest/gtest.h>
 
 #include "tests/support/support.h"
