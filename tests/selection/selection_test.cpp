@@ -9,6 +9,7 @@
 #include "selection/dialog_adapter.h"
 #include "selection/selection_string.h"
 #include "tests/selection/scripted_dialog.h"
+#include "tests/support/support.h"
 
 namespace fs = std::filesystem;
 using namespace selection;
@@ -24,13 +25,13 @@ const Strings kSteps = {"create",        "CancelError=true",          "Filter=" 
 Strings shown(const FileChoice& choice) {
     Strings log;
     if (choice.directoryText) log.push_back("label=" + *choice.directoryText);
-    log = log + choice.entries;
+    log = test::with(log, choice.entries);
     log.push_back(choice.replaceEnabled ? "Replace on" : "Replace off");
     return log;
 }
 
 TEST(AddFile, SetsTheDialogUpInOrderAndFillsListAndLabelForEachOutcome) {
-    const Strings shows = kSteps + Strings{"ShowOpen", "FileName", "~"};
+    const Strings shows = test::with(kSteps, {"ShowOpen", "FileName", "~"});
     const Strings none{"(No files selected)", "Replace off"};  // the label stays
     const std::string error = "Open error|Out of memory(7)";
     const std::string three = "/d\0c.htm\0a.htm\0b\xc3\xa9.htm"s;  // NUL-separated, UTF-8
@@ -39,11 +40,11 @@ TEST(AddFile, SetsTheDialogUpInOrderAndFillsListAndLabelForEachOutcome) {
         {"", three, shows, {"label=/d", "c.htm", "a.htm", "b\xc3\xa9.htm", "Replace on"}},
         {"", "", shows, none},  // Cancel
         {"create", "/d/a.htm", {"create", error}, none},
-        {"ShowOpen", "/d/a.htm", kSteps + Strings{"ShowOpen", "~", error}, none}};
+        {"ShowOpen", "/d/a.htm", test::with(kSteps, {"ShowOpen", "~", error}), none}};
     for (const auto& [failAt, selection, calls, log] : cases) {
         Script script{failAt, selection};
         EXPECT_EQ(shown(addFileClick(services(script))), log) << failAt;
-        EXPECT_EQ(script.calls + script.messages, calls) << failAt;
+        EXPECT_EQ(test::with(script.calls, script.messages), calls) << failAt;
     }
     EXPECT_EQ(shown(addFileClick({})), none);  // no dialog factory at all
 }
