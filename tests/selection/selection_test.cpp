@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
 #include "selection/add_file.h"
 #include "selection/dialog_adapter.h"
@@ -75,8 +74,8 @@ TEST(DialogAdapter, ChecksMaxFileSizeAndRulesOnACancelAChoiceTooLongAndTheChosen
     EXPECT_EQ(dialog.settings().maxFileSize, 32767);
 
     // A choice moves the current folder to the chosen one; the names need not exist.
-    fs::path folder = fs::temp_directory_path() / u8"dialog-adapter-\u00e9-";
-    folder += std::to_string(std::random_device{}());  // other runs may use theirs meanwhile
+    const test::TempFolder temp;
+    const fs::path folder = temp / u8"\u00e9";
     fs::create_directories(folder);
     const std::u8string utf8 = folder.u8string();
     const std::string root(utf8.begin(), utf8.end()), one = root + "/a.htm";
@@ -99,7 +98,6 @@ TEST(DialogAdapter, ChecksMaxFileSizeAndRulesOnACancelAChoiceTooLongAndTheChosen
         EXPECT_EQ(fs::equivalent(fs::current_path(), folder), chosen) << result;
     }
     fs::current_path(fs::temp_directory_path());
-    fs::remove(folder);
 }
 
 TEST(SelectionString, SplitComposedAndTakenFromANulList) {
