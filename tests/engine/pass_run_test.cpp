@@ -41,7 +41,6 @@ const std::string kSample(1 << 16, 'x');  // a small source is read whole when i
 const PassCase kPasses[] = {
     {"", "", 2, 0, 0},
     {"\r\n", "\r\n", 4, 2, 1},
-    {"\n\n\n", "\n\n\n", 5, 3, 3},
     {"a\r\rb\rc", "a\r\rb\rc\r", 8, 8, 4},
     {"\r\r\r", "\r\r\r", 5, 3, 3},
     {"a\r\nb\nc\rd\r\n\ne", "a\r\nb\nc\rd\r\n\ne\n", 14, 14, 6},  // mixed ends
