@@ -59,9 +59,10 @@ TEST_F(Logic, AddFileClearsTheListFirstAndNeverRunsThePlaceholder) {
     window.script.onShow = [&] { window.note("dialog"); };  // over an empty list
     window.logic.cmdAdd_Click();                            // Cancel
     EXPECT_EQ(window.log, (Strings{"clear", "dialog", "entry=(No files selected)", "Replace off"}));
-    EXPECT_EQ(std::tuple(window.logic.entryText(0).empty(), window.logic.entryText(1).empty(),
-                         window.logic.hasChosenFiles(), window.logic.directoryText()),
-              std::tuple(false, true, false, ui::toPath(std::string(ui::kInitialDirectory))));
+    EXPECT_EQ(
+        std::tuple(window.logic.entryText(0).empty(), window.logic.entryText(1).empty(),
+                   window.logic.hasChosenFiles(), window.logic.bStop, window.logic.directoryText()),
+        std::tuple(false, true, false, false, ui::toPath(std::string(ui::kInitialDirectory))));
     window.log.clear();
     window.logic.cmdReplace_Click();  // nothing is opened, nothing reported
     EXPECT_TRUE(window.script.messages.empty());
