@@ -33,7 +33,6 @@ TEST(CliBatchTest, ReadsFileListsWithNulsOrLineEnds) {
         std::string input, list, report;  // standard input, the file "l", the report
     } cases[] = {
         // clang-format off
-        {{"-0", "--files-from", "-"}, std::string("sub/z.htm\0one two.htm\0x\ny.htm\0", 31), "", all},
         {{"sub/z.htm", "--null", "--files-from=l"}, "", std::string("one two.htm\0\0x\ny.htm", 21), all},
         {{"--files-from", "-", "-0", "--files-from", "l"},  // an empty list, then a NUL one
          "", std::string("sub/z.htm\0one two.htm\0x\ny.htm", 30), all},

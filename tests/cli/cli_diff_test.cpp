@@ -38,11 +38,6 @@ const std::string kHead = "--- f.txt\n+++ f.txt\n";
 const std::tuple<const char*, std::string, std::vector<std::string>, std::string> kDiffs[] = {
     {"a changed line with its context", numberedLines(9, {5}), {"--diff"},
      kHead + "@@ -2,7 +2,7 @@\n l2\n l3\n l4\n-l5 <o>\n+l5 <0>\n l6\n l7\n l8\n"},
-    {"-U1 and a one-line hunk", numberedLines(6, {1, 5}), {"-U1", "--diff"},
-     kHead + "@@ -1,2 +1,2 @@\n-l1 <o>\n+l1 <0>\n l2\n@@ -4,3 +4,3 @@\n l4\n-l5 <o>\n+l5 <0>\n l6\n"},
-    {"-U0 shows one line without a count", numberedLines(3, {2}), {"--unified=0"},
-     kHead + "@@ -2 +2 @@\n-l2 <o>\n+l2 <0>\n"},
-    {"no change, no diff", numberedLines(5, {}), {"--diff"}, ""},
     {"a file's own bytes: CR LF, a last line without an end", "a\r\n\x1b\xff<o>", {"--diff"},
      kHead + "@@ -1,2 +1,2 @@\n a\r\n-\x1b\xff<o>\n\\ No newline at end of file\n+\x1b\xff<0>\r\n"},
     {"colour as git diff has it", numberedLines(2, {2}), {"-U0", "--color=always"},

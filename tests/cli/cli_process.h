@@ -57,10 +57,4 @@ inline std::vector<std::string> numberedFiles(const fs::path& folder, int count,
     return names;
 }
 
-inline std::vector<std::string> with(std::vector<std::string> a,
-                                     const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 }  // namespace cli_test

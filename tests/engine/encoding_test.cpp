@@ -60,7 +60,6 @@ const EncodingCase kCases[] = {
     // UTF-16 in either byte order: segments rewritten, ends kept, the open last line ended.
     {"C", le(u"x <a b>\r\n<A B>\ny"), kAnchor, le(u"x <a i>\r\n<A i>\ny\n"), utf16le},
     {"C", be(u"x <a b>\r<A B>\r\n"), kAnchor, be(u"x <a i>\r<A i>\r\n"), utf16be},
-    {"C", le(u"\u00e9\r\u00fc\r\nplain\r\n"), kAnchor, le(u"\u00e9\r\u00fc\r\nplain\r\n"), utf16le},
     {"C", be(u"<a \u00c9T\u00c9> \u0416\U0001F600"), kSummer, be(u"<a hiver> \u0416\U0001F600\r\n"), utf16be},
     {"C", le(u"<a \xD800 b \U0001F600>\xDC00"), {"<a", ">", "\xF0\x9F\x98\x80", "x"},
      le(u"<a \xD800 b x>\xDC00\r\n"), utf16le},  // lone surrogates kept
@@ -91,14 +90,11 @@ const EncodingCase kCases[] = {
     // A line longer than the output's block is converted in pieces that end between characters.
     {"C", units(U"x" + kAcutes, 2, false), kAnchor, units(U"x" + kAcutes + U"\r\n", 2, false), utf16le},
     // A file that is only a mark comes out as it went in.
-    {"C", "\xFF\xFE", kAnchor, "\xFF\xFE", utf16le}, {"C", "\xFE\xFF", kAnchor, "\xFE\xFF", utf16be},
     {"C", le(U""), kAnchor, le(U""), utf32le}, {"C", be(U""), kAnchor, be(U""), utf32be},
     {"C", "\xEF\xBB\xBF", kAnchor, "\xEF\xBB\xBF", utf8},
     // UTF-8 by its mark or its bytes, whatever the locale.
     {kLatin1, "<a \xC3\x89T\xC3\x89>\n", kSummer, "<a hiver>\n", utf8},
     {kLatin1, "\xEF\xBB\xBF<a \xC3\x89t\xC3\xA9>", kSummer, "\xEF\xBB\xBF<a hiver>\r\n", utf8},
-    {"C", "<a \xC3\x89t\xC3\xA9>", kSummer, "<a hiver>\r\n", utf8},
-    {kUtf8, "<a \xC3\x89t\xC3\xA9>", kSummer, "<a hiver>\r\n", utf8},
     {"C", "<a \xC5\x81\xC3\xB3" "d\xC5\xBB \xC5\x81\xC3\xB3" "d\xC5\xBA>", kCity,  // Łódż Łódź
      "<a \xC5\x81\xC3\xB3" "d\xC5\xBB x>\r\n", utf8},
     {"C", "<a b \xED\xA0\x80>", kAnchor, "<a i \xED\xA0\x80>\r\n", codePage},  // a surrogate
@@ -107,11 +103,10 @@ const EncodingCase kCases[] = {
     {kLatin1, "<a b>", {"<\xD0\x96", ">", "b", "i"}, "<a b>\r\n", codePage},  // no Ж
     {kLatin1, "<a b \xE9>", {"<a", ">", "b", "\xE2\x86\x92"}, "<a b \xE9>\r\n", codePage},  // no arrow
     // Under a UTF-8 locale, in the Windows code page of its language (1252 for "C", 1251 for
-    // Russian): "\xC3\xBC\xE2\x80\x93" is FC 96 in 1252, and "\xD0\x96" has no form there.
+    // Russian): "\xC3\xBC\xE2\x80\x93" is FC 96 in 1252.
     {kUtf8, "<a \xC9t\xE9>", kAccent, "<a et\xE9>\r\n", codePage},
     {kUtf8, "<p style=\"x\">Caf\xE9</p>", {"<p", ">", "x", "\xC3\xBC\xE2\x80\x93"},
      "<p style=\"\xFC\x96\">Caf\xE9</p>\r\n", codePage},
-    {kUtf8, "<a b \xE9>", {"<a", ">", "b", "\xD0\x96"}, "<a b \xE9>\r\n", codePage},
     {kRussian, "<a \xC6>", {"<a", ">", "\xD0\xB6", "\xD1\x8F"}, "<a \xFF>\r\n", codePage},  // Ж ~ ж, я
     // In Turkish, A-Z and a-z still match only each other: "i" is not "İ" (DD), nor "I" "ı" (FD).
     {kTurkish, "<a \xDD \xFD i>", {"<a", ">", "I", "x"}, "<a \xDD \xFD x>\r\n", codePage},

@@ -10,11 +10,6 @@
 
 using Strings = std::vector<std::string>;
 
-inline Strings operator+(Strings a, const Strings& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 struct Script {
     explicit Script(std::string fail = "", std::string choice = "")
         : failAt(std::move(fail)), selection(std::move(choice)) {}

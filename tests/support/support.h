@@ -33,6 +33,12 @@ inline std::string readFile(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+inline std::vector<std::string> with(std::vector<std::string> a,
+                                     const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 // Code units of `size` bytes in either byte order, after their byte-order mark unless `mark` is
 // false; a unit may be no character (an unpaired surrogate, a value past U+10FFFF).
 inline std::string units(const std::u32string& text, int size, bool bigEndian, bool mark = true) {
