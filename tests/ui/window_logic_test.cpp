@@ -170,9 +170,10 @@ TEST_F(Logic, ATextEditedWhileARunYieldsAppliesToTheLinesThatFollow) {
 
 // The runs check the message for one file and for twenty-two; here, one file past the twenty
 // listed.
-TEST(FailureText, OneFilePastTwentyIsCountedAlone) {
-    const std::vector<ui::Failure> failures(21, {"f", "Permission denied"});
-    EXPECT_TRUE(ui::failureText(failures).ends_with("denied\n\n1 more file failed."));
+TEST(FailureText, TwoFilesAreSeveralAndOnePastTwentyIsCountedAlone) {
+    const std::vector<ui::Failure> two(2, {"f", "Permission denied"}), many(21, two[0]);
+    EXPECT_TRUE(ui::failureText(two).starts_with("These files could not be processed:"));
+    EXPECT_TRUE(ui::failureText(many).ends_with("denied\n\n1 more file failed."));
 }
 
 TEST(ElideMiddle, KeepsWhatFitsAndCutsTheMiddleAtCharacterBoundaries) {
