@@ -107,7 +107,7 @@ public:
                 ? static_cast<std::size_t>(std::min<std::uint64_t>(capacity, size_ - offset_))
                 : 0;
         const std::size_t got = readFully(fd_, buffer, wanted, path_);
-        readWhole_ = offset_ == 0 && got == size_ && !mapping_->bytes().data();
+        if (offset_ == 0) readWhole_ = got == size_ && !mapping_->bytes().data();
         offset_ += got;
         return got;
     }

@@ -91,7 +91,7 @@ public:
                 ? static_cast<std::size_t>(std::min<std::uint64_t>(capacity, size_ - position_))
                 : 0;
         const std::size_t got = readFully(file_, position_, buffer, wanted, path_);
-        readWhole_ = position_ == 0 && got == size_;
+        if (position_ == 0) readWhole_ = got == size_;
         position_ += got;
         return got;
     }
