@@ -182,10 +182,6 @@ std::filesystem::path WindowLogic::entryText(int index) const {
     return toPath(entries_[static_cast<std::size_t>(index)]);
 }
 
-std::filesystem::path WindowLogic::directoryText() const {
-    return toPath(directory_);
-}
-
 void WindowLogic::clearList() {
     entries_.clear();
     selected_ = shownSelected_ = -1;

@@ -46,10 +46,7 @@ public:
     bool running() const { return running_; }
     bool bStop = false;
 
-    // Whether the list holds files rather than its placeholder; the folder label's text, and
-    // entry `index` (empty past the list's end) as paths.
-    bool hasChosenFiles() const { return holdsFiles(entries_); }
-    std::filesystem::path directoryText() const;
+    // Entry `index` as a path, empty past the list's end.
     std::filesystem::path entryText(int index) const;
 
     // What a pass needs.

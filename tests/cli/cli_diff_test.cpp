@@ -92,15 +92,6 @@ TEST(CliDiffTest, PatchAndGitApplyMakeTheOutputsOfTheSources) {
     fs::remove(diff);
 }
 
-TEST(CliDiffTest, JsonCarriesTheDiff) {
-    TempFolder folder;
-    folder.write({{"f.txt", numberedLines(2, {2})}});
-    const Outcome outcome = runCli(with(kTexts, {"--json", "-U0", "-n", "f.txt"}), folder.path);
-    EXPECT_THAT(outcome.out, HasSubstr("\"replacements\": 1, \"diff\": \"--- f.txt\\n+++ "
-                                       "f.txt\\n@@ -2 +2 @@\\n-l2 <o>\\n+l2 <0>\\n\"}"));
-    EXPECT_EQ(outcome.err, "");
-}
-
 // Random files whose changed lines are marked, diffed by UnifiedDiff and by GNU diff, which
 // finds the same pairs because every line is unique.
 TEST(UnifiedDiffTest, AgreesWithGnuDiffOnRandomChanges) {

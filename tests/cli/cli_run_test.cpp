@@ -110,14 +110,16 @@ const RunCase kRuns[] = {
      with(kTexts, {"-q", "--code-page", "1252", "--search", "\xc3\xa9", "-"}), 0, {}, "",
      kLongAscii + "<b y>\r\n",
      kLongAscii + "<b \xc3\xa9>", "C"},
-    {"json on standard output", {{"a.htm", kShort}, {"w.htm", kUtf32}},
-     with(kTexts, {"--json", "a.htm", "w.htm", "no\"file", "no\xe9"}), 1,
+    {"json on standard output, a diff in it", {{"a.htm", kShort}, {"w.htm", kUtf32}},
+     with(kTexts, {"--json", "-U0", "a.htm", "w.htm", "no\"file", "no\xe9"}), 1,
      {{"a_new.htm", kYy}, {"w_new.htm", kUtf32 + std::string("\n\0\0\0", 4)}}, "",
      "{\"dryRun\": false, \"files\": [\n"
      "  {\"source\": \"a.htm\", \"output\": \"a_new.htm\", \"status\": \"done\", "
-     "\"encoding\": \"code page\", \"lines\": 1, \"segments\": 2, \"replacements\": 2},\n"
+     "\"encoding\": \"code page\", \"lines\": 1, \"segments\": 2, \"replacements\": 2, \"diff\": "
+     "\"--- a.htm\\n+++ a.htm\\n@@ -1 +1 @@\\n-<b x> <B X>\\r\\n+<b y> <B y>\\r\\n\"},\n"
      "  {\"source\": \"w.htm\", \"output\": \"w_new.htm\", \"status\": \"done\", "
-     "\"encoding\": \"utf-32le\", \"lines\": 2, \"segments\": 0, \"replacements\": 0},\n"
+     "\"encoding\": \"utf-32le\", \"lines\": 2, \"segments\": 0, \"replacements\": 0, \"diff\": "
+     "\"--- w.htm\\n+++ w.htm\\n@@ -2 +2 @@\\n-b\\n\\\\ No newline at end of file\\n+b\\n\"},\n"
      "  {\"source\": \"no\\\"file\", \"output\": \"no\\\"file_new\", \"status\": \"failed\", "
      "\"file\": \"no\\\"file\", \"reason\": \"No such file or directory\"},\n"
      // A name that is not UTF-8, in base64.
@@ -188,7 +190,7 @@ TEST(CliRunTest, UsageErrorsWriteNothingAndExitWithTwo) {
     }
 }
 
-TEST(CliRunTest, HelpNamesEveryOptionAndVersionItsNumber) {
+TEST(CliRunTest, HelpAndTheManPageNameEveryOptionAndVersionItsNumber) {
     TempFolder folder;
     const Outcome help = runCli({"--help"}, folder.path);
     EXPECT_EQ(help.status, 0);
@@ -197,6 +199,10 @@ TEST(CliRunTest, HelpNamesEveryOptionAndVersionItsNumber) {
                                "--json", "--help", "--version", "www.example.com"}) {
         EXPECT_THAT(help.out, HasSubstr(option));
     }
+    const std::string page = readFile(SOURCE_DIR "/cli/segment-replace-cli.1");
+    const std::size_t begin = page.find(".SH OPTIONS\n"), end = page.find("\n.SH ", begin);
+    EXPECT_EQ(page.substr(begin, end + 1 - begin), cli::manOptions())
+        << "cmake --build <build folder> --target man-page writes it anew";
     const Outcome version = runCli({"--version", "a.htm"}, folder.path);
     EXPECT_EQ(version.status, 0);
     EXPECT_THAT(version.out, MatchesRegex("segment-replace-cli [0-9]+\\.[0-9]+.*\n"));
@@ -254,13 +260,6 @@ TEST(CliRunTest, AReaderThatGoesAwayStopsTheRunQuietly) {
         EXPECT_LE(partial, 1u);
         EXPECT_THAT(outputs, AllOf(Gt(0u), Lt(files.size())));
     }
-}
-
-TEST(CliRunTest, TheManPageListsTheOptions) {
-    const std::string page = readFile(SOURCE_DIR "/cli/segment-replace-cli.1");
-    const std::size_t begin = page.find(".SH OPTIONS\n"), end = page.find("\n.SH ", begin);
-    EXPECT_EQ(page.substr(begin, end + 1 - begin), cli::manOptions())
-        << "cmake --build <build folder> --target man-page writes it anew";
 }
 
 // The examples of the README's command-line section and of the man page, lines joined, in

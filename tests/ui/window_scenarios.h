@@ -101,7 +101,7 @@ struct Window : testing::Test {
             folder /= ui::toPath("a folder name of forty characters, \xc3\xa9" + std::to_string(i));
         fs::create_directories(folder);
         const std::string name = "\xc3\xa9t\xc3\xa9", file = name + ".htm";
-        choose(folder, {"a.htm", file, "gone.htm"}, 2);
+        choose(folder, {"a.htm", file, "gone.htm", "gone2.htm"}, 2);
         const std::string shown = view.text(lblDirectory);
         EXPECT_TRUE(shown.starts_with(ui::toText(temp.path).substr(0, 3)) &&
                     shown.ends_with(ui::toText(folder.filename())) &&
@@ -109,7 +109,7 @@ struct Window : testing::Test {
             << shown;
         EXPECT_EQ(std::tuple(view.tooltip(lblDirectory), view.entry(1), view.state()),
                   std::tuple(ui::toText(folder), file,
-                             State("Replace", true, false, kProgressMax, 0, 3, -1)));
+                             State("Replace", true, false, kProgressMax, 0, 4, -1)));
 
         // Each text typed (the replacement past ASCII) takes part: a box left out leaves "[x]".
         const char* typed[] = {"[", "]", "X", "\xc3\xbc"};
@@ -119,14 +119,16 @@ struct Window : testing::Test {
         view.later([&] { busy = view.state(); });
         view.click(cmdReplace);
         const int size = static_cast<int>(2 * kLine.size());
-        EXPECT_EQ(busy, State("Waiting ...", false, true, size + 2, 0, 3, 0));
-        EXPECT_EQ(view.state(), State("Replace", true, false, size + 2, 0, 3, -1));
+        EXPECT_EQ(busy, State("Waiting ...", false, true, size + 2, 0, 4, 0));
+        EXPECT_EQ(view.state(), State("Replace", true, false, size + 2, 0, 4, -1));
         EXPECT_EQ(view.focused(), "lstFile")
             << "the clicked Replace, disabled, passed the focus on";
         const std::string rewritten = "[\xc3\xbc]" + kLine.substr(3);
         EXPECT_EQ(test::readFile(folder / ui::toPath(name + "_new.htm")), rewritten + rewritten);
         ASSERT_EQ(script.messages.size(), 1u);
-        EXPECT_TRUE(script.messages[0].starts_with("Replace error|")) << script.messages[0];
+        const std::string first =
+            "These files could not be processed:\n\n" + ui::toText(folder / "gone.htm") + ": ";
+        EXPECT_TRUE(script.messages[0].starts_with("Replace error|" + first)) << script.messages[0];
 
         script.selection.clear();  // Cancel: the list holds only the placeholder
         view.click(cmdAdd);
