@@ -20,47 +20,36 @@ std::string done(const std::string& output) {
     return output + ": 1 line, 1 segment, 1 replacement\n";
 }
 
-// Names with blanks and a line end inside a name, which only NUL lists can carry.
-TEST(CliBatchTest, ReadsFileListsWithNulsOrLineEnds) {
-    const Files sources = {
-        {"one two.htm", "<a b>\r\n"}, {"x\ny.htm", "<a bb>\r\n"}, {"sub/z.htm", "<A B>\r\n"}};
+// A site with what a walk leaves out (an earlier output, hidden names, links, a binary file), and
+// names with blanks and a line end inside a name, which only NUL lists can carry.
+const std::string kLine = "<a b>\r\n";
+const Files kFolder = {
+    {"site/a.htm", kLine},          {"site/a_new.htm", kLine},
+    {"site/B.html", kLine},         {"site/.hidden.htm", kLine},
+    {"site/.git/x.htm", kLine},     {"site/sub/c.htm", kLine},
+    {"site/sub/deep/d.htm", kLine}, {"site/img.png", std::string("\x89PNG\0", 5)},
+    {"site/link.htm", "@a.htm"},    {"site/sub/up", "@.."},
+    {"one two.htm", kLine},         {"x\ny.htm", "<a bb>\r\n"},
+    {"sub/z.htm", "<A B>\r\n"}};
+
+TEST(CliBatchTest, ReadsFileListsAndWalksFoldersInOrderLeavingOutWhatItShould) {
+    const std::string binary = "site/img.png: skipped: binary\n";
     const std::string
         two = done("sub/z_new.htm") + done("one two_new.htm"),
         all = two + done("x\\x0ay_new.htm") +
               "3 files: 3 done, 3 changed, 0 failed; 3 lines, 3 segments, 3 replacements\n";
     const struct {
         std::vector<std::string> arguments;
-        std::string input, list, report;  // standard input, the file "l", the report
+        std::string report, input = "", list = "";  // the report, standard input, the file "l"
     } cases[] = {
         // clang-format off
-        {{"sub/z.htm", "--null", "--files-from=l"}, "", std::string("one two.htm\0\0x\ny.htm", 21), all},
+        {{"sub/z.htm", "--null", "--files-from=l"}, all, "", std::string("one two.htm\0\0x\ny.htm", 21)},
         {{"--files-from", "-", "-0", "--files-from", "l"},  // an empty list, then a NUL one
-         "", std::string("sub/z.htm\0one two.htm\0x\ny.htm", 30), all},
-        {{"--files-from", "-"}, "\nsub/z.htm\r\none two.htm\r\n\n", "",  // made on Windows
-         two + "2 files: 2 done, 2 changed, 0 failed; 2 lines, 2 segments, 2 replacements\n"},
+         all, "", std::string("sub/z.htm\0one two.htm\0x\ny.htm", 30)},
+        {{"--files-from", "-"},  // made on Windows
+         two + "2 files: 2 done, 2 changed, 0 failed; 2 lines, 2 segments, 2 replacements\n",
+         "\nsub/z.htm\r\none two.htm\r\n\n"},
         // clang-format on
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(PrintToString(c.arguments));
-        TempFolder folder;
-        folder.write(sources);
-        folder.write({{"l", c.list}});
-        const Outcome outcome = runCli(with(kTexts, c.arguments), folder.path, {c.input});
-        EXPECT_EQ(std::tuple(outcome.status, outcome.err), std::tuple(0, c.report));
-    }
-}
-
-// A site with what a walk leaves out: an earlier output, hidden names, links, a binary file.
-const std::string kLine = "<a b>\r\n";
-const Files kSite = {{"site/a.htm", kLine},          {"site/a_new.htm", kLine},
-                     {"site/B.html", kLine},         {"site/.hidden.htm", kLine},
-                     {"site/.git/x.htm", kLine},     {"site/sub/c.htm", kLine},
-                     {"site/sub/deep/d.htm", kLine}, {"site/img.png", std::string("\x89PNG\0", 5)},
-                     {"site/link.htm", "@a.htm"},    {"site/sub/up", "@.."}};
-
-TEST(CliBatchTest, WalksFoldersInOrderLeavingOutWhatItShould) {
-    const std::string binary = "site/img.png: skipped: binary\n";
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"-r", "site"},
          done("site/B_new.html") + done("site/a_new.htm") + binary + done("site/sub/c_new.htm") +
              done("site/sub/deep/d_new.htm") +
@@ -83,12 +72,13 @@ TEST(CliBatchTest, WalksFoldersInOrderLeavingOutWhatItShould) {
          done("site/a_new.htm") +
              "1 file: 1 done, 1 changed, 0 failed; 1 line, 1 segment, 1 replacement\n"},
     };
-    for (const auto& [arguments, report] : cases) {
-        SCOPED_TRACE(PrintToString(arguments));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(PrintToString(c.arguments));
         TempFolder folder;
-        ASSERT_TRUE(folder.write(kSite));
-        const Outcome outcome = runCli(with(kTexts, arguments), folder.path);
-        EXPECT_EQ(std::tuple(outcome.status, outcome.err), std::tuple(0, report));
+        ASSERT_TRUE(folder.write(kFolder));
+        folder.write({{"l", c.list}});
+        const Outcome outcome = runCli(with(kTexts, c.arguments), folder.path, {c.input});
+        EXPECT_EQ(std::tuple(outcome.status, outcome.err), std::tuple(0, c.report));
     }
     // A folder that cannot be read fails in its place, and one that cannot be written fails
     // its outputs, in a dry run too (as a user they are closed to).

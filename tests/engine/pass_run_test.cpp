@@ -345,19 +345,13 @@ TEST(RunTest, AFileFailureLosesNothingAndTheRunGoesOn) {
         Files expected = folder.read();
         expected["b_new.htm"] = "<A i>\r\n";
         Recorder run;
-        if (fault == "shrunk") {
-            expected["a.htm"] = source.substr(0, 100);
-            run.onYield = [&](int yield) {
-                if (yield == 2) fs::resize_file(folder / "a.htm", 100);
-            };
-        }
-        if (fault == "touched") {  // written over in place: only its time of change tells
-            run.onYield = [&](int yield) {
-                const fs::path a = folder / "a.htm";
-                if (yield == 2)
-                    fs::last_write_time(a, fs::last_write_time(a) + std::chrono::hours(1));
-            };
-        }
+        if (fault == "shrunk") expected["a.htm"] = source.substr(0, 100);
+        run.onYield = [&](int yield) {  // touched: written over in place, only its time tells
+            const fs::path a = folder / "a.htm";
+            if (yield == 2 && fault == "shrunk") fs::resize_file(a, 100);
+            if (yield == 2 && fault == "touched")
+                fs::last_write_time(a, fs::last_write_time(a) + std::chrono::hours(1));
+        };
 #ifdef _WIN32
         const HANDLE lock = fault == "locked"
                                 ? CreateFileW((folder / "a.htm").c_str(), GENERIC_READ, 0, nullptr,
