@@ -172,7 +172,7 @@ public:
 
 private:
     bool markDeleted(bool deleted) {
-        FILE_DISPOSITION_INFO disposition{deleted ? TRUE : FALSE};
+        FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(deleted)};
         return SetFileInformationByHandle(file_, FileDispositionInfo, &disposition,
                                           sizeof disposition) != 0;
     }

@@ -74,13 +74,6 @@ void registerClass(HINSTANCE instance, WNDPROC proc) {
     RegisterClassExW(&windowClass);
 }
 
-std::wstring windowText(HWND hwnd) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 // The dialog keys make a push button that gets the focus the default one, by BM_SETSTYLE. This
 // window has no default button, so its push buttons turn that into the plain style.
 LRESULT CALLBACK plainButton(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -235,8 +228,7 @@ void frmMain::onCommand(int id, int code) {
             for (int box = 0; box < ui::kTextBoxCount; ++box) {
                 const ControlId textBox = form::kTextBoxControls[box];
                 if (id == textBox && code == EN_CHANGE) {
-                    logic_.textChanged(static_cast<ui::TextBox>(box),
-                                       narrow(windowText(control(textBox))));
+                    logic_.textChanged(static_cast<ui::TextBox>(box), windowText(control(textBox)));
                 }
             }
             break;

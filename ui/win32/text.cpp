@@ -25,4 +25,11 @@ std::string narrow(std::wstring_view utf16) {
     return bytes;
 }
 
+std::string windowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return narrow(text);
+}
+
 }  // namespace win32view

@@ -85,12 +85,7 @@ struct Win32View {
                           text(control), place.left, place.top, place.right - place.left,
                           place.bottom - place.top);
     }
-    static std::string text(HWND hwnd) {
-        std::wstring buffer(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-        buffer.resize(static_cast<std::size_t>(
-            GetWindowTextW(hwnd, buffer.data(), static_cast<int>(buffer.size()))));
-        return win32view::narrow(buffer);
-    }
+    static std::string text(HWND hwnd) { return win32view::windowText(hwnd); }
     std::string text(Id id) { return text(at(id)); }
     int send(Id id, UINT message) { return static_cast<int>(SendMessageW(at(id), message, 0, 0)); }
     State state() {
