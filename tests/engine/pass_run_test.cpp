@@ -200,9 +200,10 @@ TEST(RunTest, OutputsLandBesideTheirSourcesAndNeverOnAChosenFile) {
 }
 
 #ifndef _WIN32
-// The temporary output never makes a legal output name too long: a name of 255 bytes, and a
+// A named temporary output never makes a legal output name too long: a name of 255 bytes, and a
 // path just short of the system's limit, are both written.
 TEST(RunTest, TheLongestLegalOutputNamesAreWritten) {
+    ::setenv("SEGMENT_REPLACE_NAMED_OUTPUTS", "1", 1);
     const TempFolder folder;
     fs::path deep = folder.path;
     while (deep.native().size() < 3700) deep /= std::string(200, 'd');
@@ -216,6 +217,7 @@ TEST(RunTest, TheLongestLegalOutputNamesAreWritten) {
         EXPECT_THAT(pass.failures, IsEmpty());
         EXPECT_EQ(readFile(engine::outputPath(source)), "<a i>\r\n") << source.native().size();
     }
+    ::unsetenv("SEGMENT_REPLACE_NAMED_OUTPUTS");
 }
 
 // The mode bits of `path` in octal, and with `owners` its owner and group.
