@@ -140,12 +140,9 @@ Files randomFiles(std::vector<std::string>& names) {
     const char* const pieces[] = {"<a ", "b", "B", ">", " ", "x", "<A", "\r\n", "é"};
     Files files;
     for (int i = 0; i < 200; ++i) {
-        std::string content;
+        std::string& content = files[names.emplace_back("f" + std::to_string(i) + ".htm")];
         const unsigned length = random() % 3000;
         for (unsigned j = 0; j < length; ++j) content += pieces[random() % 9];
-        const std::string name = "f" + std::to_string(i) + ".htm";
-        files[name] = content;
-        names.push_back(name);
         if (i % 50 == 7) names.push_back("missing" + std::to_string(i) + ".htm");
     }
     return files;

@@ -23,11 +23,8 @@ const std::vector<std::string> kTexts = {"--start",  "<", "--stop",    ">",
 // Lines "l1" ... "lN" with the lines listed in `changed` holding a segment that changes.
 std::string numberedLines(int count, std::initializer_list<int> changed) {
     std::string text;
-    for (int i = 1; i <= count; ++i) {
-        text += "l" + std::to_string(i);
-        if (std::find(changed.begin(), changed.end(), i) != changed.end()) text += " <o>";
-        text += "\n";
-    }
+    for (int i = 1; i <= count; ++i)
+        text += "l" + std::to_string(i) + (std::ranges::count(changed, i) ? " <o>\n" : "\n");
     return text;
 }
 

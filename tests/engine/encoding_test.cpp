@@ -165,7 +165,7 @@ TEST(EncodingTest, EveryFileIsMatchedAndWrittenInItsOwnEncoding) {
 
 // The Windows code page of a UTF-8 locale's language (0 where no single-byte page fits), and a
 // code page named instead of the locale's, by its number with "cp" or "windows-" or not.
-TEST(EncodingTest, CodePagesGoByTheLocalesLanguageOrByTheirNumber) {
+TEST(EncodingTest, CodePagesGoByTheLocalesLanguageOrByTheirNumberAndLocaleTextBecomesUtf8) {
     const std::pair<const char*, int> kLocales[] = {
         {"C.UTF-8", 1252},     {"de_DE.UTF-8", 1252},       {"pl_PL.utf8", 1250},
         {"sr_RS.UTF-8", 1251}, {"sr_RS.UTF-8@latin", 1250}, {"el_GR.UTF-8", 1253},
@@ -178,10 +178,7 @@ TEST(EncodingTest, CodePagesGoByTheLocalesLanguageOrByTheirNumber) {
         {"1259", false}, {"utf-8", false}, {"cp", false},         {"1252x", false}};
     for (const auto& [name, known] : kNames) EXPECT_EQ(engine::setCodePage(name), known) << name;
     engine::setCodePage("");  // the locale's again
-}
-
-// Texts typed in the locale's own bytes reach a pass as UTF-8.
-TEST(EncodingTest, LocaleTextBecomesUtf8) {
+    // Texts typed in the locale's own bytes reach a pass as UTF-8.
     ASSERT_TRUE(std::setlocale(LC_ALL, kLatin1));
     EXPECT_EQ(engine::localeTextToUtf8("\xC9t\xE9"), "\xC3\x89t\xC3\xA9");
     std::setlocale(LC_ALL, "C");

@@ -95,12 +95,9 @@ struct Win32View {
                           send(lstFile, LB_GETCURSEL));
     }
     std::string entry(int index) {
-        const HWND list = at(lstFile);
-        std::wstring entry(
-            static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1, L'\0');
-        entry.resize(static_cast<std::size_t>(
-            SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(entry.data()))));
-        return win32view::narrow(entry);
+        std::wstring entry(32768, L'\0');  // as long as any path
+        SendMessageW(at(lstFile), LB_GETTEXT, index, reinterpret_cast<LPARAM>(entry.data()));
+        return win32view::narrow(entry.c_str());
     }
     // The text of the tooltip that the window's tooltip control shows for the control.
     std::string tooltip(Id id) {
