@@ -160,11 +160,10 @@ TEST(FailureText, TwoFilesAreSeveralAndThosePastTwentyAreCounted) {
 }
 
 TEST(ElideMiddle, KeepsWhatFitsAndCutsTheMiddleAtCharacterBoundaries) {
-    const auto atMost = [](std::size_t n) {  // fits when it has at most n characters
-        return [n](const std::string& text) {
-            std::size_t characters = 0;
-            for (char c : text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-            return characters <= n;
+    const auto atMost = [](std::size_t n) {    // fits when it has at most n characters
+        return [n](const std::string& text) {  // a byte 10xxxxxx goes on a character
+            return std::ranges::count_if(text, [](char c) { return (c & 0xC0) != 0x80; }) <=
+                   static_cast<std::ptrdiff_t>(n);
         };
     };
     // clang-format off
