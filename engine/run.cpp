@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -29,9 +30,15 @@ struct Shared {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<std::optional<FileReport>> reports;
-    std::size_t next = 0;  // the next file to start; the count once no further file may start
-    unsigned running = 0;  // workers not yet finished
+    std::size_t next = 0;        // the next file to start; the count once no further file may start
+    unsigned running = 0;        // workers not yet finished
+    std::size_t unreported = 0;  // files done since the calling thread last took the reports
 };
+
+// The calling thread is woken for a batch of files done, and otherwise looks every few
+// milliseconds: a wake-up for every small file would cost more than the file.
+constexpr std::size_t kReportBatch = 32;
+constexpr auto kReportLatency = std::chrono::milliseconds(10);
 
 void work(const RunPlan& plan, RunObserver& observer, FileLayer& files, Shared& shared,
           unsigned worker) {
@@ -59,7 +66,7 @@ void work(const RunPlan& plan, RunObserver& observer, FileLayer& files, Shared& 
         const std::lock_guard lock(shared.mutex);
         if (report.outcome == FileReport::Outcome::stopped) shared.next = count;
         shared.reports[index] = std::move(report);
-        shared.changed.notify_one();
+        if (++shared.unreported >= kReportBatch) shared.changed.notify_one();
     }
     const std::lock_guard lock(shared.mutex);
     --shared.running;
@@ -95,11 +102,15 @@ std::vector<FileReport> runOnWorkers(const RunPlan& plan, RunObserver& observer,
     while (ready() || (shared.running > 0 && reports.size() < count)) {
         const std::size_t first = reports.size();
         while (ready()) reports.push_back(std::move(*shared.reports[reports.size()]));
+        shared.unreported = 0;
         lock.unlock();
         for (std::size_t i = first; i < reports.size(); ++i) observer.fileDone(i, reports[i]);
         const bool wait = reports.size() < count && observer.waiting();
         lock.lock();
-        if (wait) shared.changed.wait(lock, [&] { return ready() || shared.running == 0; });
+        if (wait) {
+            shared.changed.wait_for(lock, kReportLatency,
+                                    [&] { return ready() || shared.running == 0; });
+        }
     }
     return reports;
 }

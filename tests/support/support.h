@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -94,10 +95,8 @@ struct TempFolder {
 // Records what a pass told it; as a run's observer it observes every file itself.
 struct Recorder : engine::Observer, engine::RunObserver {
     std::string text[4] = {"<a", ">", "b", "i"};
-    bool exact = false;
+    bool exact = false, stop = false, skipBinary = false;
     std::function<void(int)> onYield;  // gets the yield's 1-based count
-    bool stop = false;
-    bool skipBinary = false;
     int yields = 0;
     std::int64_t done = -1, total = -1;
     std::vector<std::string> failures;  // "<file name>: <reason>"
@@ -111,7 +110,9 @@ struct Recorder : engine::Observer, engine::RunObserver {
     void progress(std::int64_t d, std::int64_t t) override { done = d, total = t; }
     bool skipsBinary() const override { return skipBinary; }
     engine::Observer* fileStarting(std::size_t, unsigned) override { return this; }
+    std::atomic<int> reported = 0;  // reports of a run, which may come on another thread
     void fileDone(std::size_t, const engine::FileReport& report) override {
+        ++reported;
         if (report.outcome != engine::FileReport::Outcome::failed) return;
         failures.push_back(report.failedFile.filename().string() + ": " + report.reason);
     }
