@@ -52,8 +52,8 @@ TEST(CliDiffTest, PrintsTheExpectedHunks) {
             const Outcome outcome =
                 runCli(with(with(kTexts, arguments), {dryRun ? "--dry-run" : "-j1", "f.txt"}),
                        folder.path);
-            EXPECT_EQ(std::tuple(outcome.status, outcome.out), std::tuple(0, out));
-            EXPECT_EQ(folder.read().size(), dryRun ? 1u : 2u);
+            EXPECT_EQ(std::tuple(outcome.status, outcome.out, folder.read().size()),
+                      std::tuple(0, out, dryRun ? 1u : 2u));
         }
     }
 }

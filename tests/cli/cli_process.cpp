@@ -29,8 +29,7 @@ RunningCli::RunningCli(const std::vector<std::string>& arguments, const fs::path
     const fs::path& err = how.err.empty() ? err_ : how.err;
     // A user no other process has, so that its threads are the program's alone.
     const auto uid = static_cast<uid_t>(40000 + getpid() % 20000);
-    std::vector<std::string> words{CLI_PROGRAM};
-    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> words = with({CLI_PROGRAM}, arguments);
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);

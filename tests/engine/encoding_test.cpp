@@ -28,16 +28,14 @@ struct EncodingCase {
     bool binary = false;  // skipped when binary files are
 };
 
+// The locales of the rows; Windows' Western code page has "é" at E9 and "É" at C9 too, and not
+// every C runtime on Windows has UTF-8 locales.
 #ifdef _WIN32
-const char* const kLatin1 = ".1252";  // Windows' Western code page: "é" is E9 and "É" C9 there too
-const char* const kUtf8 = nullptr;    // not every C runtime on Windows has UTF-8 locales
-const char* const kRussian = nullptr;
-const char* const kTurkish = nullptr;
+const char *const kLatin1 = ".1252", *const kUtf8 = nullptr, *const kRussian = nullptr,
+                  *const kTurkish = nullptr;
 #else
-const char* const kLatin1 = "de_DE.ISO-8859-1";
-const char* const kUtf8 = "C.UTF-8";
-const char* const kRussian = "ru_RU.UTF-8";
-const char* const kTurkish = "tr_TR.ISO-8859-9";
+const char *const kLatin1 = "de_DE.ISO-8859-1", *const kUtf8 = "C.UTF-8",
+                  *const kRussian = "ru_RU.UTF-8", *const kTurkish = "tr_TR.ISO-8859-9";
 #endif
 const std::vector<std::string> kAnchor = {"<a", ">", "b", "i"};
 const std::vector<std::string> kSummer = {"<a", ">", "\xC3\xA9t\xC3\xA9", "hiver"};  // "été"

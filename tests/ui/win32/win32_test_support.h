@@ -144,18 +144,19 @@ struct Win32View {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) win32view::frmMain::dispatch(msg);
     }
+    // Runs the task a WM_APP message carries.
+    static LRESULT CALLBACK runTask(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != WM_APP) return DefWindowProcW(hwnd, message, wParam, lParam);
+        std::unique_ptr<std::function<void()>> run(
+            reinterpret_cast<std::function<void()>*>(lParam));
+        (*run)();
+        return 0;
+    }
     // Runs `task` when this thread's messages are next handled, as a queued click would be.
     static void later(std::function<void()> task) {
         static const HWND tasks = [] {
             WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam,
-                                         LPARAM lParam) -> LRESULT {
-                if (message != WM_APP) return DefWindowProcW(hwnd, message, wParam, lParam);
-                std::unique_ptr<std::function<void()>> run(
-                    reinterpret_cast<std::function<void()>*>(lParam));
-                (*run)();
-                return 0;
-            };
+            windowClass.lpfnWndProc = runTask;
             windowClass.hInstance = GetModuleHandleW(nullptr);
             windowClass.lpszClassName = L"TestTasks";
             RegisterClassW(&windowClass);
