@@ -78,8 +78,7 @@ struct Window : testing::Test {
         EXPECT_EQ(view.state(), State("Replace", false, false, kProgressMax, 0, 0, -1));
 
         // Tab and Shift+Tab through the controls that take the focus, the run buttons enabled.
-        view.enable(cmdReplace);
-        view.enable(cmdStop);
+        for (const Id button : {cmdReplace, cmdStop}) view.enable(button);
         std::vector<std::string> order;
         for (const Id id : kTabOrder)
             if (takesFocus(kControls[id].kind)) order.emplace_back(kControls[id].name);
