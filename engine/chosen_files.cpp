@@ -70,8 +70,12 @@ bool ChosenFiles::add(const fs::path& source) {
     return added;
 }
 
+bool ChosenFiles::containsByName(const fs::path& path) const {
+    return index_->spellings.contains(spelling(path, index_->current));
+}
+
 bool ChosenFiles::contains(const fs::path& path) const {
-    if (index_->spellings.contains(spelling(path, index_->current))) return true;
+    if (containsByName(path)) return true;
     FileIdentity id;
     return !index_->identities.empty() && detail::identify(path, id) &&
            index_->identities.contains(id);

@@ -125,6 +125,9 @@ public:
     bool add(const std::filesystem::path& source);
     // Whether writing `path` would replace one of the chosen files.
     bool contains(const std::filesystem::path& path) const;
+    // The same by the path as written alone, without asking the system: where nothing is at
+    // `path`, this is the whole answer.
+    bool containsByName(const std::filesystem::path& path) const;
 
 private:
     struct Index;

@@ -81,6 +81,10 @@ public:
     }
     // Flushes, closes and moves the file to its final path. Throws FileError.
     virtual void commit() = 0;
+    // Commits only where no file is at the final path, which the system tells in the same step:
+    // false, changing nothing, where one is or where the system cannot tell. So a caller need
+    // look at what it would replace only when something is there. Throws FileError.
+    virtual bool commitWhereFree() { return false; }
 };
 
 class FileLayer {

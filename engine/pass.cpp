@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -44,11 +45,14 @@ FileReport passFile(const FileJob& job, Observer& observer, FileLayer& files,
     };
     // In place, the output's final path is its own source: that alone of the chosen files.
     const bool inPlace = job.output == job.source;
-    const auto isChosen = [&](const fs::path& path) {
-        return chosen ? chosen->contains(path) : ChosenFiles({job.source}).contains(path);
-    };
-    if (!inPlace && isChosen(job.output)) return failed(job.source, overwriteReason(job.output));
-    if (!job.backup.empty() && isChosen(job.backup)) {
+    std::optional<ChosenFiles> sourceAlone;
+    if (!chosen) sourceAlone.emplace(std::vector<fs::path>{job.source});
+    const ChosenFiles& chosenFiles = chosen ? *chosen : *sourceAlone;
+    // The output is looked for on disk only where its name is taken when it is committed.
+    if (!inPlace && chosenFiles.containsByName(job.output)) {
+        return failed(job.source, overwriteReason(job.output));
+    }
+    if (!job.backup.empty() && chosenFiles.contains(job.backup)) {
         return failed(job.source, overwriteReason(job.backup));
     }
     // Whatever fails in the work on the file is this file's failure: its temporary output is
@@ -74,7 +78,11 @@ FileReport passFile(const FileJob& job, Observer& observer, FileLayer& files,
         if (wanted && !(inPlace && report.outcome == FileReport::Outcome::stopped)) {
             // The original is kept before anything replaces it.
             if (!job.backup.empty()) files.backUp(job.source, job.backup);
-            out->commit();
+            if (!out->commitWhereFree()) {
+                if (!inPlace && chosenFiles.contains(job.output))
+                    return failed(job.source, overwriteReason(job.output));
+                out->commit();
+            }
             report.written = true;
         }
     } catch (const FileError& error) {
