@@ -55,9 +55,9 @@ private:
 };
 
 // What is known of a listed file before any pass: a folder that could not be walked, or a file
-// listed again.
-std::optional<FileResult> knownBefore(const ListedFile& file, engine::ChosenFiles& chosen) {
-    if (file.failure.empty() && chosen.add(file.path)) return std::nullopt;
+// listed again (`added` false).
+std::optional<FileResult> knownBefore(const ListedFile& file, bool added) {
+    if (file.failure.empty() && added) return std::nullopt;
     FileResult result;
     result.source = textFromPath(file.path);
     result.output = textFromPath(engine::outputPath(file.path));
@@ -98,8 +98,14 @@ public:
                   if (settings_.diffOut != nullptr) settings_.diffOut->write(bytes);
               },
               settings.diffOut != nullptr) {
-        for (std::size_t i = 0; i < settings.files.size(); ++i) {
-            known_[i] = knownBefore(settings.files[i], plan.chosen);
+        // Every listed file is chosen, looked up on disk on as many threads as the passes get.
+        std::vector<const std::filesystem::path*> readable;
+        for (const ListedFile& file : settings.files)
+            if (file.failure.empty()) readable.push_back(&file.path);
+        const std::vector<bool> added = plan.chosen.add(readable, slots_.size());
+        for (std::size_t i = 0, next = 0; i < settings.files.size(); ++i) {
+            known_[i] =
+                knownBefore(settings.files[i], settings.files[i].failure.empty() && added[next++]);
             if (known_[i]) continue;
             plan.jobs.push_back(jobFor(settings, settings.files[i].path));
             listed_.push_back(i);

@@ -112,6 +112,10 @@ FileLayer& systemFiles();
 // name, or "_new" appended to a name without a dot. Folder names are left alone.
 std::filesystem::path outputPath(const std::filesystem::path& source);
 
+namespace detail {
+struct FileIdentity;
+}
+
 // Every chosen file, identified once on disk (device and inode, or the Windows file index) and
 // by its path as written, so that an output can be checked against all of them at once.
 class ChosenFiles {
@@ -123,6 +127,10 @@ public:
     ~ChosenFiles();
     // Adds a file; false when it was chosen already (by its path, or as the same file).
     bool add(const std::filesystem::path& source);
+    // Adds the files in order, looking them up on disk on up to `threads` threads at once; for
+    // each, whether it was new.
+    std::vector<bool> add(const std::vector<const std::filesystem::path*>& sources,
+                          unsigned threads);
     // Whether writing `path` would replace one of the chosen files.
     bool contains(const std::filesystem::path& path) const;
     // The same by the path as written alone, without asking the system: where nothing is at
@@ -131,6 +139,7 @@ public:
 
 private:
     struct Index;
+    bool insert(const std::filesystem::path& source, const detail::FileIdentity* id);
     std::unique_ptr<Index> index_;
 };
 

@@ -199,6 +199,25 @@ TEST(RunTest, OutputsLandBesideTheirSourcesAndNeverOnAChosenFile) {
     }
 }
 
+// Many files are looked up on several threads, and still added in list order: of two names for
+// one file (a hard link, or one spelled with "./"), the first is the one added.
+TEST(RunTest, ChosenFilesLookedUpOnThreadsKeepTheirOrder) {
+    const TempFolder folder;
+    std::vector<fs::path> names;
+    std::vector<bool> expected;
+    for (int i = 0; i < 300; ++i) {
+        const std::string n = std::to_string(i);
+        writeFile(folder / ("f" + n), "x");
+        fs::create_hard_link(folder / ("f" + n), folder / ("l" + n));
+        names.insert(names.end(), {folder / ("f" + n), folder / ("l" + n), folder / ("m" + n),
+                                   folder / "." / ("m" + n)});
+        expected.insert(expected.end(), {true, false, true, false});
+    }
+    std::vector<const fs::path*> each;
+    for (const fs::path& name : names) each.push_back(&name);
+    EXPECT_EQ(engine::ChosenFiles().add(each, 4), expected);
+}
+
 // On workers, a file's report does not wait for the next file to end: here b waits for a's.
 TEST(RunTest, AReportComesWhileTheNextFileIsAtWork) {
     TestFiles files;
