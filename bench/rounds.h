@@ -1,6 +1,6 @@
-// How every benchmark measures: its contenders in interleaved rounds (each once per round, in
-// the order given: A, B, A, B, ...), the median of each, and the one line that states the ratio
-// a target is judged by.
+// How every benchmark measures: its contenders in interleaved rounds (each once per round, the
+// order turned round every other round: A, B, B, A, A, B, ...), the median of each, and the one
+// line that states the ratio a target is judged by.
 #pragma once
 
 #include <functional>
