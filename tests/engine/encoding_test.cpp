@@ -45,6 +45,7 @@ const std::vector<std::string> kCity = {"<a", ">", "\xC5\x82\xC3\x93\x44\xC5\xB9
 const std::string kLong((1u << 20) - 2, 'x');  // to the end of a full read block
 const std::string kLate = "\xC3\xA9" + std::string(60000, ' ') + "\xE9";  // not UTF-8 after all
 const std::u32string kAcutes(300000, U'\u00e9');
+const std::u32string kBlockX((1u << 19) - 2, U'x');  // with a UTF-16 mark: a read block less a unit
 
 // Lines "<a x>", more than the read block and the look-ahead's first piece hold.
 std::string lines(std::string_view x) {
@@ -85,6 +86,8 @@ const EncodingCase kCases[] = {
     {"C", std::string(8191, 'x') + '\0', kAnchor, std::string(8191, 'x') + '\0' + "\r\n", codePage, true},
     {"C", std::string(8192, 'x') + '\0', kAnchor, std::string(8192, 'x') + '\0' + "\r\n", codePage},
     {"C", {"\0<\0\0", 4}, kAnchor, {"\0<\0\0\r\n", 6}, codePage, true},  // a NUL low byte
+    // A CR LF that two read blocks share is one line end, which the open last line then takes.
+    {"C", units(kBlockX + U"\r\ny", 2, false), kAnchor, units(kBlockX + U"\r\ny\r\n", 2, false), utf16le},
     // A line longer than the output's block is converted in pieces that end between characters.
     {"C", units(U"x" + kAcutes, 2, false), kAnchor, units(U"x" + kAcutes + U"\r\n", 2, false), utf16le},
     // A file that is only a mark comes out as it went in.
