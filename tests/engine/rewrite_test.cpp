@@ -33,6 +33,8 @@ TEST(RewriteTest, RewritesEverySegmentAndFindsOneBasedPositions) {
         EXPECT_EQ(engine::rewrite(line, start, stop, search, replacement), expected) << line;
     EXPECT_EQ(engine::find("abcabc", "bc", 6), 0);
     EXPECT_EQ(engine::find("abc", "", 3), 3);
+    EXPECT_EQ(engine::find("abc", "B", 0), 2);  // a start before the first byte is the first
+    EXPECT_EQ(engine::find("abc", "", -4), 1);
     EXPECT_EQ(engine::replaceFirst("aXYbxyc", "xy", "[x]"), "a[x]bxyc");
 }
 
