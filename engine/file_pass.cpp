@@ -146,10 +146,10 @@ void FilePass::takeRules() {
 }
 
 template <bool Wide>
-bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
+bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts, std::size_t reach) {
     const std::string_view raw = line.raw;
     // A line handed out unconverted holds nothing the start marker needs.
-    if (line.converted && (line.end == LineEnd::none || raw.empty())) return false;
+    if (line.converted && ((line.end == LineEnd::none && !line.more) || raw.empty())) return false;
     if (line.converted && texts.active) {
         if (texts.start.text.empty()) return false;
         if constexpr (Wide) {
@@ -168,7 +168,9 @@ bool FilePass::keptAsItIs(const Line& line, const PreparedTexts& texts) {
                     });
                 hitGeneration_ = forms_.generation();
             }
-            if (hit_ < raw.data() + line.text.size()) return false;
+            if (static_cast<std::size_t>(hit_ - raw.data()) < line.text.size() + reach) {
+                return false;
+            }
         }
     }
     if (wantsLines_) tellLine(line.text, line.text, endText(line.end), endText(line.end));
@@ -230,6 +232,8 @@ FileReport::Outcome FilePass::copyLines(Reader& reader, std::int64_t remaining, 
     takeRules();
     settle(reader, formKnown);
     wantsLines_ = observer_.wantsLines();
+    // The observer of each line wants it whole.
+    if constexpr (!wide) reader.handOutPieces(!wantsLines_);
     blocks_.beforeFill(&FilePass::beforeFill, this);
     LineEnd lastEnd = LineEnd::crLf;
     Line line;
@@ -266,6 +270,10 @@ FileReport::Outcome FilePass::copyLines(Reader& reader, std::int64_t remaining, 
                     }
                     sink_->appendRaw(reader.trailing());  // carried through as it was
                 }
+            } else if (line.more) [[unlikely]] {
+                const std::int64_t pieces = writeLongLine(reader, line, texts, lastEnd);
+                done += pieces;
+                remaining -= pieces;
             } else if (!keptAsItIs<false>(line, texts)) {
                 flushRun();
                 // A last line that is a lone NUL at an odd offset is the second byte of a UTF-16
@@ -325,6 +333,42 @@ std::string_view FilePass::endText(LineEnd end) {
         default:
             return "\r\n";
     }
+}
+
+std::int64_t FilePass::writeLongLine(ByteLineReader& reader, Line& line, const PreparedTexts& texts,
+                                     LineEnd& lastEnd) {
+    std::int64_t before = 0;
+    // The pieces lie one after another in the block, which never moves: the line so far is one
+    // view, from the first piece that was not kept as it is.
+    const char* rewriteFrom = nullptr;
+    const auto known = [&] {
+        return std::string_view(rewriteFrom, line.text.data() + line.text.size() - rewriteFrom);
+    };
+    while (line.more) {
+        // A start marker may begin near the end of a piece and reach past where the search for
+        // it stopped.
+        if (rewriteFrom != nullptr || !keptAsItIs<false>(line, texts, texts.start.text.size())) {
+            flushRun();
+            if (rewriteFrom == nullptr) rewriteFrom = line.text.data();
+            rewriter_.appendKnown(known(), false, texts, *sink_);
+        }
+        before += static_cast<std::int64_t>(line.bytes);
+        // A piece is never the last of the source. Where its rest settles the source's form,
+        // the texts are in ASCII (other texts settled it before the first piece), which both
+        // forms match alike: the next line takes the form.
+        reader.next(line);
+    }
+    // The rest of the line, with its end.
+    const LineEnd end = line.end == LineEnd::none ? lastEnd : line.end;
+    lastEnd = end;
+    if (rewriteFrom != nullptr) {
+        rewriter_.appendKnown(known(), true, texts, *sink_);
+        sink_->append(endText(end));
+    } else if (!keptAsItIs<false>(line, texts)) {
+        flushRun();
+        writeLine<false>(line.text, texts, endText(end), "");
+    }
+    return before;
 }
 
 template <bool Gather>

@@ -44,9 +44,11 @@ private:
 
     // Most lines hold no start marker. Such a line that still lies in the read block, with its
     // end, is left where it is and written with its neighbours in one piece; the block is
-    // searched for the next start marker once rather than line by line.
+    // searched for the next start marker once rather than line by line. A start marker that
+    // begins in the line must also begin `reach` bytes before where that search stopped.
     template <bool Wide>
-    inline bool keptAsItIs(const Line& line, const PreparedTexts& texts);
+    [[gnu::always_inline]] inline bool keptAsItIs(const Line& line, const PreparedTexts& texts,
+                                                  std::size_t reach = 0);
 
     void flushRun();
     // Where `find` (npos: nothing) finds the start marker in the first stretch of `rest`, or
@@ -84,6 +86,12 @@ private:
                    std::string_view sourceEnd);
     void tellLine(std::string_view before, std::string_view after, std::string_view beforeEnd,
                   std::string_view afterEnd);
+    // A long line handed out in pieces, `line` its first: each piece is left as it lies while no
+    // start marker begins in it, and from the first where one may, the line is rewritten as far
+    // as it is known. Leaves the line's rest in `line`, written with its end, and returns the
+    // bytes of the pieces before it.
+    std::int64_t writeLongLine(ByteLineReader& reader, Line& line, const PreparedTexts& texts,
+                               LineEnd& lastEnd);
 
     InputFile& input_;
     Observer& observer_;

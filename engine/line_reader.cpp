@@ -111,6 +111,7 @@ std::optional<bool> judgeAhead(Blocks& blocks) {
 }
 
 bool ByteLineReader::nextAcross(Line& line) {
+    line.more = false;
     carried_.clear();
     bool started = false;
     std::size_t scanned = 0;  // unread bytes known to hold no line end

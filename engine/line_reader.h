@@ -28,6 +28,8 @@ struct Line {
     // False for a line of code units handed out as it lies, without its text (see
     // UnitLineReader::convertFrom()).
     bool converted = true;
+    // True for a piece of a long line that goes on past it (see ByteLineReader::handOutPieces()).
+    bool more = false;
 };
 
 // The source in blocks: the part of the block not yet handed out is [begin, end). A source that
@@ -108,7 +110,15 @@ public:
         const char* const data = unread.data();
         const char* const end = data + unread.size();
         if (fills_ != blocks_.fills() || unread.empty()) return nextAcross(line);
-        const char* const at = cursor_.next(data, end, !decided_);
+        line.more = false;
+        const char* const scanEnd = pieces_ && unread.size() > kPiece ? data + kPiece : end;
+        const char* const at = cursor_.next(data, scanEnd, !decided_);
+        if (at == scanEnd && scanEnd != end) {  // a piece of a line that goes on
+            line = {{data, kPiece}, LineEnd::none, kPiece, {data, kPiece}};
+            line.more = true;
+            blocks_.consume(kPiece);
+            return true;
+        }
         if (at == end && blocks_.mapped()) {  // the last line, whole in the block, without an end
             line = {unread, LineEnd::none, unread.size(), {}};
             blocks_.consume(unread.size());
@@ -129,6 +139,12 @@ public:
     bool utf8() const { return utf8_; }
     // Settles the question without looking further (the caller has judged the source).
     void decide(bool utf8);
+    // Where the source lies whole in the block, a line longer than a piece is handed out in
+    // pieces as it is read, each with `more` set, rather than scanned to its end first; the
+    // last piece is the rest of the line, with its end. A piece holds no line end and, while
+    // the question is open, no byte past ASCII.
+    void handOutPieces(bool on) { pieces_ = on && blocks_.mapped(); }
+    static constexpr std::size_t kPiece = std::size_t{1} << 20;
     // Bytes of the line being read taken so far.
     std::uint64_t taken() const { return carried_.size(); }
 
@@ -140,6 +156,7 @@ private:
     ByteBuffer carried_;       // a line that spans blocks
     bool decided_;
     bool utf8_ = false;
+    bool pieces_ = false;
 };
 
 // Lines of UTF-16 or UTF-32 code units (`unitSize` 2 or 4), after any byte-order mark. An

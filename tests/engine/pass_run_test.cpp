@@ -128,6 +128,53 @@ TEST(PassTest, ALargeSourceOnDiskComesOutAsOneReadInBlocks) {
     }
 }
 
+// A line longer than a piece (1 MiB) of a source on disk is rewritten as it is read, piece by
+// piece: its output, counts, progress and yields are those of the line read whole, whatever lies
+// where two pieces meet (a marker, a segment, a letter past ASCII, a line end, the first byte
+// past ASCII), and whatever the search for the next start marker missed at the end of its reach.
+TEST(PassTest, ALongLineOnDiskIsRewrittenInPiecesAsIfReadWhole) {
+    const std::string x(1 << 20, 'x');
+    const auto repeat = [](const std::string& text, std::size_t size) {
+        std::string repeated;
+        while (repeated.size() < size) repeated += text;
+        return repeated;
+    };
+    const std::vector<std::string> kAccents = {"<\xC3\xA9", ">", "\xC3\xA9", "E"};
+    const std::vector<std::string> kUmlaut = {"<a", ">", "b", "\xC3\xBC"};
+    const std::vector<std::string> kOpenStart = {"", ">", "b", "i"};
+    const std::string accents = repeat("<\xC3\xA9 \xC3\x89>\xC3\xBC ", 3 << 20);  // 10 bytes
+    // clang-format off
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {repeat("<a bb>x, ", 3 << 20) + "\r\n<a b>", {}},
+        {"<a " + x + x + " b>\n<a " + x + "b", {}},  // a segment open for 2 MiB, one never closed
+        {"<a q" + x.substr(6) + "</a>" + x + "\n", {"<a", "</a>", "q", "Q"}},
+        {"\xEF\xBB\xBF" + accents, kAccents}, {"\xC3\xA9\n" + accents, kAccents},
+        {repeat("<a b> ", 2 << 20) + "\xE9 <a b>" + x + "\r\n<a b>", {}},  // 8-bit, found late
+        {repeat("<a b> ", 2 << 20) + "\xC3\xA9 <a b>" + x, {}},              // UTF-8, found late
+        {repeat("<a b> ", 2 << 20) + "\n\xC3\xA9", kUmlaut},  // settled by looking ahead
+        {x + "\r\n" + x.substr(1) + "\r\n" + x.substr(1) + "<a b>" + x, {}},
+        {x + x + x + x.substr(1) + "<a b>\n", {}},  // past the reach of the first search
+        {repeat("b> ", 3 << 20), kOpenStart}, {"ab\n" + x + '\0', {"<", ">", "b", "i"}},
+    };
+    // clang-format on
+    for (const auto& [source, texts] : cases) {
+        SCOPED_TRACE(PrintToString(source.substr(0, 40)));
+        const TempFolder folder;
+        writeFile(folder / "long.htm", source);
+        TestFiles inMemory;
+        inMemory.files["long.htm"] = source;
+        Recorder onDisk, whole;
+        for (Recorder* pass : {&onDisk, &whole})
+            if (!texts.empty()) std::copy(texts.begin(), texts.end(), pass->text);
+        const engine::PassStats a = onDisk.pass(folder / "long.htm").stats;
+        const engine::PassStats b = whole.pass("long.htm", inMemory).stats;
+        EXPECT_TRUE(readFile(folder / "long_new.htm") == inMemory.files.at("long_new.htm"));
+        EXPECT_EQ(
+            std::tuple(a.lines, a.segments, a.replacements, a.encoding, onDisk.done, onDisk.yields),
+            std::tuple(b.lines, b.segments, b.replacements, b.encoding, whole.done, whole.yields));
+    }
+}
+
 struct RunCase {
     Files files;                       // "@x" makes a symbolic link to x, "=x" a hard link
     std::vector<std::string> entries;  // one entry is single mode, a full path
