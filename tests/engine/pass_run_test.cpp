@@ -102,13 +102,22 @@ TEST(PassTest, CountsTheSegmentsAndReplacementsOfAHandCountedFile) {
 }
 
 // A large source on disk is read in place and written on a second thread, gathering the lines
-// it keeps where they lie: its output is byte for byte the one the same source gives when read
-// in blocks (a start marker across the end of the first 4 MiB searched, kept runs short and long,
-// changed lines, a line past the output's block, every end), in 8-bit text and in UTF-16.
+// it keeps where they lie; a line longer than a piece (1 MiB) is rewritten piece by piece as it
+// is read. Output, counts, progress and yields are those of the same source read in blocks,
+// whatever lies where two pieces meet (a marker, a segment, a letter past ASCII, a line end, the
+// first byte past ASCII) or where the search for the next start marker stopped (4 MiB on): in
+// 8-bit text and in UTF-16, kept runs short and long, changed lines, every end.
 TEST(PassTest, ALargeSourceOnDiskComesOutAsOneReadInBlocks) {
-    for (const std::size_t width : {1, 2}) {
-        std::string text;
-        while (text.size() < (4u << 20) / width - 1 - 1000) text += std::string(999, 'x') + "\n";
+    const std::string x(1 << 20, 'x');
+    const auto repeat = [](const std::string& text, std::size_t size) {
+        std::string repeated;
+        while (repeated.size() < size) repeated += text;
+        return repeated;
+    };
+    // A start marker across the end of the first 4 MiB searched, then lines of every kind; in
+    // characters of `width` bytes.
+    const auto mixed = [&](std::size_t width) {
+        std::string text = repeat(std::string(999, 'x') + "\n", (4u << 20) / width - 1000);
         text.resize((4u << 20) / width - 2, 'x');
         text += "\n<a b>\r\n";
         for (int i = 0; text.size() < (8u << 20) / width; ++i) {
@@ -116,62 +125,41 @@ TEST(PassTest, ALargeSourceOnDiskComesOutAsOneReadInBlocks) {
             text += i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r";
             if (i == 3000) text += "<a " + std::string(3u << 20, 'b') + ">\n";
         }
-        const std::string source = width == 1 ? text : units({text.begin(), text.end()}, 2, false);
-        const TempFolder folder;
-        writeFile(folder / "big.htm", source);
-        TestFiles inMemory;
-        inMemory.files["big.htm"] = source;
-        Recorder pass;
-        EXPECT_EQ(pass.pass(folder / "big.htm").outcome, Outcome::completed);
-        EXPECT_EQ(pass.pass("big.htm", inMemory).outcome, Outcome::completed);
-        EXPECT_TRUE(readFile(folder / "big_new.htm") == inMemory.files.at("big_new.htm"));
-    }
-}
-
-// A line longer than a piece (1 MiB) of a source on disk is rewritten as it is read, piece by
-// piece: its output, counts, progress and yields are those of the line read whole, whatever lies
-// where two pieces meet (a marker, a segment, a letter past ASCII, a line end, the first byte
-// past ASCII), and whatever the search for the next start marker missed at the end of its reach.
-TEST(PassTest, ALongLineOnDiskIsRewrittenInPiecesAsIfReadWhole) {
-    const std::string x(1 << 20, 'x');
-    const auto repeat = [](const std::string& text, std::size_t size) {
-        std::string repeated;
-        while (repeated.size() < size) repeated += text;
-        return repeated;
+        return width == 1 ? text : units({text.begin(), text.end()}, 2, false);
     };
     const std::vector<std::string> kAccents = {"<\xC3\xA9", ">", "\xC3\xA9", "E"};
-    const std::vector<std::string> kUmlaut = {"<a", ">", "b", "\xC3\xBC"};
-    const std::vector<std::string> kOpenStart = {"", ">", "b", "i"};
     const std::string accents = repeat("<\xC3\xA9 \xC3\x89>\xC3\xBC ", 3 << 20);  // 10 bytes
     // clang-format off
     const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {mixed(1), {}}, {mixed(2), {}},
         {repeat("<a bb>x, ", 3 << 20) + "\r\n<a b>", {}},
         {"<a " + x + x + " b>\n<a " + x + "b", {}},  // a segment open for 2 MiB, one never closed
         {"<a q" + x.substr(6) + "</a>" + x + "\n", {"<a", "</a>", "q", "Q"}},
         {"\xEF\xBB\xBF" + accents, kAccents}, {"\xC3\xA9\n" + accents, kAccents},
         {repeat("<a b> ", 2 << 20) + "\xE9 <a b>" + x + "\r\n<a b>", {}},  // 8-bit, found late
         {repeat("<a b> ", 2 << 20) + "\xC3\xA9 <a b>" + x, {}},              // UTF-8, found late
-        {repeat("<a b> ", 2 << 20) + "\n\xC3\xA9", kUmlaut},  // settled by looking ahead
+        {repeat("<a b> ", 2 << 20) + "\n\xC3\xA9", {"<a", ">", "b", "\xC3\xBC"}},  // by looking ahead
         {x + "\r\n" + x.substr(1) + "\r\n" + x.substr(1) + "<a b>" + x, {}},
-        {x + x + x + x.substr(1) + "<a b>\n", {}},  // past the reach of the first search
-        {repeat("b> ", 3 << 20), kOpenStart}, {"ab\n" + x + '\0', {"<", ">", "b", "i"}},
+        {x + x + x + x.substr(1) + "<a b>\n", {}},
+        {repeat("b> ", 3 << 20), {"", ">", "b", "i"}}, {"ab\n" + x + '\0', {"<", ">", "b", "i"}},
     };
     // clang-format on
     for (const auto& [source, texts] : cases) {
         SCOPED_TRACE(PrintToString(source.substr(0, 40)));
         const TempFolder folder;
-        writeFile(folder / "long.htm", source);
+        writeFile(folder / "big.htm", source);
         TestFiles inMemory;
-        inMemory.files["long.htm"] = source;
-        Recorder onDisk, whole;
-        for (Recorder* pass : {&onDisk, &whole})
+        inMemory.files["big.htm"] = source;
+        Recorder onDisk, inBlocks;
+        for (Recorder* pass : {&onDisk, &inBlocks})
             if (!texts.empty()) std::copy(texts.begin(), texts.end(), pass->text);
-        const engine::PassStats a = onDisk.pass(folder / "long.htm").stats;
-        const engine::PassStats b = whole.pass("long.htm", inMemory).stats;
-        EXPECT_TRUE(readFile(folder / "long_new.htm") == inMemory.files.at("long_new.htm"));
+        const engine::PassStats a = onDisk.pass(folder / "big.htm").stats;
+        const engine::PassStats b = inBlocks.pass("big.htm", inMemory).stats;
+        EXPECT_TRUE(readFile(folder / "big_new.htm") == inMemory.files.at("big_new.htm"));
         EXPECT_EQ(
             std::tuple(a.lines, a.segments, a.replacements, a.encoding, onDisk.done, onDisk.yields),
-            std::tuple(b.lines, b.segments, b.replacements, b.encoding, whole.done, whole.yields));
+            std::tuple(b.lines, b.segments, b.replacements, b.encoding, inBlocks.done,
+                       inBlocks.yields));
     }
 }
 
