@@ -46,6 +46,7 @@ private:
     // end, is left where it is and written with its neighbours in one piece; the block is
     // searched for the next start marker once rather than line by line. A start marker that
     // begins in the line must also begin `reach` bytes before where that search stopped.
+    // Inlined, as it was before it had a second caller: it runs for every line.
     template <bool Wide>
     [[gnu::always_inline]] inline bool keptAsItIs(const Line& line, const PreparedTexts& texts,
                                                   std::size_t reach = 0);
